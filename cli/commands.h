@@ -1,0 +1,25 @@
+#pragma once
+// Each kavelo command registers itself on the application; its callback stores the
+// process exit code (0 success, 1 error) in the shared context.
+
+#include <string>
+#include <string_view>
+
+namespace CLI {
+class App;
+}
+
+namespace kavelo::cli {
+
+struct cli_context {
+    int exit_code = 0;
+};
+
+// Prints "kavelo: FILE: problem" on standard error and returns 1, the error exit code.
+int fail(std::string_view file, std::string_view problem);
+
+void add_info_command(CLI::App& app, cli_context& context);
+void add_voices_command(CLI::App& app, cli_context& context);
+void add_demo_commands(CLI::App& app, cli_context& context);
+
+} // namespace kavelo::cli

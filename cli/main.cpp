@@ -1,0 +1,31 @@
+#include "cli/commands.h"
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+namespace kavelo::cli {
+
+int fail(std::string_view file, std::string_view problem) {
+    std::cerr << "kavelo: " << file << ": " << problem << '\n';
+    return 1;
+}
+
+} // namespace kavelo::cli
+
+int main(int argc, char** argv) {
+    using namespace kavelo::cli;
+    CLI::App app{"kavelo: inspect and edit the FM voices and track headers of a Brisco ROM image "
+                 "or a bare music track"};
+    app.require_subcommand(1);
+    cli_context context;
+    add_info_command(app, context);
+    add_voices_command(app, context);
+    add_demo_commands(app, context);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        // --help exits 0; every other parse problem is a usage error.
+        return app.exit(e) == 0 ? 0 : 2;
+    }
+    return context.exit_code;
+}

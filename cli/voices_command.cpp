@@ -1,0 +1,69 @@
+// kavelo voices FILE [--track T]: every voice of a track in working order, decoded.
+
+#include "cli/commands.h"
+#include "cli/opened_file.h"
+#include "rom/voice_table.h"
+#include "voice_editor/voice_fields.h"
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+namespace kavelo::cli {
+
+namespace {
+
+struct voices_options {
+    std::string path;
+    std::string track;
+};
+
+void print_decoded(const voice_record& voice) {
+    const auto controls = voice_field_controls();
+    std::cout << "    ALG " << int(field_value(voice, controls[0])) << "  FBL "
+              << int(field_value(voice, controls[1])) << '\n';
+    for (std::size_t op = 1; op <= 4; ++op) {
+        std::cout << "    OP" << op << ' ';
+        for (std::size_t i = 2 + 10 * (op - 1); i < 12 + 10 * (op - 1); ++i) {
+            const field_control& control = controls[i];
+            std::string label(control.field->label);
+            if (label.back() == ':') {
+                label.pop_back();
+            }
+            std::cout << ' ' << label << ' '
+                      << field_entry_text(*control.field, field_value(voice, control));
+        }
+        std::cout << '\n';
+    }
+}
+
+int run_voices(const voices_options& options) {
+    std::optional<opened_file> opened = open_for_command(options.path, options.track);
+    if (!opened) {
+        return 1;
+    }
+    voice_table table;
+    op_result loaded = load_track_voices(opened->access, opened->track_start, table);
+    if (loaded.code != result_done) {
+        return fail(options.path, loaded.problem);
+    }
+    std::cout << opened->track_label << ": " << table.count << " voices\n";
+    for (int32_t i = 0; i < table.count; ++i) {
+        std::cout << "voice " << i << ": " << voice_to_hex(table.voices[i]) << '\n';
+        print_decoded(table.voices[i]);
+    }
+    return 0;
+}
+
+} // namespace
+
+void add_voices_command(CLI::App& app, cli_context& context) {
+    auto options = std::make_shared<voices_options>();
+    CLI::App* command = app.add_subcommand(
+        "voices", "Print each voice of a track as 50 hex digits (working order) and its fields");
+    command->add_option("FILE", options->path, "ROM image or bare track")->required();
+    command->add_option("--track,-t", options->track, "track index 0-18 or display name (ROM only)");
+    command->footer("Example: kavelo voices demo-rom.bin --track \"Basalt Zone\"");
+    command->callback([options, &context] { context.exit_code = run_voices(*options); });
+}
+
+} // namespace kavelo::cli

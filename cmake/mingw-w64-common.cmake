@@ -1,0 +1,11 @@
+# Shared part of the MinGW-w64 toolchain files; KAVELO_MINGW_TRIPLE names the target.
+set(CMAKE_C_COMPILER ${KAVELO_MINGW_TRIPLE}-gcc)
+set(CMAKE_CXX_COMPILER ${KAVELO_MINGW_TRIPLE}-g++)
+set(CMAKE_RC_COMPILER ${KAVELO_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${KAVELO_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# One self-contained file that runs on a bare Windows or Wine.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

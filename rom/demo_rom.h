@@ -1,0 +1,33 @@
+#pragma once
+// A synthetic ROM image for demonstrations and tests, since the game's own ROM cannot be
+// shipped: the serial at 0x180, the 19 tracks at their Track table offsets, each with a
+// plausible header, filler note data and 1 to 9 instrument voices running to its end.
+
+#include "rom/voice_record.h"
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace kavelo {
+
+inline constexpr std::size_t demo_rom_size = 512 * 1024;
+
+struct demo_voice {
+    std::string_view name;
+    voice_record record; // working order
+};
+
+// The instrument voices the demo tracks draw from.
+std::span<const demo_voice> demo_voices();
+
+std::vector<uint8_t> make_demo_rom();
+
+// One track of the demo ROM as a file of its own (binary track mode).
+std::vector<uint8_t> make_demo_track(int32_t track_index);
+
+// Big-endian word sum from 0x200 to the end of the image, as the cartridge header keeps it.
+uint16_t cartridge_checksum(std::span<const uint8_t> image);
+
+} // namespace kavelo

@@ -1,0 +1,52 @@
+#include "rom/voice_commit.h"
+
+#include "rom/byte_order.h"
+#include "rom/file_image.h"
+
+#include <algorithm>
+
+namespace kavelo {
+
+op_result commit_voice(const rom_access& access, uint32_t track_start, voice_table& table,
+                       int32_t voice_index, const voice_record& displayed) {
+    file_image file = read_file_image(access.fs, access.path);
+    if (file.status == read_status::cannot_open) {
+        return {result_cannot_read, describe_read_failure(file.status, access.path)};
+    }
+    if (file.status != read_status::ok) {
+        return refused(describe_read_failure(file.status, access.path));
+    }
+    if (voice_index < 0 || voice_index >= table.count) {
+        return refused(table.count == 0
+                           ? "This track has no voices, so there is no slot to save into."
+                           : "Voice " + std::to_string(voice_index) +
+                                 " is not among the track's loaded voices.");
+    }
+    const uint64_t size = file.bytes.size();
+    if (uint64_t{track_start} + 2 > size) {
+        return refused("The track lies outside the file; nothing was written.");
+    }
+    const uint64_t position =
+        uint64_t{track_start} + read_be16(std::span(file.bytes).subspan(track_start).first<2>()) +
+        25ull * static_cast<uint64_t>(voice_index);
+    if (position + voice_record_size > size) {
+        return refused("Voice " + std::to_string(voice_index) +
+                       " would lie past the end of the file; nothing was written.");
+    }
+
+    table.voices[voice_index] = displayed;
+    const voice_record stored = swap_voice_order(displayed);
+    std::copy(stored.begin(), stored.end(), file.bytes.begin() + static_cast<std::ptrdiff_t>(position));
+    if (access.log) {
+        access.log("  * Writing changes to ROM");
+    }
+    if (!replace_file_atomically(access.fs, access.path, file.bytes)) {
+        return {result_write_failed, {}};
+    }
+    if (access.log) {
+        access.log("  * Voice Edited successfully!");
+    }
+    return {};
+}
+
+} // namespace kavelo
