@@ -16,8 +16,11 @@ std::optional<opened_file> open_for_command(const std::string& path, const std::
         fail(path, describe_read_failure(status, path));
         return std::nullopt;
     }
-    const file_mode mode = rom_is_compatible(fs, path) ? file_mode::rom_image : file_mode::bare_track;
-    opened_file opened{{fs, path, mode, [](std::string_view line) { std::cerr << line << '\n'; }}, 0, "bare track"};
+    const file_mode mode =
+        rom_is_compatible(fs, path) ? file_mode::rom_image : file_mode::bare_track;
+    opened_file opened{{fs, path, mode, [](std::string_view line) { std::cerr << line << '\n'; }},
+                       0,
+                       "bare track"};
     if (mode == file_mode::bare_track) {
         if (!track.empty()) {
             fail(path, "a bare music track has no track list; leave out --track");

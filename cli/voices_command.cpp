@@ -61,7 +61,8 @@ void add_voices_command(CLI::App& app, cli_context& context) {
     CLI::App* command = app.add_subcommand(
         "voices", "Print each voice of a track as 50 hex digits (working order) and its fields");
     command->add_option("FILE", options->path, "ROM image or bare track")->required();
-    command->add_option("--track,-t", options->track, "track index 0-18 or display name (ROM only)");
+    command->add_option("--track,-t", options->track,
+                        "track index 0-18 or display name (ROM only)");
     command->footer("Example: kavelo voices demo-rom.bin --track \"Basalt Zone\"");
     command->callback([options, &context] { context.exit_code = run_voices(*options); });
 }

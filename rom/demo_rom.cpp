@@ -36,54 +36,66 @@ constexpr voice_record make_voice(uint8_t algorithm, uint8_t feedback,
 
 // Carriers per algorithm: 0-3 OP4; 4 OP3 and OP4; 5-6 OP2, OP3, OP4; 7 all four.
 constexpr std::array<demo_voice, 12> voices{{
-    {"Piano", make_voice(2, 5, {{{3, 1, 35, 2, 31, 0, 8, 2, 4, 6},
-                                 {0, 1, 30, 2, 31, 0, 10, 3, 5, 6},
-                                 {7, 3, 40, 2, 31, 0, 12, 3, 6, 6},
-                                 {0, 1, 4, 2, 31, 0, 7, 3, 3, 7}}})},
-    {"Slap Bass", make_voice(0, 6, {{{0, 0, 28, 1, 31, 0, 12, 4, 6, 8},
-                                     {0, 1, 33, 1, 31, 0, 10, 3, 4, 8},
-                                     {0, 2, 38, 1, 31, 0, 14, 4, 6, 8},
-                                     {0, 1, 2, 1, 31, 0, 6, 2, 2, 9}}})},
-    {"Brass", make_voice(4, 5, {{{0, 1, 26, 1, 18, 0, 5, 1, 2, 7},
-                                 {0, 1, 22, 1, 17, 0, 4, 1, 2, 7},
-                                 {3, 1, 8, 1, 17, 0, 3, 1, 1, 7},
-                                 {7, 1, 8, 1, 17, 0, 3, 1, 1, 7}}})},
-    {"Bells", make_voice(4, 0, {{{0, 7, 30, 2, 31, 0, 9, 5, 10, 5},
-                                 {0, 3, 28, 2, 31, 0, 8, 4, 10, 5},
-                                 {0, 1, 6, 2, 31, 0, 6, 3, 8, 4},
-                                 {3, 1, 6, 2, 31, 0, 6, 3, 8, 4}}})},
-    {"Organ", make_voice(7, 0, {{{0, 1, 16, 0, 31, 0, 0, 0, 0, 10},
-                                 {0, 2, 18, 0, 31, 0, 0, 0, 0, 10},
-                                 {0, 4, 22, 0, 31, 0, 0, 0, 0, 10},
-                                 {0, 8, 26, 0, 31, 0, 0, 0, 0, 10}}})},
-    {"Strings", make_voice(3, 3, {{{3, 1, 30, 0, 12, 0, 2, 1, 1, 5},
-                                   {7, 1, 32, 0, 11, 0, 2, 1, 1, 5},
-                                   {0, 2, 36, 0, 10, 0, 2, 1, 1, 5},
-                                   {0, 1, 6, 0, 11, 0, 2, 1, 1, 5}}})},
-    {"Square Lead", make_voice(4, 7, {{{0, 1, 24, 0, 31, 0, 0, 0, 0, 8},
-                                       {0, 2, 30, 0, 31, 0, 0, 0, 0, 8},
-                                       {0, 1, 10, 0, 31, 0, 2, 1, 1, 8},
-                                       {1, 1, 10, 0, 31, 0, 2, 1, 1, 8}}})},
-    {"Flute", make_voice(4, 4, {{{0, 1, 40, 0, 20, 0, 0, 0, 0, 7},
-                                 {0, 1, 45, 0, 20, 0, 0, 0, 0, 7},
-                                 {0, 1, 8, 0, 18, 0, 2, 1, 1, 7},
-                                 {3, 2, 30, 0, 18, 0, 2, 1, 1, 7}}})},
-    {"E. Guitar", make_voice(2, 6, {{{0, 3, 28, 1, 31, 0, 6, 3, 3, 7},
-                                     {0, 1, 24, 1, 31, 0, 5, 3, 3, 7},
-                                     {0, 1, 30, 1, 31, 0, 7, 3, 3, 7},
-                                     {0, 1, 6, 1, 31, 0, 4, 3, 2, 8}}})},
-    {"Marimba", make_voice(6, 2, {{{0, 4, 30, 2, 31, 0, 16, 8, 15, 9},
-                                   {0, 1, 8, 2, 31, 0, 12, 8, 15, 9},
-                                   {0, 4, 12, 2, 31, 0, 14, 8, 15, 9},
-                                   {0, 1, 6, 2, 31, 0, 11, 8, 15, 9}}})},
-    {"Synth Pad", make_voice(5, 4, {{{0, 1, 30, 0, 8, 1, 1, 0, 1, 4},
-                                     {3, 1, 12, 0, 8, 0, 1, 0, 1, 4},
-                                     {7, 1, 12, 0, 8, 0, 1, 0, 1, 4},
-                                     {0, 2, 14, 0, 8, 0, 1, 0, 1, 4}}})},
-    {"Tom", make_voice(0, 7, {{{0, 0, 20, 3, 31, 0, 14, 10, 15, 12},
-                               {0, 0, 30, 3, 31, 0, 18, 12, 15, 12},
-                               {0, 1, 40, 3, 31, 0, 20, 14, 15, 12},
-                               {0, 0, 0, 3, 31, 0, 12, 8, 15, 12}}})},
+    {"Piano", make_voice(2, 5,
+                         {{{3, 1, 35, 2, 31, 0, 8, 2, 4, 6},
+                           {0, 1, 30, 2, 31, 0, 10, 3, 5, 6},
+                           {7, 3, 40, 2, 31, 0, 12, 3, 6, 6},
+                           {0, 1, 4, 2, 31, 0, 7, 3, 3, 7}}})},
+    {"Slap Bass", make_voice(0, 6,
+                             {{{0, 0, 28, 1, 31, 0, 12, 4, 6, 8},
+                               {0, 1, 33, 1, 31, 0, 10, 3, 4, 8},
+                               {0, 2, 38, 1, 31, 0, 14, 4, 6, 8},
+                               {0, 1, 2, 1, 31, 0, 6, 2, 2, 9}}})},
+    {"Brass", make_voice(4, 5,
+                         {{{0, 1, 26, 1, 18, 0, 5, 1, 2, 7},
+                           {0, 1, 22, 1, 17, 0, 4, 1, 2, 7},
+                           {3, 1, 8, 1, 17, 0, 3, 1, 1, 7},
+                           {7, 1, 8, 1, 17, 0, 3, 1, 1, 7}}})},
+    {"Bells", make_voice(4, 0,
+                         {{{0, 7, 30, 2, 31, 0, 9, 5, 10, 5},
+                           {0, 3, 28, 2, 31, 0, 8, 4, 10, 5},
+                           {0, 1, 6, 2, 31, 0, 6, 3, 8, 4},
+                           {3, 1, 6, 2, 31, 0, 6, 3, 8, 4}}})},
+    {"Organ", make_voice(7, 0,
+                         {{{0, 1, 16, 0, 31, 0, 0, 0, 0, 10},
+                           {0, 2, 18, 0, 31, 0, 0, 0, 0, 10},
+                           {0, 4, 22, 0, 31, 0, 0, 0, 0, 10},
+                           {0, 8, 26, 0, 31, 0, 0, 0, 0, 10}}})},
+    {"Strings", make_voice(3, 3,
+                           {{{3, 1, 30, 0, 12, 0, 2, 1, 1, 5},
+                             {7, 1, 32, 0, 11, 0, 2, 1, 1, 5},
+                             {0, 2, 36, 0, 10, 0, 2, 1, 1, 5},
+                             {0, 1, 6, 0, 11, 0, 2, 1, 1, 5}}})},
+    {"Square Lead", make_voice(4, 7,
+                               {{{0, 1, 24, 0, 31, 0, 0, 0, 0, 8},
+                                 {0, 2, 30, 0, 31, 0, 0, 0, 0, 8},
+                                 {0, 1, 10, 0, 31, 0, 2, 1, 1, 8},
+                                 {1, 1, 10, 0, 31, 0, 2, 1, 1, 8}}})},
+    {"Flute", make_voice(4, 4,
+                         {{{0, 1, 40, 0, 20, 0, 0, 0, 0, 7},
+                           {0, 1, 45, 0, 20, 0, 0, 0, 0, 7},
+                           {0, 1, 8, 0, 18, 0, 2, 1, 1, 7},
+                           {3, 2, 30, 0, 18, 0, 2, 1, 1, 7}}})},
+    {"E. Guitar", make_voice(2, 6,
+                             {{{0, 3, 28, 1, 31, 0, 6, 3, 3, 7},
+                               {0, 1, 24, 1, 31, 0, 5, 3, 3, 7},
+                               {0, 1, 30, 1, 31, 0, 7, 3, 3, 7},
+                               {0, 1, 6, 1, 31, 0, 4, 3, 2, 8}}})},
+    {"Marimba", make_voice(6, 2,
+                           {{{0, 4, 30, 2, 31, 0, 16, 8, 15, 9},
+                             {0, 1, 8, 2, 31, 0, 12, 8, 15, 9},
+                             {0, 4, 12, 2, 31, 0, 14, 8, 15, 9},
+                             {0, 1, 6, 2, 31, 0, 11, 8, 15, 9}}})},
+    {"Synth Pad", make_voice(5, 4,
+                             {{{0, 1, 30, 0, 8, 1, 1, 0, 1, 4},
+                               {3, 1, 12, 0, 8, 0, 1, 0, 1, 4},
+                               {7, 1, 12, 0, 8, 0, 1, 0, 1, 4},
+                               {0, 2, 14, 0, 8, 0, 1, 0, 1, 4}}})},
+    {"Tom", make_voice(0, 7,
+                       {{{0, 0, 20, 3, 31, 0, 14, 10, 15, 12},
+                         {0, 0, 30, 3, 31, 0, 18, 12, 15, 12},
+                         {0, 1, 40, 3, 31, 0, 20, 14, 15, 12},
+                         {0, 0, 0, 3, 31, 0, 12, 8, 15, 12}}})},
 }};
 
 // Fills a track's bytes: header, filler note data, voices running to its end.
@@ -94,14 +106,15 @@ void fill_track(std::span<uint8_t> track, int32_t index) {
 
     std::fill(track.begin(), track.end(), uint8_t{0});
     write_be16(track.first<2>(), table_offset);
-    track[2] = 6;                                     // FM channels
-    track[3] = 3;                                     // PSG channels
-    track[4] = static_cast<uint8_t>(1 + index % 3);   // half-time tempo modifier
-    track[5] = static_cast<uint8_t>(4 + index % 5);   // song tempo
+    track[2] = 6;                                    // FM channels
+    track[3] = 3;                                    // PSG channels
+    track[4] = static_cast<uint8_t>(1 + index % 3);  // half-time tempo modifier
+    track[5] = static_cast<uint8_t>(4 + index % 5);  // song tempo
     write_be16(track.subspan(6).first<2>(), 0x0030); // note data pointers
     write_be16(track.subspan(8).first<2>(), 0x0030);
     for (int channel = 0; channel < 5; ++channel) {
-        write_be16(track.subspan(10 + 4 * channel).first<2>(), static_cast<uint16_t>(0x30 + 16 * channel));
+        write_be16(track.subspan(10 + 4 * channel).first<2>(),
+                   static_cast<uint16_t>(0x30 + 16 * channel));
         track[12 + 4 * channel] = static_cast<uint8_t>(channel == 2 ? 0xF4 : 12 * (channel % 2));
         track[13 + 4 * channel] = static_cast<uint8_t>(2 * channel + index % 4);
     }
@@ -117,14 +130,18 @@ void fill_track(std::span<uint8_t> track, int32_t index) {
     track[table_offset - 1] = 0xF2;
 
     for (int32_t v = 0; v < count; ++v) {
-        const voice_record stored = swap_voice_order(voices[(index * 5 + v * 7) % voices.size()].record);
-        std::copy(stored.begin(), stored.end(), track.begin() + table_offset + voice_record_size * v);
+        const voice_record stored =
+            swap_voice_order(voices[(index * 5 + v * 7) % voices.size()].record);
+        std::copy(stored.begin(), stored.end(),
+                  track.begin() + table_offset + voice_record_size * v);
     }
 }
 
 } // namespace
 
-std::span<const demo_voice> demo_voices() { return voices; }
+std::span<const demo_voice> demo_voices() {
+    return voices;
+}
 
 uint16_t cartridge_checksum(std::span<const uint8_t> image) {
     uint16_t sum = 0;

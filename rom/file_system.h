@@ -15,7 +15,7 @@ enum class read_status { ok, cannot_open, too_large, read_failed };
 
 // A file being written next to its target; destroying it unfinished removes it.
 class temp_file {
-public:
+  public:
     virtual ~temp_file() = default;
     virtual bool write(std::span<const uint8_t> bytes) = 0;
     virtual bool flush() = 0; // through to the disk
@@ -24,7 +24,7 @@ public:
 };
 
 class file_system {
-public:
+  public:
     virtual ~file_system() = default;
     // Reads the whole file into `out` unless it is larger than max_size.
     virtual read_status read_file(const std::string& path, std::size_t max_size,

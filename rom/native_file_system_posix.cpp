@@ -12,7 +12,7 @@ namespace kavelo {
 namespace {
 
 class posix_temp_file : public temp_file {
-public:
+  public:
     posix_temp_file(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
     ~posix_temp_file() override {
         if (fd_ >= 0) {
@@ -37,17 +37,18 @@ public:
     }
     const std::string& path() const override { return path_; }
 
-private:
+  private:
     int fd_;
     std::string path_;
 };
 
 class posix_file_system : public stdio_file_system {
-public:
+  public:
     bool is_read_only(const std::string& path) const override {
         struct stat info {};
         // Checked on the mode bits, since a privileged user may write anyway.
-        return ::stat(path.c_str(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+        return ::stat(path.c_str(), &info) == 0 &&
+               (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
     }
     std::unique_ptr<temp_file> create_temp_beside(const std::string& target) const override {
         std::string pattern = target + ".kavelo-XXXXXX";

@@ -9,7 +9,7 @@ namespace kavelo {
 namespace {
 
 class windows_temp_file : public temp_file {
-public:
+  public:
     windows_temp_file(HANDLE handle, std::string path) : handle_(handle), path_(std::move(path)) {}
     ~windows_temp_file() override {
         if (handle_ != INVALID_HANDLE_VALUE) {
@@ -18,7 +18,8 @@ public:
     }
     bool write(std::span<const uint8_t> bytes) override {
         while (!bytes.empty()) {
-            DWORD chunk = bytes.size() > 0x40000000u ? 0x40000000u : static_cast<DWORD>(bytes.size());
+            DWORD chunk =
+                bytes.size() > 0x40000000u ? 0x40000000u : static_cast<DWORD>(bytes.size());
             DWORD written = 0;
             if (!WriteFile(handle_, bytes.data(), chunk, &written, nullptr) || written == 0) {
                 return false;
@@ -35,7 +36,7 @@ public:
     }
     const std::string& path() const override { return path_; }
 
-private:
+  private:
     HANDLE handle_;
     std::string path_;
 };
@@ -46,7 +47,7 @@ std::string folder_of(const std::string& path) {
 }
 
 class windows_file_system : public stdio_file_system {
-public:
+  public:
     bool is_read_only(const std::string& path) const override {
         DWORD attributes = GetFileAttributesA(path.c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);

@@ -7,7 +7,7 @@
 namespace kavelo {
 
 class stdio_file_system : public file_system {
-public:
+  public:
     read_status read_file(const std::string& path, std::size_t max_size,
                           std::vector<uint8_t>& out) const override;
     read_status read_head(const std::string& path, std::size_t count,

@@ -18,7 +18,6 @@ using track_header = std::array<uint8_t, track_header_size>;
 op_result read_track_header(const rom_access& access, uint32_t start, track_header& header);
 
 // Writes `header` at `start` of a fresh copy of the file and rewrites it atomically.
-op_result commit_track_header(const rom_access& access, uint32_t start,
-                              const track_header& header);
+op_result commit_track_header(const rom_access& access, uint32_t start, const track_header& header);
 
 } // namespace kavelo

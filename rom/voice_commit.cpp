@@ -26,9 +26,9 @@ op_result commit_voice(const rom_access& access, uint32_t track_start, voice_tab
     if (uint64_t{track_start} + 2 > size) {
         return refused("The track lies outside the file; nothing was written.");
     }
-    const uint64_t position =
-        uint64_t{track_start} + read_be16(std::span(file.bytes).subspan(track_start).first<2>()) +
-        25ull * static_cast<uint64_t>(voice_index);
+    const uint64_t position = uint64_t{track_start} +
+                              read_be16(std::span(file.bytes).subspan(track_start).first<2>()) +
+                              25ull * static_cast<uint64_t>(voice_index);
     if (position + voice_record_size > size) {
         return refused("Voice " + std::to_string(voice_index) +
                        " would lie past the end of the file; nothing was written.");
@@ -36,7 +36,8 @@ op_result commit_voice(const rom_access& access, uint32_t track_start, voice_tab
 
     table.voices[voice_index] = displayed;
     const voice_record stored = swap_voice_order(displayed);
-    std::copy(stored.begin(), stored.end(), file.bytes.begin() + static_cast<std::ptrdiff_t>(position));
+    std::copy(stored.begin(), stored.end(),
+              file.bytes.begin() + static_cast<std::ptrdiff_t>(position));
     if (access.log) {
         access.log("  * Writing changes to ROM");
     }

@@ -13,9 +13,10 @@ std::array<field_control, 42> voice_field_controls() {
     for (int op = 1; op <= 4; ++op) {
         for (const voice_field& field : voice_fields) {
             if (field.per_operator) {
-                controls[next++] = {&field,
-                                    static_cast<uint16_t>(field.control_id + operator_column_step * (op - 1)),
-                                    static_cast<uint8_t>(field.first_byte + 4 - op)};
+                controls[next++] = {
+                    &field,
+                    static_cast<uint16_t>(field.control_id + operator_column_step * (op - 1)),
+                    static_cast<uint8_t>(field.first_byte + 4 - op)};
             }
         }
     }

@@ -22,13 +22,13 @@ enum class field_display : uint8_t {
 };
 
 struct voice_field {
-    std::string_view label;  // the dialog's row label
-    uint16_t control_id;     // the single control, or OP1's control
+    std::string_view label; // the dialog's row label
+    uint16_t control_id;    // the single control, or OP1's control
     bool per_operator;
-    uint8_t first_byte;      // byte 0, or the first byte of the group
+    uint8_t first_byte; // byte 0, or the first byte of the group
     uint8_t shift;
-    uint8_t width;           // bits
-    uint8_t entries;         // list entries (2 for a check box)
+    uint8_t width;   // bits
+    uint8_t entries; // list entries (2 for a check box)
     field_display display;
 };
 
@@ -67,7 +67,7 @@ void set_field_value(voice_record& record, const field_control& control, int val
 
 // The control side of the editor: lists and check boxes addressed by control id.
 class voice_controls {
-public:
+  public:
     virtual ~voice_controls() = default;
     virtual void select(uint16_t control_id, int entry) = 0;
     virtual int selection(uint16_t control_id) const = 0; // -1 for none

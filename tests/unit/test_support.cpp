@@ -31,7 +31,8 @@ std::vector<uint8_t> read_bytes(const std::string& path) {
 
 void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) {
         throw std::runtime_error("cannot write " + path);
     }
@@ -40,7 +41,7 @@ void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 namespace {
 
 class failing_temp_file : public temp_file {
-public:
+  public:
     failing_temp_file(std::unique_ptr<temp_file> inner, const failing_file_system& owner)
         : inner_(std::move(inner)), owner_(owner) {}
     bool write(std::span<const uint8_t> bytes) override {
@@ -55,7 +56,7 @@ public:
     bool close() override { return inner_->close(); }
     const std::string& path() const override { return inner_->path(); }
 
-private:
+  private:
     std::unique_ptr<temp_file> inner_;
     const failing_file_system& owner_;
 };
@@ -76,7 +77,8 @@ bool failing_file_system::is_read_only(const std::string& path) const {
     return native_file_system().is_read_only(path);
 }
 
-std::unique_ptr<temp_file> failing_file_system::create_temp_beside(const std::string& target) const {
+std::unique_ptr<temp_file>
+failing_file_system::create_temp_beside(const std::string& target) const {
     if (fail_create) {
         return nullptr;
     }

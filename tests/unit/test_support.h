@@ -14,7 +14,7 @@ namespace kavelo::test {
 
 // A fresh folder under the system temp folder, removed with everything in it.
 class scratch_dir {
-public:
+  public:
     scratch_dir();
     ~scratch_dir();
     scratch_dir(const scratch_dir&) = delete;
@@ -22,7 +22,7 @@ public:
     std::string file(const std::string& name) const { return (path_ / name).string(); }
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

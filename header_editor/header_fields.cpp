@@ -1,0 +1,42 @@
+#include "header_editor/header_fields.h"
+
+#include <cctype>
+#include <cstdio>
+
+namespace kavelo {
+
+std::string format_header_byte(uint8_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%2i", static_cast<int>(value));
+    return text;
+}
+
+uint8_t read_header_text(std::string_view text) {
+    text = text.substr(0, 3); // the field is read into a 4-byte buffer with its terminator
+    std::size_t at = 0;
+    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) {
+        ++at;
+    }
+    bool negative = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+        negative = text[at] == '-';
+        ++at;
+    }
+    int number = 0;
+    while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) {
+        number = number * 10 + (text[at] - '0');
+        ++at;
+    }
+    return static_cast<uint8_t>(negative ? -number : number);
+}
+
+const header_field* find_header_field(std::string_view name) {
+    for (const header_field& field : header_fields) {
+        if (field.name == name) {
+            return &field;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace kavelo

@@ -1,0 +1,170 @@
+#include "rom/demo_rom.h"
+#include "rom/track_table.h"
+#include "rom/voice_table.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+namespace kavelo {
+namespace {
+
+voice_record counting_record(uint8_t first) {
+    voice_record record;
+    std::iota(record.begin(), record.end(), first);
+    return record;
+}
+
+TEST(VoiceOrder, SwapExchangesFirstAndLastOfEveryGroup) {
+    voice_record rom{0x05, 0x01, 0x02, 0x03, 0x04, 0x11, 0x12, 0x13, 0x14};
+    const voice_record working = swap_voice_order(rom);
+    EXPECT_EQ(working[0], 0x05);
+    EXPECT_EQ((std::array{working[1], working[2], working[3], working[4]}),
+              (std::array<uint8_t, 4>{0x04, 0x02, 0x03, 0x01}));
+    EXPECT_EQ((std::array{working[5], working[6], working[7], working[8]}),
+              (std::array<uint8_t, 4>{0x14, 0x12, 0x13, 0x11}));
+    const voice_record counted = counting_record(0);
+    EXPECT_EQ(swap_voice_order(swap_voice_order(counted)), counted);
+    EXPECT_EQ(swap_voice_order(counted)[21], 24);
+    EXPECT_EQ(swap_voice_order(counted)[24], 21);
+}
+
+TEST(VoiceHex, RoundTripsAndRejectsBadText) {
+    const voice_record record = counting_record(0xE7);
+    EXPECT_EQ(voice_from_hex(voice_to_hex(record)), record);
+    EXPECT_EQ(voice_to_hex(record).substr(0, 4), "e7e8");
+    EXPECT_TRUE(voice_from_hex(std::string(50, 'F')));
+    EXPECT_FALSE(voice_from_hex(std::string(49, '0')));
+    EXPECT_FALSE(voice_from_hex(std::string(48, '0') + "0g"));
+}
+
+// A bare track: header offset `table`, then `voices` stored records, then `extra` bytes.
+std::vector<uint8_t> bare_track(uint16_t table, int voices, int extra) {
+    std::vector<uint8_t> bytes(table, 0);
+    bytes[0] = static_cast<uint8_t>(table >> 8);
+    bytes[1] = static_cast<uint8_t>(table);
+    for (int v = 0; v < voices; ++v) {
+        const voice_record stored = counting_record(static_cast<uint8_t>(v * 25));
+        bytes.insert(bytes.end(), stored.begin(), stored.end());
+    }
+    bytes.insert(bytes.end(), static_cast<std::size_t>(extra), 0xEE);
+    return bytes;
+}
+
+struct loaded_file {
+    test::scratch_dir dir;
+    test::log_lines log;
+    rom_access access;
+    explicit loaded_file(const std::vector<uint8_t>& bytes, file_mode mode = file_mode::bare_track)
+        : access{native_file_system(), dir.file("file.bin"), mode, log.sink()} {
+        test::write_bytes(access.path, bytes);
+    }
+};
+
+TEST(LoadTrackVoices, BareTrackVoicesRunToTheFileEnd) {
+    loaded_file file(bare_track(6, 3, 0));
+    voice_table table;
+    ASSERT_EQ(load_track_voices(file.access, 0, table).code, result_done);
+    ASSERT_EQ(table.count, 3);
+    EXPECT_EQ(table.voices[2], swap_voice_order(counting_record(50)));
+    EXPECT_TRUE(file.log.lines.empty());
+}
+
+TEST(LoadTrackVoices, IgnoresAPartialRecordAtTheEnd) {
+    loaded_file file(bare_track(6, 2, 24));
+    voice_table table;
+    ASSERT_EQ(load_track_voices(file.access, 0, table).code, result_done);
+    EXPECT_EQ(table.count, 2);
+}
+
+TEST(LoadTrackVoices, TableOffsetAtOrPastTheEndHasNoVoices) {
+    for (uint16_t offset : {uint16_t{6}, uint16_t{0xFFFF}}) {
+        std::vector<uint8_t> bytes{
+            static_cast<uint8_t>(offset >> 8), static_cast<uint8_t>(offset), 1, 2, 3, 4};
+        loaded_file file(bytes);
+        voice_table table;
+        table.count = 4;
+        ASSERT_EQ(load_track_voices(file.access, 0, table).code, result_done);
+        EXPECT_EQ(table.count, 0) << offset;
+    }
+}
+
+TEST(LoadTrackVoices, MoreThanNineVoicesLoadsNineAndSaysHowMany) {
+    loaded_file file(bare_track(6, 12, 0));
+    voice_table table;
+    ASSERT_EQ(load_track_voices(file.access, 0, table).code, result_done);
+    EXPECT_EQ(table.count, 9);
+    EXPECT_EQ(table.voices[8], swap_voice_order(counting_record(200)));
+    ASSERT_EQ(file.log.lines.size(), 1u);
+    EXPECT_NE(file.log.lines[0].find("12 voices"), std::string::npos);
+}
+
+TEST(LoadTrackVoices, RomTrackEndsAtTheTableEndNotTheFileEnd) {
+    std::vector<uint8_t> rom = make_demo_rom();
+    const track_entry& last = track_table[18];
+    // Point the last track's table 3 voices before its end; bytes past the end are noise.
+    const uint16_t table_offset = static_cast<uint16_t>(last.end - last.start - 75);
+    rom[last.start] = static_cast<uint8_t>(table_offset >> 8);
+    rom[last.start + 1] = static_cast<uint8_t>(table_offset);
+    loaded_file file(rom, file_mode::rom_image);
+    voice_table table;
+    ASSERT_EQ(load_track_voices(file.access, last.start, table).code, result_done);
+    EXPECT_EQ(table.count, 3);
+}
+
+TEST(LoadTrackVoices, RefusesTracksOutsideTheFileAndKeepsTheTable) {
+    voice_table table;
+    table.count = 2;
+    table.voices[0][0] = 0x77;
+
+    // A ROM image cut short inside the last track.
+    std::vector<uint8_t> rom = make_demo_rom();
+    rom.resize(track_table[18].end - 10);
+    loaded_file short_rom(rom, file_mode::rom_image);
+    op_result result = load_track_voices(short_rom.access, track_table[18].start, table);
+    EXPECT_EQ(result.code, result_refused);
+    EXPECT_NE(result.problem.find("too short"), std::string::npos);
+
+    // A bare track of one byte cannot even hold the table offset.
+    loaded_file one_byte({0x00});
+    EXPECT_EQ(load_track_voices(one_byte.access, 0, table).code, result_refused);
+
+    test::scratch_dir dir;
+    rom_access missing{native_file_system(), dir.file("missing.bin"), file_mode::rom_image, {}};
+    EXPECT_EQ(load_track_voices(missing, 0x745DC, table).code, result_cannot_read);
+
+    EXPECT_EQ(table.count, 2);
+    EXPECT_EQ(table.voices[0][0], 0x77);
+}
+
+TEST(LoadTrackVoices, RefusesFilesLargerThanEightMebibytes) {
+    loaded_file file(std::vector<uint8_t>(8 * 1024 * 1024 + 1, 0));
+    voice_table table;
+    op_result result = load_track_voices(file.access, 0, table);
+    EXPECT_EQ(result.code, result_refused);
+    EXPECT_NE(result.problem.find("8 MiB"), std::string::npos);
+}
+
+TEST(DemoRom, EveryTrackHoldsOneToNineVoicesRunningToItsEnd) {
+    const std::vector<uint8_t> rom = make_demo_rom();
+    ASSERT_EQ(rom.size(), demo_rom_size);
+    EXPECT_TRUE(rom_serial_matches(rom));
+    EXPECT_EQ(rom[0x18E] << 8 | rom[0x18F], cartridge_checksum(rom));
+    for (const track_entry& track : track_table) {
+        voice_table_extent extent;
+        ASSERT_EQ(locate_voice_table(rom, file_mode::rom_image, track.start, extent).code,
+                  result_done);
+        EXPECT_GE(extent.voices_in_track, 1) << track.name;
+        EXPECT_LE(extent.voices_in_track, 9) << track.name;
+        EXPECT_EQ(extent.table_start + 25u * static_cast<uint32_t>(extent.voices_in_track),
+                  track.end)
+            << track.name;
+    }
+    // A demo track on its own is the same bytes as in the ROM.
+    const std::vector<uint8_t> track = make_demo_track(5);
+    EXPECT_TRUE(std::equal(track.begin(), track.end(), rom.begin() + track_table[5].start));
+}
+
+} // namespace
+} // namespace kavelo
