@@ -1,0 +1,357 @@
+#include "rom/demo_rom.h"
+#include "rom/track_table.h"
+#include "test_support.h"
+#include "voice_editor/voice_editor_session.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+
+namespace kavelo {
+namespace {
+
+// The editor window as plain data: what the user would see, and their next answers.
+struct fake_view : voice_editor_view {
+    std::map<uint16_t, int> lists;
+    std::map<uint16_t, bool> boxes;
+    std::deque<bool> save_answers;
+    int prompts = 0;
+    std::vector<std::pair<std::string, std::string>> messages;
+    std::vector<std::string> log_lines;
+    int algorithm_picture = -1;
+    bool tracks_enabled = true;
+    int track = -1;
+    int voice_entries = 0;
+    int voice = -1;
+    std::vector<std::string> import_names;
+    int import_index = -1;
+    std::vector<std::string> export_names;
+    int export_index = -1;
+    std::string name_field;
+    std::optional<std::string> next_file;
+    std::vector<voice_record> played;
+
+    void select(uint16_t id, int entry) override { lists[id] = entry; }
+    int selection(uint16_t id) const override { return lists.count(id) ? lists.at(id) : -1; }
+    void check(uint16_t id, bool on) override { boxes[id] = on; }
+    bool checked(uint16_t id) const override { return boxes.count(id) && boxes.at(id); }
+    bool ask_save_voice() override {
+        ++prompts;
+        bool yes = save_answers.empty() ? false : save_answers.front();
+        if (!save_answers.empty()) {
+            save_answers.pop_front();
+        }
+        return yes;
+    }
+    void show_message(std::string_view text, std::string_view title) override {
+        messages.emplace_back(text, title);
+    }
+    void log(std::string_view line) override { log_lines.emplace_back(line); }
+    void show_algorithm_picture(int algorithm) override { algorithm_picture = algorithm; }
+    void set_track_list(bool enabled, int selection) override {
+        tracks_enabled = enabled;
+        track = selection;
+    }
+    int track_selection() const override { return track; }
+    void set_voice_list(int count) override {
+        voice_entries = count;
+        voice = count > 0 ? 0 : -1;
+    }
+    int voice_selection() const override { return voice; }
+    void set_import_list(const std::vector<std::string>& names) override { import_names = names; }
+    int import_selection() const override { return import_index; }
+    void set_export_list(const std::vector<std::string>& names, int selection) override {
+        export_names = names;
+        export_index = selection < static_cast<int>(names.size()) ? selection : -1;
+    }
+    int export_selection() const override { return export_index; }
+    void set_voice_name_field(std::string_view text) override { name_field = text; }
+    std::optional<std::string> choose_tx81z_file() override { return next_file; }
+    std::optional<std::string> choose_bank_file() override { return next_file; }
+    std::optional<std::string> choose_bank_export_file() override { return next_file; }
+    void set_preview_enabled(bool) override {}
+    void play_preview(const voice_record& voice, int) override { played.push_back(voice); }
+};
+
+struct editor : ::testing::Test {
+    test::scratch_dir dir;
+    std::string path = dir.file("rom.bin");
+    std::vector<uint8_t> original = make_demo_rom();
+    voice_editor_state state;
+    fake_view view;
+    voice_editor_session session{state, view,
+                                 rom_access{native_file_system(), path, file_mode::rom_image,
+                                            [this](std::string_view line) { view.log(line); }}};
+    void SetUp() override {
+        test::write_bytes(path, original);
+        session.open();
+    }
+    // The user picks an entry of a parameter list: the list raises a selection change.
+    void user_selects(uint16_t id, int entry) {
+        view.select(id, entry);
+        session.list_selection_changed();
+    }
+    void user_chooses_track(int track) {
+        view.track = track;
+        session.choose_track();
+    }
+    void user_chooses_voice(int voice) {
+        view.voice = voice;
+        session.choose_voice();
+    }
+    voice_record stored_voice(int track, int index) {
+        const auto bytes = test::read_bytes(path);
+        const uint32_t start = track_table[track].start;
+        const uint32_t at = start + (bytes[start] << 8 | bytes[start + 1]) + 25 * index;
+        voice_record stored;
+        std::copy_n(bytes.begin() + at, 25, stored.begin());
+        return swap_voice_order(stored);
+    }
+};
+
+TEST_F(editor, OpensOnTheFirstTrackShowingVoiceZero) {
+    EXPECT_TRUE(view.tracks_enabled);
+    EXPECT_EQ(view.track, 0);
+    EXPECT_EQ(view.voice_entries, state.table.count);
+    EXPECT_EQ(state.current, stored_voice(0, 0));
+    EXPECT_EQ(voice_editor_read_voice(view), stored_voice(0, 0));
+    EXPECT_EQ(view.algorithm_picture, stored_voice(0, 0)[0] & 7);
+}
+
+TEST_F(editor, NoPromptWhileUnmodifiedAndNoneAfterAnAnswer) {
+    user_chooses_track(2);
+    user_chooses_voice(1);
+    EXPECT_EQ(view.prompts, 0);
+
+    user_selects(1006, 50);
+    view.save_answers = {false};
+    user_chooses_voice(2);
+    EXPECT_EQ(view.prompts, 1);
+    user_chooses_voice(3); // No cleared the flag
+    EXPECT_EQ(view.prompts, 1);
+    EXPECT_EQ(test::read_bytes(path), original);
+}
+
+TEST_F(editor, YesSavesTheEditIntoTheSlotThatWasShown) {
+    user_chooses_track(2);
+    user_chooses_voice(1);
+    user_selects(1036, 99); // OP4 TL
+    view.save_answers = {true};
+    user_chooses_voice(4);
+    EXPECT_EQ(stored_voice(2, 1)[21], 99);
+    EXPECT_NE(stored_voice(2, 4)[21], 99);
+    EXPECT_EQ(state.current, stored_voice(2, 4));
+    EXPECT_EQ(view.log_lines.back(), "  * Voice Edited successfully!");
+}
+
+TEST_F(editor, SaveToRomKeepsTheFlagSoTheNextChangeStillAsks) {
+    user_selects(1045, 7);
+    session.save_to_rom();
+    EXPECT_EQ(stored_voice(0, 0)[0] & 7, 7);
+    view.save_answers = {false};
+    user_chooses_track(1);
+    EXPECT_EQ(view.prompts, 1);
+}
+
+TEST_F(editor, TrackChangeWithYesCommitsIntoThePreviousTrack) {
+    user_chooses_track(4);
+    user_selects(1005, 9); // OP1 MUL
+    view.save_answers = {true};
+    user_chooses_track(6);
+    EXPECT_EQ(stored_voice(4, 0)[4] & 0x0F, 9);
+    EXPECT_EQ(state.current_index, 0);
+    EXPECT_EQ(view.algorithm_picture, stored_voice(6, 0)[0] & 7);
+}
+
+TEST_F(editor, ListBoxSelectionsSetTheFlagButCheckBoxesDoNot) {
+    view.check(1013, true); // a click on AME raises no selection change
+    user_chooses_voice(0);
+    EXPECT_EQ(view.prompts, 0);
+    session.list_selection_changed(); // a click in the Import list
+    user_chooses_voice(0);
+    EXPECT_EQ(view.prompts, 1);
+}
+
+TEST_F(editor, CopyInOneTrackPasteInAnother) {
+    session.paste_voice(); // never copied: nothing happens
+    EXPECT_EQ(state.current, stored_voice(0, 0));
+
+    user_chooses_track(2);
+    user_chooses_voice(2);
+    user_selects(1016, 3); // an unsaved edit is copied too
+    session.copy_voice();
+    view.save_answers = {false};
+    user_chooses_track(5);
+    session.paste_voice();
+    voice_record expected = stored_voice(2, 2);
+    expected[23] = 3;
+    EXPECT_EQ(voice_editor_read_voice(view), expected);
+    EXPECT_EQ(state.current, expected);
+    session.save_to_rom();
+    EXPECT_EQ(stored_voice(5, 0), expected);
+}
+
+TEST_F(editor, PreviewMakesTheShownVoiceCurrentForAddToBank) {
+    user_selects(1008, 4);
+    session.preview();
+    ASSERT_EQ(view.played.size(), 1u);
+    EXPECT_EQ(view.played[0][8] & 0x1F, 4);
+    session.add_current_voice();
+    EXPECT_EQ(state.export_bank.entries().at(0).voice, view.played[0]);
+}
+
+TEST_F(editor, ExportListNamesComeFromTheCount) {
+    session.add_current_voice();
+    session.add_current_voice();
+    EXPECT_EQ(view.export_names, (std::vector<std::string>{"Voice 0", "Voice 1"}));
+    view.export_index = 0;
+    session.delete_export_entry();
+    EXPECT_EQ(view.export_index, 0);
+    session.add_current_voice();
+    EXPECT_EQ(view.export_names, (std::vector<std::string>{"Voice 1", "Voice 1"}));
+    session.clear_export_bank();
+    session.add_current_voice();
+    EXPECT_EQ(view.export_names, std::vector<std::string>{"Voice 0"});
+}
+
+TEST_F(editor, DeleteUpAndDownMoveTheSelection) {
+    for (int i = 0; i < 3; ++i) {
+        session.add_current_voice();
+    }
+    view.export_index = 0;
+    session.move_export_entry_up();
+    EXPECT_EQ(view.export_names[0], "Voice 0");
+    view.export_index = 2;
+    session.move_export_entry_down();
+    EXPECT_EQ(view.export_names[2], "Voice 2");
+    view.export_index = 1;
+    session.move_export_entry_up();
+    EXPECT_EQ(view.export_names, (std::vector<std::string>{"Voice 1", "Voice 0", "Voice 2"}));
+    EXPECT_EQ(view.export_index, 0);
+    session.move_export_entry_down();
+    EXPECT_EQ(view.export_names, (std::vector<std::string>{"Voice 0", "Voice 1", "Voice 2"}));
+    EXPECT_EQ(view.export_index, 1);
+    view.export_index = 2;
+    session.delete_export_entry(); // the last: the new last is selected
+    EXPECT_EQ(view.export_index, 1);
+    view.export_index = 0;
+    session.delete_export_entry(); // a middle one: the entry that moved up is selected
+    EXPECT_EQ(view.export_names, std::vector<std::string>{"Voice 1"});
+    EXPECT_EQ(view.export_index, 0);
+    session.delete_export_entry();
+    EXPECT_TRUE(view.export_names.empty());
+    EXPECT_EQ(view.export_index, -1);
+}
+
+TEST_F(editor, NameFieldShowsAndRenamesTheSelectedEntry) {
+    session.add_current_voice();
+    session.rename_export_entry("Nothing"); // no selection: no entry changes
+    EXPECT_EQ(view.export_names[0], "Voice 0");
+    view.export_index = 0;
+    session.show_export_name();
+    EXPECT_EQ(view.name_field, "Voice 0");
+    session.rename_export_entry("Warm Brass Lead");
+    EXPECT_EQ(view.export_names[0], "Warm Brass");
+    EXPECT_EQ(view.export_index, 0);
+}
+
+TEST_F(editor, BankListStopsAt128Entries) {
+    for (int i = 0; i < 128; ++i) {
+        session.add_current_voice();
+    }
+    EXPECT_TRUE(view.messages.empty());
+    session.add_current_voice();
+    EXPECT_EQ(state.export_bank.count(), 128);
+    ASSERT_EQ(view.messages.size(), 1u);
+}
+
+TEST_F(editor, ExportedBankImportsBackAndSendsTheSameVoice) {
+    user_chooses_track(2);
+    for (int v = 0; v < 3; ++v) {
+        user_chooses_voice(v);
+        session.add_current_voice();
+    }
+    view.next_file = dir.file("out.ymx");
+    session.export_bank();
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_EQ(test::read_bytes(*view.next_file).size(), 8u + 3 * 35);
+
+    session.import_bank();
+    EXPECT_EQ(state.source, import_source::bank);
+    EXPECT_EQ(view.import_names, (std::vector<std::string>{"Voice 0", "Voice 1", "Voice 2"}));
+    view.import_index = 1;
+    session.send_to_voice();
+    EXPECT_EQ(state.current, stored_voice(2, 1));
+    session.add_import_entry();
+    EXPECT_EQ(state.export_bank.entries().back().voice, stored_voice(2, 1));
+    EXPECT_EQ(view.export_names.back(), "Voice 1");
+    EXPECT_EQ(test::read_bytes(path), original); // sending writes nothing
+}
+
+TEST_F(editor, CancelledOrFailedExportSaysUnknownError) {
+    view.next_file.reset();
+    session.export_bank();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0], (std::pair<std::string, std::string>{"Unknown Error!", "Error"}));
+}
+
+TEST_F(editor, FailedImportsChangeNothing) {
+    view.next_file = dir.file("tiny.syx");
+    test::write_bytes(*view.next_file, {0xF0, 0x43});
+    session.import_tx81z();
+    EXPECT_EQ(state.source, import_source::none);
+    EXPECT_EQ(view.messages.size(), 1u);
+    view.next_file.reset();
+    session.import_bank();
+    EXPECT_EQ(state.source, import_source::none);
+    view.import_index = 0;
+    session.send_to_voice(); // nothing imported: nothing to send
+    EXPECT_EQ(state.current, stored_voice(0, 0));
+}
+
+TEST_F(editor, EmptyVoiceTableRefusesToSave) {
+    std::vector<uint8_t> bytes = original;
+    const uint32_t start = track_table[3].start;
+    bytes[start] = 0x7F; // table offset far past the track end
+    test::write_bytes(path, bytes);
+    user_chooses_track(3);
+    EXPECT_EQ(view.voice_entries, 0);
+    session.save_to_rom();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].second, "Error!");
+    EXPECT_EQ(test::read_bytes(path), bytes);
+}
+
+TEST_F(editor, UnreadableFileReportsAndKeepsVoicesOutOfOtherTracks) {
+    std::filesystem::remove(path);
+    user_chooses_track(1);
+    EXPECT_EQ(state.table.count, 0);
+    EXPECT_FALSE(view.messages.empty());
+    session.save_to_rom();
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST(VoiceEditorBareTrack, TrackListDisabledAndTableFromOffsetZero) {
+    test::scratch_dir dir;
+    const std::string path = dir.file("track.bin");
+    test::write_bytes(path, make_demo_track(8));
+    voice_editor_state state;
+    fake_view view;
+    voice_editor_session session{state, view,
+                                 rom_access{native_file_system(), path, file_mode::bare_track, {}}};
+    session.open();
+    EXPECT_FALSE(view.tracks_enabled);
+    EXPECT_EQ(view.track, 0);
+    EXPECT_EQ(state.track_offset, 0u);
+    voice_table expected;
+    ASSERT_EQ(
+        load_track_voices({native_file_system(), path, file_mode::bare_track, {}}, 0, expected)
+            .code,
+        result_done);
+    EXPECT_EQ(view.voice_entries, expected.count);
+    EXPECT_EQ(state.current, expected.voices[0]);
+}
+
+} // namespace
+} // namespace kavelo

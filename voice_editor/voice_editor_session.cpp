@@ -1,0 +1,139 @@
+#include "voice_editor/voice_editor_session.h"
+
+#include "rom/track_table.h"
+#include "rom/voice_commit.h"
+
+namespace kavelo {
+
+namespace {
+
+constexpr std::string_view error_title = "Error!";
+
+int algorithm_of(const voice_record& voice) {
+    return voice[0] & 0x07;
+}
+
+} // namespace
+
+void voice_editor_session::open() {
+    state_.export_bank.clear();
+    refresh_export_list(-1);
+    const bool rom = access_.mode == file_mode::rom_image;
+    load_voices(rom ? track_table[0].start : 0);
+    view_.set_voice_list(state_.table.count);
+    state_.current_index = 0;
+    state_.current = state_.table.voices[0];
+    voice_editor_show_voice(state_.current, view_);
+    view_.set_track_list(rom, 0);
+    view_.show_algorithm_picture(algorithm_of(state_.current));
+}
+
+void voice_editor_session::load_voices(uint32_t start) {
+    state_.track_offset = start;
+    const op_result loaded = load_track_voices(access_, start, state_.table);
+    if (loaded.code != result_done) {
+        // Voices of the previous track must never be saved into this one.
+        state_.table.count = 0;
+        view_.show_message(loaded.problem, error_title);
+        view_.log(loaded.problem);
+    }
+}
+
+void voice_editor_session::report_commit(const op_result& result) {
+    switch (result.code) {
+    case result_done:
+        return;
+    case result_cannot_read:
+        view_.show_message("Error with Rom Backup Write!", error_title);
+        view_.log("Error with Rom Backup Write");
+        return;
+    case result_write_failed:
+        view_.show_message("Error Commiting voice to ROM!", error_title);
+        view_.log("Error Commiting voice to ROM!");
+        return;
+    default:
+        view_.show_message(result.problem, error_title);
+        view_.log(result.problem);
+    }
+}
+
+void voice_editor_session::save_to_rom() {
+    report_commit(commit_voice(access_, state_.track_offset, state_.table, state_.current_index,
+                               voice_editor_read_voice(view_)));
+}
+
+void voice_editor_session::save_prompt() {
+    if (!state_.modified) {
+        return;
+    }
+    if (view_.ask_save_voice()) {
+        save_to_rom();
+    }
+    state_.modified = false;
+}
+
+void voice_editor_session::close() {
+    save_prompt();
+}
+
+void voice_editor_session::choose_track() {
+    save_prompt();
+    const int track = view_.track_selection();
+    if (track >= 0 && track < track_count) {
+        load_voices(track_table[track].start);
+        view_.set_voice_list(state_.table.count);
+        voice_editor_show_voice(state_.table.voices[0], view_);
+        state_.current_index = 0;
+        state_.current = state_.table.voices[0];
+    }
+    view_.show_algorithm_picture(algorithm_of(state_.current));
+}
+
+void voice_editor_session::choose_voice() {
+    save_prompt();
+    const int voice = view_.voice_selection();
+    if (voice < 0 || voice >= voice_table_capacity) {
+        return;
+    }
+    state_.current_index = voice;
+    state_.current = state_.table.voices[voice];
+    show_current();
+}
+
+void voice_editor_session::show_current() {
+    voice_editor_show_voice(state_.current, view_);
+    view_.show_algorithm_picture(algorithm_of(state_.current));
+}
+
+void voice_editor_session::change_algorithm() {
+    const int algorithm = view_.selection(voice_fields[0].control_id);
+    if (algorithm >= 0 && algorithm <= 7) {
+        view_.show_algorithm_picture(algorithm);
+    }
+}
+
+void voice_editor_session::list_selection_changed() {
+    state_.modified = true;
+}
+
+void voice_editor_session::preview() {
+    state_.current = voice_editor_read_voice(view_);
+    view_.set_preview_enabled(false);
+    view_.play_preview(state_.current, preview_note_index);
+    view_.set_preview_enabled(true);
+}
+
+void voice_editor_session::copy_voice() {
+    state_.clipboard = voice_editor_read_voice(view_);
+    state_.clipboard_valid = true;
+}
+
+void voice_editor_session::paste_voice() {
+    if (!state_.clipboard_valid) {
+        return;
+    }
+    state_.current = state_.clipboard;
+    show_current();
+}
+
+} // namespace kavelo

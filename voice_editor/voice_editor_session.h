@@ -1,0 +1,80 @@
+#pragma once
+// The Voice editor's state and the flows of its commands, apart from any window: the
+// dialog procedure turns each user action into one call here.
+
+#include "formats/tx81z.h"
+#include "formats/ymx_bank.h"
+#include "rom/rom_access.h"
+#include "rom/voice_table.h"
+#include "voice_editor/export_bank_list.h"
+#include "voice_editor/voice_editor_view.h"
+
+#include <cstdint>
+
+namespace kavelo {
+
+enum class import_source : int32_t { none = 0, tx81z = 1, bank = 2 };
+
+inline constexpr int preview_note_index = 1;
+
+// Editor state. Most of it outlives the window: a new editor keeps the current voice,
+// the clipboard, the modified flag and the imports; the Export bank list starts empty.
+struct voice_editor_state {
+    uint32_t track_offset = 0; // the track this editor loaded; its commits write there
+    voice_table table;
+    int32_t current_index = 0;
+    voice_record current{};
+    bool modified = false;
+    voice_record clipboard{};
+    bool clipboard_valid = false;
+    export_bank_list export_bank;
+    import_source source = import_source::none;
+    tx81z_store tx81z;
+    std::vector<bank_voice> imported_bank;
+};
+
+class voice_editor_session {
+  public:
+    voice_editor_session(voice_editor_state& state, voice_editor_view& view, rom_access access)
+        : state_(state), view_(view), access_(std::move(access)) {}
+
+    void open();
+    void close();
+    void save_to_rom();
+    void choose_track();
+    void choose_voice();
+    void change_algorithm();
+    // A selection changed in a list other than the track and voice lists.
+    void list_selection_changed();
+    void preview();
+    void copy_voice();
+    void paste_voice();
+
+    void import_tx81z();
+    void import_bank();
+    void send_to_voice();
+    void add_import_entry();
+    void add_current_voice();
+    void delete_export_entry();
+    void move_export_entry_up();
+    void move_export_entry_down();
+    void clear_export_bank();
+    void export_bank();
+    void show_export_name();
+    void rename_export_entry(std::string_view text);
+
+  private:
+    void load_voices(uint32_t start);
+    void save_prompt();
+    void report_commit(const op_result& result);
+    void show_current();
+    std::optional<voice_record> import_entry(int index) const;
+    std::vector<std::string> export_names() const;
+    void refresh_export_list(int selection);
+
+    voice_editor_state& state_;
+    voice_editor_view& view_;
+    rom_access access_;
+};
+
+} // namespace kavelo

@@ -1,0 +1,43 @@
+#pragma once
+// What the Voice editor's flows need from its window. The Win32 dialog implements this
+// over its controls; tests implement it over plain data.
+
+#include "voice_editor/voice_fields.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kavelo {
+
+class voice_editor_view : public voice_controls {
+  public:
+    // Yes/No question "Did you want to save the current voice?" titled "Prompt".
+    virtual bool ask_save_voice() = 0;
+    virtual void show_message(std::string_view text, std::string_view title) = 0;
+    virtual void log(std::string_view line) = 0;
+
+    virtual void show_algorithm_picture(int algorithm) = 0;
+    virtual void set_track_list(bool enabled, int selection) = 0;
+    virtual int track_selection() const = 0;
+    // Fills the voice list with "Voice 0".."Voice count-1" and selects entry 0.
+    virtual void set_voice_list(int count) = 0;
+    virtual int voice_selection() const = 0;
+
+    virtual void set_import_list(const std::vector<std::string>& names) = 0;
+    virtual int import_selection() const = 0;
+    virtual void set_export_list(const std::vector<std::string>& names, int selection) = 0;
+    virtual int export_selection() const = 0;
+    virtual void set_voice_name_field(std::string_view text) = 0;
+
+    // File dialogs: the chosen path, or nothing when cancelled.
+    virtual std::optional<std::string> choose_tx81z_file() = 0;
+    virtual std::optional<std::string> choose_bank_file() = 0;
+    virtual std::optional<std::string> choose_bank_export_file() = 0;
+
+    virtual void set_preview_enabled(bool enabled) = 0;
+    virtual void play_preview(const voice_record& voice, int note_index) = 0;
+};
+
+} // namespace kavelo
