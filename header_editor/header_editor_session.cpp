@@ -1,0 +1,62 @@
+#include "header_editor/header_editor_session.h"
+
+#include "header_editor/header_fields.h"
+#include "rom/track_table.h"
+
+namespace kavelo {
+
+namespace {
+
+constexpr std::string_view error_title = "Error!";
+
+} // namespace
+
+void header_editor_session::open() {
+    const bool rom = access_.mode == file_mode::rom_image;
+    view_.set_track_list(rom, rom, 0);
+    read_header(rom ? track_table[0].start : 0);
+    show();
+}
+
+void header_editor_session::read_header(uint32_t start) {
+    state_.track_offset = start;
+    const op_result result = read_track_header(access_, start, state_.header);
+    if (result.code != result_done) {
+        view_.show_message(result.problem, error_title);
+        view_.log(result.problem);
+    }
+}
+
+void header_editor_session::choose_track() {
+    const int track = view_.track_selection();
+    if (track >= 0 && track < track_count) {
+        read_header(track_table[track].start);
+    }
+    show(); // uncommitted edits are discarded
+}
+
+void header_editor_session::commit() {
+    read();
+    const op_result result = commit_track_header(access_, state_.track_offset, state_.header);
+    if (result.code == result_write_failed) {
+        view_.show_message("Error Commiting Header to ROM!", error_title);
+        view_.log("Error Commiting Header to ROM!");
+    } else if (result.code == result_refused) {
+        view_.show_message(result.problem, error_title);
+        view_.log(result.problem);
+    }
+}
+
+void header_editor_session::show() {
+    for (const header_field& field : header_fields) {
+        view_.set_field_text(field.control_id, format_header_byte(state_.header[field.byte]));
+    }
+}
+
+void header_editor_session::read() {
+    for (const header_field& field : header_fields) {
+        state_.header[field.byte] = read_header_text(view_.field_text(field.control_id));
+    }
+}
+
+} // namespace kavelo

@@ -1,0 +1,162 @@
+#include "header_editor/header_editor_session.h"
+#include "header_editor/header_fields.h"
+#include "rom/demo_rom.h"
+#include "rom/track_table.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sys/stat.h>
+
+namespace kavelo {
+namespace {
+
+struct fake_header_view : header_editor_view {
+    std::map<uint16_t, std::string> fields;
+    bool enabled = true;
+    bool filled = false;
+    int track = -1;
+    std::vector<std::pair<std::string, std::string>> messages;
+    std::vector<std::string> log_lines;
+
+    void set_field_text(uint16_t id, std::string_view text) override { fields[id] = text; }
+    std::string field_text(uint16_t id) const override {
+        return fields.count(id) ? fields.at(id) : "";
+    }
+    void set_track_list(bool on, bool with_names, int selection) override {
+        enabled = on;
+        filled = with_names;
+        track = selection;
+    }
+    int track_selection() const override { return track; }
+    void show_message(std::string_view text, std::string_view title) override {
+        messages.emplace_back(text, title);
+    }
+    void log(std::string_view line) override { log_lines.emplace_back(line); }
+};
+
+struct header_editor : ::testing::Test {
+    test::scratch_dir dir;
+    std::string path = dir.file("rom.bin");
+    std::vector<uint8_t> original = make_demo_rom();
+    header_editor_state state;
+    fake_header_view view;
+    file_mode mode = file_mode::rom_image;
+    std::unique_ptr<header_editor_session> session;
+
+    void open(std::vector<uint8_t> bytes, file_mode as) {
+        original = std::move(bytes);
+        test::write_bytes(path, original);
+        session = std::make_unique<header_editor_session>(
+            state, view, rom_access{native_file_system(), path, as, [this](std::string_view l) {
+                                        view.log(l);
+                                    }});
+        session->open();
+    }
+    void SetUp() override { open(make_demo_rom(), file_mode::rom_image); }
+    std::vector<std::size_t> changed_bytes() {
+        const auto now = test::read_bytes(path);
+        std::vector<std::size_t> at;
+        for (std::size_t i = 0; i < now.size(); ++i) {
+            if (now[i] != original[i]) {
+                at.push_back(i);
+            }
+        }
+        return at;
+    }
+};
+
+TEST_F(header_editor, OpensOnTrackZeroAndCommitsTheFileUnchanged) {
+    EXPECT_TRUE(view.enabled);
+    EXPECT_TRUE(view.filled);
+    EXPECT_EQ(view.track, 0);
+    EXPECT_EQ(view.fields[1062], format_header_byte(original[track_table[0].start + 5]));
+    session->commit();
+    EXPECT_EQ(test::read_bytes(path), original);
+    EXPECT_EQ(view.log_lines, (std::vector<std::string>{"  * Writing changes to ROM",
+                                                        "  * Header Edited successfully!"}));
+}
+
+TEST_F(header_editor, EachFieldLandsInItsOwnByte) {
+    view.track = 5;
+    session->choose_track();
+    const uint32_t start = track_table[5].start;
+    for (const header_field& field : header_fields) {
+        const auto before = test::read_bytes(path);
+        view.fields[field.control_id] = "201";
+        session->commit();
+        const auto after = test::read_bytes(path);
+        std::vector<std::size_t> changed;
+        for (std::size_t i = 0; i < after.size(); ++i) {
+            if (after[i] != before[i]) {
+                changed.push_back(i);
+            }
+        }
+        if (before[start + field.byte] != 201) {
+            EXPECT_EQ(changed, std::vector<std::size_t>{start + field.byte}) << field.name;
+        }
+        EXPECT_EQ(after[start + field.byte], 201) << field.name;
+    }
+}
+
+TEST_F(header_editor, TypedNumbersCommitTheirLowEightBits) {
+    const uint32_t tempo = track_table[0].start + 5;
+    const std::pair<const char*, uint8_t> cases[] = {{"-12", 244}, {"300", 44},   {"abc", 0},
+                                                     {" 7x", 7},   {"1234", 123}, {"", 0}};
+    for (const auto& [text, expected] : cases) {
+        view.fields[1062] = text;
+        session->commit();
+        EXPECT_EQ(test::read_bytes(path)[tempo], expected) << text;
+    }
+    view.fields[1062] = "7";
+    session->commit();
+    EXPECT_EQ(changed_bytes(), std::vector<std::size_t>{tempo});
+}
+
+TEST_F(header_editor, TrackChangeDiscardsEditsAndShowsTheNewTrack) {
+    view.fields[1063] = "99";
+    view.track = 9;
+    session->choose_track();
+    EXPECT_EQ(view.fields[1063], format_header_byte(original[track_table[9].start + 4]));
+    EXPECT_EQ(state.track_offset, track_table[9].start);
+    session->commit();
+    EXPECT_EQ(test::read_bytes(path), original);
+}
+
+TEST_F(header_editor, FailedCommitReportsAndLeavesTheFileIntact) {
+    view.fields[1062] = "3";
+    ::chmod(path.c_str(), 0444);
+    session->commit();
+    ::chmod(path.c_str(), 0644);
+    EXPECT_EQ(test::read_bytes(path), original);
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0],
+              (std::pair<std::string, std::string>{"Error Commiting Header to ROM!", "Error!"}));
+    EXPECT_EQ(view.log_lines, (std::vector<std::string>{"  * Writing changes to ROM",
+                                                        "Error Commiting Header to ROM!"}));
+    EXPECT_EQ(view.fields[1062], "3"); // the user's values stay for another try
+}
+
+TEST_F(header_editor, BareTrackShowsTheFirst48BytesWithNoTrackList) {
+    open(make_demo_track(11), file_mode::bare_track);
+    EXPECT_FALSE(view.enabled);
+    EXPECT_FALSE(view.filled);
+    EXPECT_EQ(view.fields[1079], format_header_byte(original[29]));
+    view.fields[1079] = "255";
+    session->commit();
+    EXPECT_EQ(changed_bytes(), std::vector<std::size_t>{29});
+}
+
+TEST_F(header_editor, UnreadableTrackKeepsTheCopyAndSaysWhy) {
+    const track_header before = state.header;
+    open(std::vector<uint8_t>(20, 1), file_mode::bare_track);
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(state.header, before);
+    EXPECT_EQ(view.fields[1062], format_header_byte(before[5]));
+    session->commit();
+    EXPECT_EQ(test::read_bytes(path), original);
+}
+
+} // namespace
+} // namespace kavelo
