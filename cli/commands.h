@@ -21,5 +21,12 @@ int fail(std::string_view file, std::string_view problem);
 void add_info_command(CLI::App& app, cli_context& context);
 void add_voices_command(CLI::App& app, cli_context& context);
 void add_demo_commands(CLI::App& app, cli_context& context);
+void add_render_command(CLI::App& app, cli_context& context);
+void add_vgm_command(CLI::App& app, cli_context& context);
+void add_fm_script_command(CLI::App& app, cli_context& context);
+void add_set_voice_command(CLI::App& app, cli_context& context);
+void add_header_commands(CLI::App& app, cli_context& context);
+void add_bank_commands(CLI::App& app, cli_context& context);
+void add_checksum_command(CLI::App& app, cli_context& context);
 
 } // namespace kavelo::cli

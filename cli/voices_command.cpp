@@ -1,6 +1,7 @@
 // kavelo voices FILE [--track T]: every voice of a track in working order, decoded.
 
 #include "cli/commands.h"
+#include "cli/json_text.h"
 #include "cli/opened_file.h"
 #include "rom/voice_table.h"
 #include "voice_editor/voice_fields.h"
@@ -15,7 +16,35 @@ namespace {
 struct voices_options {
     std::string path;
     std::string track;
+    bool json = false;
 };
+
+void print_json(const std::string& track, const voice_table& table) {
+    const auto controls = voice_field_controls();
+    std::cout << "{\"track\": " << json_quote(track) << ", \"voices\": [";
+    for (int32_t i = 0; i < table.count; ++i) {
+        const voice_record& voice = table.voices[i];
+        std::cout << (i ? ", " : "") << "{\"index\": " << i << ", \"hex\": \""
+                  << voice_to_hex(voice) << "\", \"alg\": " << int(field_value(voice, controls[0]))
+                  << ", \"fbl\": " << int(field_value(voice, controls[1])) << ", \"operators\": [";
+        for (std::size_t op = 0; op < 4; ++op) {
+            std::cout << (op ? ", " : "") << "{";
+            for (std::size_t f = 0; f < 10; ++f) {
+                const field_control& control = controls[2 + 10 * op + f];
+                std::string name(control.field->label);
+                if (name.back() == ':') {
+                    name.pop_back();
+                }
+                // Values are the fields as stored; the release list shows 2k + 1 for them.
+                std::cout << (f ? ", " : "") << json_quote(name) << ": "
+                          << int(field_value(voice, control));
+            }
+            std::cout << "}";
+        }
+        std::cout << "]}";
+    }
+    std::cout << "]}\n";
+}
 
 void print_decoded(const voice_record& voice) {
     const auto controls = voice_field_controls();
@@ -46,6 +75,10 @@ int run_voices(const voices_options& options) {
     if (loaded.code != result_done) {
         return fail(options.path, loaded.problem);
     }
+    if (options.json) {
+        print_json(opened->track_label, table);
+        return 0;
+    }
     std::cout << opened->track_label << ": " << table.count << " voices\n";
     for (int32_t i = 0; i < table.count; ++i) {
         std::cout << "voice " << i << ": " << voice_to_hex(table.voices[i]) << '\n';
@@ -63,6 +96,7 @@ void add_voices_command(CLI::App& app, cli_context& context) {
     command->add_option("FILE", options->path, "ROM image or bare track")->required();
     command->add_option("--track,-t", options->track,
                         "track index 0-18 or display name (ROM only)");
+    command->add_flag("--json", options->json, "print JSON instead of text");
     command->footer("Example: kavelo voices demo-rom.bin --track \"Basalt Zone\"");
     command->callback([options, &context] { context.exit_code = run_voices(*options); });
 }
