@@ -1,0 +1,62 @@
+#pragma once
+// Resource identifiers of KAVELO.exe, shared by the resource scripts, the program and the
+// GUI tests. The numbers are fixed: other tools and the tests address the resources by them.
+//
+// Prefixes:
+//   IDS_  string table entries
+//   IDI_  icon groups
+//   IDD_  dialog templates
+//   IDM_  menus, the accelerator table, and the commands that menu items and accelerators send
+//   IDC_  controls inside a window or dialog (unique within their dialog only)
+//   IDB_  bitmaps
+// Rules between them:
+//   - A number may be reused across kinds (string 103 and dialog 103, menu and accelerator
+//     table 109) but never within one kind.
+//   - Commands of the main window's menus and accelerators sit in one space: 104, 105 and
+//     32775 and up. Commands of the Voice editor's menu (143) start at 32836.
+//   - Voice editor operator controls: the OP1 column holds 1004 to 1013; OP2, OP3 and OP4
+//     add 10, 20 and 30 to each id.
+//   - Algorithm bitmaps: IDB_ALGORITHM_0 + n shows algorithm n (n = 0 to 7).
+
+// String table
+#define IDS_APP_TITLE 103  // "KAVELO (Vantorel)", the main window title
+#define IDS_CLASS_NAME 109 // "KAVELOVANTOREL", the main window class
+
+// Icons
+#define IDI_KAVELO 107 // large: class icon and About box icon
+#define IDI_SMALL 108  // small: caption and task bar
+
+// Dialog templates
+#define IDD_ABOUTBOX 103
+#define IDD_VOICE_EDITOR 106
+#define IDD_HEADER_EDITOR 144
+
+// Menus and the accelerator table
+#define IDM_MAIN_MENU 109  // class menu before any file is open
+#define IDM_MAIN_ACCEL 109 // accelerators of the message loop
+#define IDM_FILE_MENU 131  // after every successful Open: adds Tools
+#define IDM_VOICE_MENU 143 // menu bar of the Voice editor
+
+// Main window commands
+#define IDM_ABOUT 104
+#define IDM_EXIT 105
+#define IDM_OPEN 32775
+#define IDM_VOICE_EDITOR 32835
+#define IDM_TRACK_HEADER_EDITOR 32840
+
+// Voice editor menu commands
+#define IDM_COPY_VOICE 32836
+#define IDM_PASTE_VOICE 32837
+#define IDM_IMPORT_TX81Z 32841
+#define IDM_IMPORT_YMX 32847
+
+// Controls of the main window and the About box
+#define IDC_STATUS_LOG 0 // the EDIT child filling the main window
+#define IDC_ABOUT_ICON 2 // the About box's icon static carries id 2
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+// Algorithm bitmaps
+#define IDB_ALGORITHM_0 134
+#define IDB_ALGORITHM_7 141

@@ -1,0 +1,118 @@
+#pragma once
+// Drives KAVELO.exe from a separate process the way a user's actions arrive: window
+// messages to menus and controls, keys and clicks through the system's input queue, the
+// common file dialog filled in. Every wait is bounded by a deadline.
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace gui {
+
+using namespace std::chrono_literals;
+using duration = std::chrono::milliseconds;
+
+inline constexpr duration default_timeout = 10s;
+
+// A failed check ends the current test; the runner reports the message.
+struct test_failure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] void fail(const std::string& message);
+
+// Polls `condition` every few milliseconds until it holds or the deadline passes.
+bool wait_until(const std::function<bool()>& condition, duration timeout = default_timeout);
+
+// Host paths as Wine sees them: /a/b -> Z:\a\b. Windows paths pass unchanged.
+std::string to_windows_path(const std::string& path);
+
+// The program under test, started with CreateProcess; ended on destruction if still running.
+class app_process {
+  public:
+    explicit app_process(const std::string& exe_path);
+    ~app_process();
+    app_process(const app_process&) = delete;
+    app_process& operator=(const app_process&) = delete;
+
+    DWORD pid() const { return info_.dwProcessId; }
+    DWORD thread_id() const { return info_.dwThreadId; }
+    // Waits for the visible top-level window of the given class.
+    HWND wait_main_window(const std::string& class_name, duration timeout = default_timeout);
+    // True and the exit code when the process ended within the timeout.
+    bool wait_exit(DWORD& exit_code, duration timeout = default_timeout);
+    bool running() const;
+    // The GUI thread's focus window and active window.
+    HWND focus() const;
+    HWND active() const;
+
+  private:
+    PROCESS_INFORMATION info_{};
+};
+
+// Top-level windows of a process.
+std::vector<HWND> top_level_windows(DWORD pid, bool visible_only = true);
+// Waits for a visible top-level window of the process with this class and title.
+HWND wait_window(DWORD pid, const std::string& class_name, const std::string& title,
+                 duration timeout = default_timeout);
+// A dialog (class #32770) with this title.
+HWND wait_dialog(DWORD pid, const std::string& title, duration timeout = default_timeout);
+// Waits until the window is gone or hidden.
+bool wait_gone(HWND window, duration timeout = default_timeout);
+
+std::string window_text(HWND window);
+std::string window_class(HWND window);
+std::vector<HWND> child_windows(HWND parent);
+// First child with this class (case-insensitive) and, when given, this text.
+HWND find_child(HWND parent, const std::string& class_name, const std::string& text = {});
+HWND dialog_item(HWND dialog, int id);
+
+// Entries of a list box or a combo box, in order.
+std::vector<std::string> list_box_items(HWND list);
+std::vector<std::string> combo_box_items(HWND combo);
+
+// A menu command as the menu sends it.
+void post_command(HWND window, int command);
+// A push button pressed (BM_CLICK, which sends the button's notification).
+void click_button(HWND button);
+// Clicks the button with this text in the dialog with this title; false when not found.
+bool answer_message_box(DWORD pid, const std::string& title, const std::string& button,
+                        duration timeout = default_timeout);
+// Types the path into the file name field of a common Open dialog and presses its OK button.
+void fill_file_dialog(HWND dialog, const std::string& windows_path);
+// The file name field of a common file dialog.
+HWND file_dialog_name_field(HWND dialog);
+// The file type list of a common file dialog.
+HWND file_dialog_type_list(HWND dialog);
+
+// Input through the system queue, as a keyboard and a mouse produce it.
+bool bring_to_front(HWND window);
+// Holds the modifiers (VK_CONTROL, VK_MENU, VK_SHIFT), taps the key, releases all.
+void press_chord(std::initializer_list<WORD> modifiers, WORD key);
+// The character as typed on the current keyboard layout, with extra modifiers held.
+void type_char_chord(std::initializer_list<WORD> modifiers, char character);
+void click_at(POINT screen_point);
+void click_window(HWND window); // at its centre
+
+// One menu of a window as the user sees it: popups with their items.
+struct menu_item {
+    std::string text; // empty for a separator
+    int command = 0;
+    bool separator = false;
+    bool grayed = false;
+};
+struct menu_popup {
+    std::string text;
+    std::vector<menu_item> items;
+};
+// Reads the window's menu bar from inside its process (menus belong to their process).
+std::vector<menu_popup> read_menu(HWND window);
+
+// Saves what the screen shows of the window (or of the whole screen for nullptr) as a BMP.
+bool screenshot(HWND window, const std::string& path);
+
+} // namespace gui

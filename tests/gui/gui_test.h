@@ -1,0 +1,44 @@
+#pragma once
+// A small test runner for the GUI tests: each KAVELO_GUI_TEST is a function run with a fresh
+// KAVELO.exe; CHECK-style helpers throw test_failure, which ends the test and is reported.
+
+#include "gui_driver.h"
+
+#include <string>
+#include <vector>
+
+namespace gui {
+
+// Paths the runner hands to every test, as Windows paths.
+struct test_environment {
+    std::string app_path;       // KAVELO.exe
+    std::string work_dir;       // files a test writes (ROM images, tracks)
+    std::string screenshot_dir; // one screenshot per window a test opens
+};
+
+const test_environment& environment();
+// The name of the running test, for screenshot names.
+const std::string& current_test();
+
+using test_function = void (*)();
+struct test_registration {
+    test_registration(const char* name, test_function function);
+};
+
+// Saves a screenshot named <test>-<label>.bmp of the window (the whole screen for nullptr).
+void save_screenshot(HWND window, const std::string& label);
+
+// Checks that end the test with a message naming what was expected and what was seen.
+void expect(bool condition, const std::string& what);
+void expect_equal(const std::string& actual, const std::string& expected, const std::string& what);
+void expect_equal(long long actual, long long expected, const std::string& what);
+
+// Writes bytes to a file in the work folder; returns its Windows path.
+std::string write_work_file(const std::string& name, const std::vector<unsigned char>& bytes);
+
+} // namespace gui
+
+#define KAVELO_GUI_TEST(name)                                                                      \
+    static void gui_test_##name();                                                                 \
+    static const ::gui::test_registration gui_test_registration_##name(#name, gui_test_##name);    \
+    static void gui_test_##name()
