@@ -21,6 +21,9 @@ int main(int argc, char** argv) {
     add_info_command(app, context);
     add_voices_command(app, context);
     add_demo_commands(app, context);
+    add_render_command(app, context);
+    add_vgm_command(app, context);
+    add_fm_script_command(app, context);
     add_set_voice_command(app, context);
     add_header_commands(app, context);
     add_bank_commands(app, context);

@@ -1,0 +1,229 @@
+// Port decoding, the operator and channel registers and the key on/off rules.
+
+#include "fm/fm_tables.h"
+#include "fm_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace kavelo {
+namespace {
+
+using test::fm_fixture;
+
+TEST(fm_chip_life, init_twice_keeps_chips_and_bad_arguments_create_none) {
+    fm_core core;
+    EXPECT_EQ(fm_init(core, 0, 7670442, 44100, nullptr, nullptr), fm_init_bad_arguments);
+    EXPECT_EQ(fm_init(core, 1, -1, 44100, nullptr, nullptr), fm_init_bad_arguments);
+    EXPECT_EQ(fm_init(core, 1, 7670442, 100, nullptr, nullptr), fm_init_bad_arguments);
+    EXPECT_EQ(core.chips, nullptr);
+    ASSERT_EQ(fm_init(core, 2, 7670442, 44100, nullptr, nullptr), fm_init_done);
+    EXPECT_EQ(fm_init(core, 1, 8000000, 22050, nullptr, nullptr), fm_init_chips_exist);
+    EXPECT_EQ(core.count, 2);
+    EXPECT_EQ(core.chips[1].state.clock, 7670442);
+    fm_shutdown(core);
+    EXPECT_EQ(core.chips, nullptr);
+    EXPECT_EQ(fm_init(core, 1, 8000000, 22050, nullptr, nullptr), fm_init_done);
+    fm_shutdown(core);
+}
+
+TEST(fm_chip_life, reset_state_is_silent_with_both_outputs) {
+    fm_fixture fm;
+    for (const fm_channel& ch : fm.chip().channel) {
+        EXPECT_EQ(ch.pan, 3);
+        EXPECT_EQ(ch.algorithm, 0);
+        EXPECT_EQ(ch.routes[3], route_both);
+        for (const fm_operator& o : ch.op) {
+            EXPECT_EQ(o.env_phase, env_off);
+            EXPECT_EQ(o.env_counter, env_bottom);
+        }
+    }
+    const auto frames = fm.render(1000);
+    EXPECT_EQ(frames.left, std::vector<int8_t>(1000, 0));
+    EXPECT_EQ(frames.right, std::vector<int8_t>(1000, 0));
+}
+
+TEST(fm_ports, port_number_counts_modulo_four) {
+    fm_fixture fm;
+    fm_write(fm.core, 0, 0x4000, 0x40); // address, part I
+    fm_write(fm.core, 0, 0x4005, 0x10); // data, part I
+    EXPECT_EQ(fm.channel(0).op[0].total_level, ((0x10 << 7) | 0x10) >> 2);
+    fm_write(fm.core, 0, 6, 0x41);  // address, part II
+    fm_write(fm.core, 0, 11, 0x7F); // data, part II: channel 5
+    EXPECT_EQ(fm.channel(4).op[0].total_level, 4095);
+    EXPECT_EQ(fm.channel(1).op[0].total_level, 0);
+}
+
+TEST(fm_ports, registers_with_channel_bits_3_and_unknown_groups_change_nothing) {
+    fm_fixture fm;
+    const fm_chip before = fm.chip();
+    for (int32_t reg : {0x33, 0x47, 0x5B, 0x8F, 0xA3, 0xA7, 0xAB, 0xB3, 0xB7, 0xB8, 0xBD, 0xC0,
+                        0x10, 0x21, 0x23, 0x29, 0x2C}) {
+        fm.write(reg, 0xFF);
+        fm.write(reg | 0x100, 0xFF);
+    }
+    // The global registers cannot be reached through part II.
+    fm.write(0x128, 0xF0);
+    fm.write(0x12B, 0x80);
+    fm.write(0x122, 0x0F);
+    // Channel 3's per-operator frequencies exist in part I only.
+    fm.write(0x1AC, 0x3F);
+    fm.write(0x1A8, 0xFF);
+    const fm_chip& after = fm.chip();
+    for (int32_t c = 0; c < 6; ++c) {
+        for (int32_t k = 0; k < 4; ++k) {
+            const fm_operator& a = after.channel[c].op[k];
+            const fm_operator& b = before.channel[c].op[k];
+            EXPECT_EQ(a.total_level, b.total_level);
+            EXPECT_EQ(a.phase_step, b.phase_step);
+            EXPECT_EQ(a.attack_rate, b.attack_rate);
+            EXPECT_EQ(a.sustain_level, b.sustain_level);
+            EXPECT_EQ(a.env_phase, b.env_phase);
+        }
+        EXPECT_EQ(after.channel[c].freq_step, before.channel[c].freq_step);
+        EXPECT_EQ(after.channel[c].block_fnum, before.channel[c].block_fnum);
+        EXPECT_EQ(after.channel[c].algorithm, before.channel[c].algorithm);
+        EXPECT_EQ(after.channel[c].pan, before.channel[c].pan);
+    }
+    EXPECT_EQ(after.ch3[0].block_fnum, 0);
+    EXPECT_EQ(after.ch3[0].freq_step, 0u);
+    EXPECT_EQ(after.lfo_step, 0u);
+    EXPECT_EQ(after.dac_enable, 0);
+}
+
+TEST(fm_operator_registers, total_level_feedback_and_multiple) {
+    fm_fixture fm;
+    const std::pair<uint8_t, int32_t> levels[] = {{0, 0},       {1, 32},      {2, 64},
+                                                  {0x40, 2064}, {0x7F, 4095}, {0xFF, 4095}};
+    for (const auto& [tl, expected] : levels) {
+        fm.write(0x4C, tl);
+        EXPECT_EQ(fm.channel(0).op[3].total_level, expected) << int(tl);
+        EXPECT_EQ(fm.channel(0).op[3].level, expected);
+    }
+    const std::pair<uint8_t, uint8_t> feedback[] = {{0x38, 2}, {0x08, 8}, {0x07, 0}};
+    for (const auto& [value, shift] : feedback) {
+        fm.write(0xB1, value);
+        EXPECT_EQ(fm.channel(1).feedback_shift, shift);
+    }
+    fm.write(0x38, 0x70); // DT 7, MUL 0
+    EXPECT_EQ(fm.channel(0).op[2].multiple, 1);
+    EXPECT_EQ(fm.channel(0).op[2].detune, 7);
+    EXPECT_EQ(fm.channel(0).op[0].phase_step, -1); // the channel is stale until rendered
+    fm.render(0);
+    EXPECT_NE(fm.channel(0).op[0].phase_step, -1);
+}
+
+TEST(fm_operator_registers, frequency_latch_takes_effect_with_the_low_byte) {
+    fm_fixture fm;
+    const fm_chip& chip = fm.chip();
+    fm.write(0xA0, 0x84);
+    EXPECT_EQ(fm.channel(0).freq_step, chip.fnum_steps[0x84] >> 7);
+    fm.write(0xA4, 0x12); // block 2, F-number bits 8-10 = 2
+    EXPECT_EQ(fm.channel(0).freq_step, chip.fnum_steps[0x84] >> 7);
+    fm.write(0xA0, 0x84);
+    EXPECT_EQ(fm.channel(0).freq_step, chip.fnum_steps[644] >> 5);
+    EXPECT_EQ(fm.channel(0).key_code, 2 << 2); // F-number 644: bits 7-10 = 5, class 0
+    fm.write(0xA0, 0x00);                      // reuses the latched block and high bits
+    EXPECT_EQ(fm.channel(0).freq_step, chip.fnum_steps[512] >> 5);
+    fm.write(0xA4, 0x3C); // block 7, F-number 1100: bits 7-10 = 8, class 2
+    fm.write(0xA0, 0x4C);
+    EXPECT_EQ(fm.channel(0).freq_step, chip.fnum_steps[1100]);
+    EXPECT_EQ(fm.channel(0).key_code, (7 << 2) | 2);
+}
+
+TEST(fm_operator_registers, am_bit_takes_the_channel_depth_when_ams_arrives) {
+    fm_fixture fm;
+    fm.write(0x60, 0x85); // AM on, D1R 5, operator 1 of channel 1
+    EXPECT_EQ(fm.channel(0).op[0].am_on, 1);
+    EXPECT_EQ(fm.channel(0).op[0].am_depth, 0);
+    fm.write(0xB4, 0xF0); // AMS 3
+    EXPECT_EQ(fm.channel(0).op[0].am_depth, 503);
+    EXPECT_EQ(fm.channel(0).op[1].am_depth, 0);
+    fm.write(0xB4, 0x10);
+    EXPECT_EQ(fm.channel(0).op[0].am_depth, 59);
+    EXPECT_EQ(fm.channel(0).pan, 0);
+    EXPECT_EQ(fm.channel(0).routes[3], route_discard);
+}
+
+TEST(fm_operator_registers, routes_follow_algorithm_and_pan) {
+    fm_fixture fm;
+    fm.write(0xB4, 0x80); // left only
+    fm.write(0xB0, 5);
+    EXPECT_EQ(fm.channel(0).routes,
+              (std::array<uint8_t, 4>{route_all_inputs, route_left, route_left, route_left}));
+    fm.write(0xB0, 2);
+    EXPECT_EQ(fm.channel(0).routes,
+              (std::array<uint8_t, 4>{route_in4, route_in2, route_in4, route_left}));
+    fm.write(0xB4, 0x40); // right only
+    EXPECT_EQ(fm.channel(0).routes[3], route_right);
+}
+
+TEST(fm_keys, key_on_off_by_channel_and_operator) {
+    fm_fixture fm;
+    fm.write(0x28, 0xF3);
+    fm.write(0x28, 0xF7);
+    for (const fm_channel& ch : fm.chip().channel) {
+        for (const fm_operator& o : ch.op) {
+            EXPECT_EQ(o.env_phase, env_off);
+        }
+    }
+    fm.write(0x28, 0x50); // bit 4 operator 1, bit 6 operator 2
+    EXPECT_EQ(fm.channel(0).op[0].env_phase, env_attack);
+    EXPECT_EQ(fm.channel(0).op[1].env_phase, env_attack);
+    EXPECT_EQ(fm.channel(0).op[2].env_phase, env_off);
+    fm.write(0x28, 0xF4);
+    for (const fm_operator& o : fm.channel(3).op) {
+        EXPECT_EQ(o.env_phase, env_attack);
+        EXPECT_EQ(o.env_counter, 0);
+        EXPECT_EQ(o.env_end, env_attack_end);
+    }
+}
+
+TEST(fm_keys, key_on_during_attack_changes_nothing_and_key_off_keeps_the_attenuation) {
+    fm_fixture fm;
+    fm.write(0x50, 0x0A); // AR 10 on operator 1 of channel 1
+    fm.write(0x28, 0x10);
+    fm.render(50);
+    fm_operator& o = fm.channel(0).op[0];
+    ASSERT_EQ(o.env_phase, env_attack);
+    const uint32_t phase = o.phase;
+    const int32_t counter = o.env_counter;
+    ASSERT_GT(counter, 0);
+    fm.write(0x28, 0x10);
+    EXPECT_EQ(o.phase, phase);
+    EXPECT_EQ(o.env_counter, counter);
+
+    const int32_t attenuation = fm_shared_tables().attenuation_curve[counter >> 16];
+    fm.write(0x28, 0x00);
+    EXPECT_EQ(o.env_phase, env_release);
+    EXPECT_EQ(o.env_counter, (attenuation << 16) + env_attack_end);
+    EXPECT_EQ(o.env_end, env_bottom);
+    EXPECT_EQ(o.env_step, o.release_step);
+    fm.write(0x28, 0x00); // a second key-off leaves the release alone
+    EXPECT_EQ(o.env_counter, (attenuation << 16) + env_attack_end);
+}
+
+TEST(fm_keys, channel_3_total_level_waits_in_timer_key_on_mode) {
+    fm_fixture fm;
+    fm.write(0x27, 0x80);
+    fm.write(0x42, 0x20);
+    EXPECT_EQ(fm.channel(2).op[0].total_level, 1032);
+    EXPECT_EQ(fm.channel(2).op[0].level, 0);
+    fm.write(0x28, 0xF2); // channel 3 ignores key-on in this mode
+    EXPECT_EQ(fm.channel(2).op[0].env_phase, env_off);
+    fm.write(0x41, 0x20); // channel 2 is not held
+    EXPECT_EQ(fm.channel(1).op[0].level, 1032);
+    fm.write(0xA2, 0x10); // a refresh of channel 3 applies the total level
+    fm.render(0);
+    EXPECT_EQ(fm.channel(2).op[0].level, 1032);
+}
+
+TEST(fm_lfo, bit_3_switches_the_lfo) {
+    fm_fixture fm;
+    fm.write(0x22, 0x0F);
+    EXPECT_EQ(fm.chip().lfo_step, fm.chip().lfo_steps[7]);
+    fm.write(0x22, 0x07);
+    EXPECT_EQ(fm.chip().lfo_step, 0u);
+}
+
+} // namespace
+} // namespace kavelo
