@@ -1,14 +1,137 @@
-// Placeholder until the Track Header Editor dialog lands: says so instead of opening nothing.
+// The Track Header Editor window: dialog 144 over header_editor_session.
 
 #include "header_editor/header_editor_win32.h"
 
 #include "app/app_win32.h"
+#include "header_editor/header_editor_session.h"
+#include "header_editor_ids.h"
+#include "resource.h"
+#include "rom/track_table.h"
+
+#include <string>
 
 namespace kavelo {
 
+namespace {
+
+// The dialog's controls as the session sees them.
+class header_dialog_view : public header_editor_view {
+  public:
+    explicit header_dialog_view(HWND dialog) : dialog_(dialog) {}
+
+    void set_field_text(uint16_t control_id, std::string_view text) override {
+        SetDlgItemTextA(dialog_, control_id, std::string(text).c_str());
+    }
+    std::string field_text(uint16_t control_id) const override {
+        char text[16] = {};
+        GetDlgItemTextA(dialog_, control_id, text, sizeof text);
+        return text;
+    }
+    void set_track_list(bool enabled, bool filled, int selection) override {
+        if (filled) {
+            header_editor_fill_tracks(dialog_);
+        }
+        EnableWindow(GetDlgItem(dialog_, IDC_HEADER_TRACK_LIST), enabled);
+        SendDlgItemMessageA(dialog_, IDC_HEADER_TRACK_LIST, CB_SETCURSEL, filled ? selection : -1,
+                            0);
+    }
+    int track_selection() const override {
+        return static_cast<int>(
+            SendDlgItemMessageA(dialog_, IDC_HEADER_TRACK_LIST, CB_GETCURSEL, 0, 0));
+    }
+    void show_message(std::string_view text, std::string_view title) override {
+        MessageBoxA(dialog_, std::string(text).c_str(), std::string(title).c_str(), MB_OK);
+    }
+    void log(std::string_view line) override { status_log_append(line); }
+
+  private:
+    HWND dialog_;
+};
+
+// The header copy and track offset outlive the dialog, as the next one starts afresh
+// from the file anyway.
+header_editor_state editor_state;
+
+// The one open editor; the Tools command brings it forward rather than nesting another.
+HWND open_dialog = nullptr;
+
+struct open_editor {
+    header_dialog_view view;
+    header_editor_session session;
+    explicit open_editor(HWND dialog)
+        : view(dialog), session(editor_state, view, current_rom_access()) {}
+};
+
+open_editor* editor_of(HWND dialog) {
+    return reinterpret_cast<open_editor*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
+void on_init_dialog(HWND dialog) {
+    auto* editor = new open_editor(dialog);
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(editor));
+    open_dialog = dialog;
+    editor->session.open();
+}
+
+void on_destroy(HWND dialog) {
+    delete editor_of(dialog);
+    SetWindowLongPtrA(dialog, DWLP_USER, 0);
+    open_dialog = nullptr;
+}
+
+void on_command(HWND dialog, open_editor& editor, WORD id, WORD code) {
+    if (id == IDOK) { // "Commit To ROM", also Enter
+        editor.session.commit();
+    } else if (id == IDCANCEL) { // "Close", also Escape and the close box
+        EndDialog(dialog, 0);
+        return;
+    }
+    if (code == CBN_SELCHANGE) {
+        if (id == IDC_HEADER_TRACK_LIST) {
+            editor.session.choose_track();
+        } else {
+            editor.session.show();
+        }
+    }
+}
+
+} // namespace
+
+void header_editor_fill_tracks(HWND dialog) {
+    HWND list = GetDlgItem(dialog, IDC_HEADER_TRACK_LIST);
+    EnableWindow(list, TRUE);
+    // Inserted at explicit positions, so a position is a track index despite CBS_SORT.
+    for (int i = 0; i < track_count; ++i) {
+        SendMessageA(list, CB_INSERTSTRING, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(std::string(track_table[i].name).c_str()));
+    }
+}
+
+INT_PTR CALLBACK header_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        on_init_dialog(dialog);
+        return FALSE; // the system does not set the default focus
+    case WM_COMMAND:
+        if (open_editor* editor = editor_of(dialog)) {
+            on_command(dialog, *editor, LOWORD(wparam), HIWORD(wparam));
+        }
+        return FALSE;
+    case WM_DESTROY:
+        on_destroy(dialog);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
 void header_editor_open() {
-    MessageBoxA(the_app().main_window, "The Track Header Editor is not available in this build.",
-                "Track Header Editor", MB_OK | MB_ICONINFORMATION);
+    if (open_dialog) {
+        SetForegroundWindow(open_dialog);
+        return;
+    }
+    DialogBoxParamA(the_app().instance, MAKEINTRESOURCEA(IDD_HEADER_EDITOR), nullptr,
+                    header_editor_proc, 0);
 }
 
 } // namespace kavelo

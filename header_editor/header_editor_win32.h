@@ -1,10 +1,18 @@
 #pragma once
 // The Track Header Editor as the main window sees it.
 
+#include <windows.h>
+
 namespace kavelo {
 
 // Runs the modal Track Header Editor with no owner window, so the main window and an open
 // Voice editor stay usable while it runs.
 void header_editor_open();
+
+// Dialog procedure of template 144.
+INT_PTR CALLBACK header_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+
+// Enables the track list and inserts the 19 track names at positions 0-18.
+void header_editor_fill_tracks(HWND dialog);
 
 } // namespace kavelo

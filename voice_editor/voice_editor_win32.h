@@ -1,10 +1,20 @@
 #pragma once
 // The Voice editor as the main window sees it.
 
+#include <windows.h>
+
 namespace kavelo {
 
-// Creates and shows the modeless Voice editor owned by the main window. Returns false when
-// the dialog could not be created.
+// Creates and shows the modeless Voice editor owned by the main window, or brings the open
+// one to the front. Returns false when the dialog could not be created.
 bool voice_editor_open();
+
+// Dialog procedure of template 106.
+INT_PTR CALLBACK voice_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+
+// Fills the ALG, FBL and operator lists, then the track list.
+void voice_editor_fill_lists(HWND dialog);
+// Inserts the 19 track names at positions 0-18; disabled in binary track mode.
+void voice_editor_fill_tracks(HWND dialog);
 
 } // namespace kavelo

@@ -1,0 +1,138 @@
+#include "fm/preview_output_win32.h"
+
+#include "app/app_win32.h"
+#include "fm/preview_render.h"
+
+#include <mmsystem.h>
+
+#include <dsound.h>
+
+#include <cstring>
+#include <vector>
+
+namespace kavelo {
+
+namespace {
+
+constexpr DWORD secondary_bytes = 0x40000;
+constexpr DWORD played_bytes = 0x20000;  // 32768 frames of 16-bit stereo
+constexpr DWORD play_deadline_ms = 5000; // a stalled device must not hang the program
+
+WAVEFORMATEX output_format() {
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 2;
+    format.nSamplesPerSec = 44100;
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = static_cast<WORD>(format.wBitsPerSample / 8 * format.nChannels);
+    format.nAvgBytesPerSec = format.nBlockAlign * format.nSamplesPerSec;
+    return format;
+}
+
+// Releases what it holds when the preview ends, on every path.
+struct sound_objects {
+    IDirectSound* device = nullptr;
+    IDirectSoundBuffer* primary = nullptr;
+    IDirectSoundBuffer* secondary = nullptr;
+    ~sound_objects() {
+        if (secondary) {
+            secondary->Release(); // also ends the sound
+        }
+        if (primary) {
+            primary->Release();
+        }
+        if (device) {
+            device->Release();
+        }
+    }
+};
+
+bool open_output(HWND window, sound_objects& sound, WAVEFORMATEX& format) {
+    if (FAILED(DirectSoundCreate(nullptr, &sound.device, nullptr))) {
+        status_log_append("  * Preview: no sound device could be opened");
+        return false;
+    }
+    if (FAILED(sound.device->SetCooperativeLevel(window, DSSCL_PRIORITY))) {
+        status_log_append("  * Preview: the sound device refused the cooperative level");
+        return false;
+    }
+    DSBUFFERDESC primary{};
+    primary.dwSize = sizeof primary;
+    primary.dwFlags = DSBCAPS_PRIMARYBUFFER;
+    const HRESULT created = sound.device->CreateSoundBuffer(&primary, &sound.primary, nullptr);
+    format = output_format();
+    if (FAILED(created)) {
+        status_log_append("  * Preview: the primary sound buffer could not be created");
+        return false;
+    }
+    sound.primary->SetFormat(&format);
+    return true;
+}
+
+// 8-bit samples widened by a shift of 8, interleaved left, right.
+void fill_frames(int16_t* out, const std::vector<int8_t>& left, const std::vector<int8_t>& right,
+                 DWORD frames) {
+    for (DWORD i = 0; i < frames; ++i) {
+        out[2 * i] = static_cast<int16_t>(left[i] * 256);
+        out[2 * i + 1] = static_cast<int16_t>(right[i] * 256);
+    }
+}
+
+void wait_for_play_cursor(IDirectSoundBuffer* buffer) {
+    const DWORD started = GetTickCount();
+    for (;;) {
+        DWORD play = 0;
+        DWORD status = 0;
+        if (FAILED(buffer->GetCurrentPosition(&play, nullptr)) || play >= played_bytes ||
+            FAILED(buffer->GetStatus(&status)) || !(status & DSBSTATUS_PLAYING) ||
+            GetTickCount() - started > play_deadline_ms) {
+            return;
+        }
+        Sleep(1);
+    }
+}
+
+} // namespace
+
+int preview_voice(HWND window, const voice_record& voice, int note_index) {
+    sound_objects sound;
+    WAVEFORMATEX format{};
+    if (!open_output(window, sound, format)) {
+        return 0;
+    }
+    std::vector<int8_t> left(preview_frames), right(preview_frames);
+    if (preview_render(voice, note_index, preview_frames, left, right) != preview_done) {
+        return 0;
+    }
+
+    DSBUFFERDESC description{};
+    description.dwSize = sizeof description;
+    description.dwFlags = DSBCAPS_STATIC;
+    description.dwBufferBytes = secondary_bytes;
+    description.lpwfxFormat = &format;
+    if (FAILED(sound.device->CreateSoundBuffer(&description, &sound.secondary, nullptr))) {
+        status_log_append("  * Preview: the sound buffer could not be created");
+        return 0;
+    }
+    void* region = nullptr;
+    DWORD region_bytes = 0;
+    if (FAILED(sound.secondary->Lock(0, 0, &region, &region_bytes, nullptr, nullptr,
+                                     DSBLOCK_ENTIREBUFFER))) {
+        MessageBoxA(nullptr, "Lock Failed!", "ERROR", MB_OK);
+        return 0;
+    }
+    if (region_bytes < played_bytes) {
+        sound.secondary->Unlock(region, region_bytes, nullptr, 0);
+        MessageBoxA(nullptr, "Lock Failed!", "ERROR", MB_OK);
+        return 0;
+    }
+    std::memset(region, 0, region_bytes);
+    fill_frames(static_cast<int16_t*>(region), left, right, played_bytes / format.nBlockAlign);
+    sound.secondary->Unlock(region, region_bytes, nullptr, 0);
+    sound.secondary->SetCurrentPosition(0);
+    sound.secondary->Play(0, 0, 0);
+    wait_for_play_cursor(sound.secondary);
+    return 0;
+}
+
+} // namespace kavelo

@@ -1,0 +1,189 @@
+// The Track Header Editor as a user meets it: dialog 144 opened from Tools, its fields and
+// track list, "Commit To ROM" with typed numbers, track changes, a bare track, and a
+// commit that cannot write.
+
+#include "editor_support.h"
+
+#include "header_editor/header_fields.h"
+#include "header_editor_ids.h"
+#include "resource.h"
+#include "rom/track_table.h"
+
+namespace gui {
+
+namespace {
+
+constexpr char header_title[] = "Edit General Track Properties";
+constexpr char written_line[] = "  * Header Edited successfully!\r\n";
+
+HWND open_header_editor(kavelo_session& app) {
+    post_command(app.main(), IDM_TRACK_HEADER_EDITOR);
+    HWND dialog = wait_dialog(app.process().pid(), header_title);
+    expect(dialog != nullptr, "the Track Header Editor opens");
+    return dialog;
+}
+
+void commit(kavelo_session& app, HWND dialog) {
+    const std::string before = app.log_text();
+    click_button(dialog_item(dialog, IDOK));
+    expect(wait_until([&] { return app.log_text().size() > before.size() + 30; }),
+           "the commit logs");
+    wait_log_ends_with(app, written_line);
+}
+
+std::string field(HWND dialog, int id) {
+    return window_text(dialog_item(dialog, id));
+}
+
+} // namespace
+
+KAVELO_GUI_TEST(header_editor_shows_track_zero_and_commits_it_unchanged) {
+    kavelo_session app;
+    const std::string rom = fresh_demo_rom();
+    app.open_file(rom);
+    const std::vector<uint8_t> before = file_bytes(rom);
+    HWND dialog = open_header_editor(app);
+    save_screenshot(dialog, "dialog");
+    expect(GetWindow(dialog, GW_OWNER) == nullptr, "the editor has no owner window");
+    expect(IsWindowEnabled(app.main()), "the main window stays usable");
+
+    HWND tracks = dialog_item(dialog, IDC_HEADER_TRACK_LIST);
+    const std::vector<std::string> names = combo_box_items(tracks);
+    expect_equal(static_cast<long long>(names.size()), 19, "tracks listed");
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        expect_equal(names[i], std::string(kavelo::track_table[i].name),
+                     "track list entry " + std::to_string(i));
+    }
+    expect_equal(combo_selection(tracks), 0, "track 0 is selected");
+    const uint32_t start = kavelo::track_table[0].start;
+    for (const kavelo::header_field& f : kavelo::header_fields) {
+        expect_equal(field(dialog, f.control_id),
+                     kavelo::format_header_byte(before[start + f.byte]),
+                     std::string(f.name) + " shows its byte");
+    }
+    for (int id : {IDC_HEADER_MUTE_FM1, IDC_HEADER_MUTE_FM5, IDC_HEADER_MUTE_PSG3}) {
+        expect(!IsWindowEnabled(dialog_item(dialog, id)), "Mute boxes are disabled");
+    }
+    commit(app, dialog);
+    expect(file_bytes(rom) == before, "reading and committing leaves the file byte for byte");
+    click_button(dialog_item(dialog, IDCANCEL));
+    expect(wait_gone(dialog), "Close ends the dialog");
+}
+
+KAVELO_GUI_TEST(header_editor_typed_numbers_commit_their_low_eight_bits) {
+    kavelo_session app;
+    const std::string rom = fresh_demo_rom();
+    app.open_file(rom);
+    HWND dialog = open_header_editor(app);
+    choose_combo_entry(dialog, IDC_HEADER_TRACK_LIST, 5);
+    const uint32_t start = kavelo::track_table[5].start;
+    const std::vector<uint8_t> original = file_bytes(rom);
+    expect(wait_until([&] {
+               return field(dialog, IDC_HEADER_SONG_TEMPO) ==
+                      kavelo::format_header_byte(original[start + 5]);
+           }),
+           "track 5's header is shown");
+
+    set_text(dialog_item(dialog, IDC_HEADER_SONG_TEMPO), "7");
+    commit(app, dialog);
+    expect(changed_offsets(original, file_bytes(rom)) == std::vector<std::size_t>{start + 5},
+           "song tempo 7 changes exactly byte start + 5");
+
+    const std::pair<const char*, int> cases[] = {{"-12", 244}, {"300", 44},   {"abc", 0},
+                                                 {" 7x", 7},   {"1234", 123}, {"", 0}};
+    for (const auto& [text, value] : cases) {
+        set_text(dialog_item(dialog, IDC_HEADER_FM3_VOLUME), text);
+        commit(app, dialog);
+        expect_equal(file_bytes(rom)[start + 21], value, std::string("\"") + text + "\" commits");
+    }
+    save_screenshot(dialog, "after-commits");
+}
+
+KAVELO_GUI_TEST(header_editor_each_field_lands_in_its_own_byte) {
+    kavelo_session app;
+    const std::string rom = fresh_demo_rom();
+    app.open_file(rom);
+    HWND dialog = open_header_editor(app);
+    const uint32_t start = kavelo::track_table[0].start;
+    for (const kavelo::header_field& f : kavelo::header_fields) {
+        const std::vector<uint8_t> before = file_bytes(rom);
+        const int value = before[start + f.byte] == 201 ? 202 : 201;
+        set_text(dialog_item(dialog, f.control_id), std::to_string(value));
+        commit(app, dialog);
+        expect(changed_offsets(before, file_bytes(rom)) == std::vector<std::size_t>{start + f.byte},
+               std::string(f.name) + " changes only its own byte");
+    }
+}
+
+KAVELO_GUI_TEST(header_editor_track_change_discards_edits) {
+    kavelo_session app;
+    const std::string rom = fresh_demo_rom();
+    app.open_file(rom);
+    const std::vector<uint8_t> original = file_bytes(rom);
+    HWND dialog = open_header_editor(app);
+    set_text(dialog_item(dialog, IDC_HEADER_HALF_TEMPO), "99");
+    choose_combo_entry(dialog, IDC_HEADER_TRACK_LIST, 9);
+    const std::string shown =
+        kavelo::format_header_byte(original[kavelo::track_table[9].start + 4]);
+    expect(wait_until([&] { return field(dialog, IDC_HEADER_HALF_TEMPO) == shown; }),
+           "the new track's value replaces the edit");
+    commit(app, dialog);
+    expect(file_bytes(rom) == original, "the discarded edit is not written");
+}
+
+KAVELO_GUI_TEST(header_editor_bare_track_shows_the_first_48_bytes) {
+    kavelo_session app;
+    const std::string track = fresh_demo_track(11);
+    app.open_file(track);
+    const std::vector<uint8_t> before = file_bytes(track);
+    HWND dialog = open_header_editor(app);
+    save_screenshot(dialog, "bare-track");
+    HWND tracks = dialog_item(dialog, IDC_HEADER_TRACK_LIST);
+    expect(!IsWindowEnabled(tracks), "the track list is disabled");
+    expect(combo_box_items(tracks).empty(), "the track list is empty");
+    expect_equal(field(dialog, IDC_HEADER_FM5_VOLUME), kavelo::format_header_byte(before[29]),
+                 "fields show the file's first bytes");
+    set_text(dialog_item(dialog, IDC_HEADER_FM5_VOLUME), "255");
+    commit(app, dialog);
+    expect(changed_offsets(before, file_bytes(track)) == std::vector<std::size_t>{29},
+           "the commit writes byte 29 of the file");
+}
+
+KAVELO_GUI_TEST(header_editor_failed_commit_reports_and_keeps_the_file) {
+    kavelo_session app;
+    const std::string rom = fresh_demo_rom();
+    app.open_file(rom);
+    const std::vector<uint8_t> before = file_bytes(rom);
+    HWND dialog = open_header_editor(app);
+    SetFileAttributesA(rom.c_str(), FILE_ATTRIBUTE_READONLY);
+    set_text(dialog_item(dialog, IDC_HEADER_SONG_TEMPO), "3");
+    click_button(dialog_item(dialog, IDOK));
+    HWND box = wait_dialog(app.process().pid(), "Error!");
+    expect(box != nullptr, "a message box reports the failure");
+    save_screenshot(box, "error");
+    expect(find_child(box, "Static", "Error Commiting Header to ROM!") != nullptr, "its text");
+    expect(answer_message_box(app.process().pid(), "Error!", "OK"), "OK closes it");
+    wait_log_ends_with(app, "  * Writing changes to ROM\r\nError Commiting Header to ROM!\r\n");
+    SetFileAttributesA(rom.c_str(), FILE_ATTRIBUTE_NORMAL);
+    expect(file_bytes(rom) == before, "the file is intact");
+    expect_equal(field(dialog, IDC_HEADER_SONG_TEMPO), "3", "the typed value stays");
+}
+
+KAVELO_GUI_TEST(header_editor_enter_commits_and_escape_closes) {
+    kavelo_session app;
+    const std::string rom = fresh_demo_rom();
+    app.open_file(rom);
+    HWND dialog = open_header_editor(app);
+    HWND tempo = dialog_item(dialog, IDC_HEADER_SONG_TEMPO);
+    set_text(tempo, "12");
+    expect(bring_to_front(dialog), "the dialog comes to the front");
+    click_window(tempo);
+    press_chord({}, VK_RETURN);
+    wait_log_ends_with(app, written_line);
+    expect_equal(file_bytes(rom)[kavelo::track_table[0].start + 5], 12,
+                 "Enter committed the field");
+    press_chord({}, VK_ESCAPE);
+    expect(wait_gone(dialog), "Escape closes the dialog");
+}
+
+} // namespace gui
