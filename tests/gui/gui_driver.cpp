@@ -467,12 +467,11 @@ bool write_bmp(const captured_image& image, const std::string& path) {
 
 } // namespace
 
-bool screenshot(HWND window, const std::string& path) {
-    RECT rect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    if (window != nullptr && !GetWindowRect(window, &rect)) {
-        return false;
-    }
-    // A window just shown may still be painting: wait until two captures agree.
+namespace {
+
+// Captures `rect` once the picture has settled: a window just shown may still be painting,
+// so it waits until two captures agree.
+bool save_settled(const RECT& rect, const std::string& path) {
     captured_image previous;
     captured_image current;
     if (!capture(rect, previous)) {
@@ -490,6 +489,44 @@ bool screenshot(HWND window, const std::string& path) {
         previous = std::move(current);
     }
     return write_bmp(current, path);
+}
+
+} // namespace
+
+bool screenshot(HWND window, const std::string& path) {
+    if (window == nullptr) {
+        return save_settled(
+            RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, path);
+    }
+    return screenshot(std::vector<HWND>{window}, path);
+}
+
+bool screenshot(const std::vector<HWND>& windows, const std::string& path) {
+    RECT all{};
+    for (HWND window : windows) {
+        RECT rect{};
+        if (!GetWindowRect(window, &rect)) {
+            return false;
+        }
+        UnionRect(&all, &all, &rect);
+    }
+    return save_settled(all, path);
+}
+
+HWND wait_popup_menu(DWORD pid, duration timeout) {
+    HWND popup = nullptr;
+    wait_until(
+        [&] {
+            for (HWND window : top_level_windows(pid)) {
+                if (window_class(window) == "#32768") {
+                    popup = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeout);
+    return popup;
 }
 
 } // namespace gui

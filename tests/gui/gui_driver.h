@@ -114,5 +114,10 @@ std::vector<menu_popup> read_menu(HWND window);
 
 // Saves what the screen shows of the window (or of the whole screen for nullptr) as a BMP.
 bool screenshot(HWND window, const std::string& path);
+// The same for the smallest rectangle holding all the windows (a window and its open menu).
+bool screenshot(const std::vector<HWND>& windows, const std::string& path);
+
+// Waits for an open popup menu (class #32768) of the process.
+HWND wait_popup_menu(DWORD pid, duration timeout = default_timeout);
 
 } // namespace gui

@@ -25,8 +25,10 @@ struct test_registration {
     test_registration(const char* name, test_function function);
 };
 
-// Saves a screenshot named <test>-<label>.bmp of the window (the whole screen for nullptr).
+// Saves a screenshot named <test>-<label>.bmp of the window (the whole screen for nullptr),
+// or of the rectangle that holds all the windows given.
 void save_screenshot(HWND window, const std::string& label);
+void save_screenshot(const std::vector<HWND>& windows, const std::string& label);
 
 // Checks that end the test with a message naming what was expected and what was seen.
 void expect(bool condition, const std::string& what);

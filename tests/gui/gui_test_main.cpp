@@ -49,6 +49,14 @@ void save_screenshot(HWND window, const std::string& label) {
     }
 }
 
+void save_screenshot(const std::vector<HWND>& windows, const std::string& label) {
+    const std::string path =
+        join_path(the_environment.screenshot_dir, running_test + "-" + label + ".bmp");
+    if (!screenshot(windows, path)) {
+        std::printf("  (screenshot %s could not be saved)\n", path.c_str());
+    }
+}
+
 void expect(bool condition, const std::string& what) {
     if (!condition) {
         fail(what);
