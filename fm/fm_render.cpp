@@ -83,8 +83,8 @@ inline uint32_t vibrato_step(int32_t step, int32_t pm) {
     return static_cast<uint32_t>(step) + static_cast<uint32_t>(scaled / 1024);
 }
 
-// `count` frames from `first` in which no envelope changes phase. Operators 2-4 clamp a
-// silent attenuation to 4095, whose look-up reads a zero amplitude.
+// `count` frames from `first` in which no envelope changes phase. Operators 2-4 read the
+// wide tables, where a silent attenuation reads a zero amplitude.
 template <int32_t alg, bool feedback, bool lfo>
 void render_run(const channel_job& job, int32_t first, int32_t count) {
     fm_channel& ch = job.ch;
@@ -92,8 +92,8 @@ void render_run(const channel_job& job, int32_t first, int32_t count) {
     fm_operator& o2 = ch.op[1];
     fm_operator& o3 = ch.op[2];
     fm_operator& o4 = ch.op[3];
-    const int32_t* level = job.tables.level_table.data();
-    const uint16_t* sine = job.tables.sine_table.data();
+    const int32_t* level = job.tables.wide_level_table.data();
+    const uint16_t* sine = job.tables.wide_sine_table.data();
     const int32_t* curve = job.tables.attenuation_curve.data();
     int32_t* out = job.out;
 
@@ -107,7 +107,12 @@ void render_run(const channel_job& job, int32_t first, int32_t count) {
     const int32_t shift = ch.feedback_shift;
     int32_t h0 = ch.op1_history[0], h1 = ch.op1_history[1];
 
-    auto lookup = [&](uint32_t phase, int32_t e) { return level[sine[(phase >> 13) & 0x7FF] + e]; };
+    // Attenuations and envelope positions are never negative: unsigned indexes need no
+    // sign extension.
+    auto lookup = [&](uint32_t phase, int32_t e) {
+        return level[uint32_t{sine[(phase >> 13) & 0x7FF]} + static_cast<uint32_t>(e)];
+    };
+    auto attenuation = [&](int32_t counter) { return curve[static_cast<uint32_t>(counter) >> 16]; };
 
     for (int32_t i = first; i < first + count; ++i) {
         int32_t a = 0;
@@ -128,19 +133,16 @@ void render_run(const channel_job& job, int32_t first, int32_t count) {
         c3 += es3;
         c2 += es2;
         c4 += es4;
-        int32_t e1 = l1 + curve[c1 >> 16];
-        int32_t e3 = l3 + curve[c3 >> 16];
-        int32_t e2 = l2 + curve[c2 >> 16];
-        int32_t e4 = l4 + curve[c4 >> 16];
+        int32_t e1 = l1 + attenuation(c1);
+        int32_t e3 = l3 + attenuation(c3);
+        int32_t e2 = l2 + attenuation(c2);
+        int32_t e4 = l4 + attenuation(c4);
         if constexpr (lfo) {
             e1 += (am1 * a) >> 16;
             e3 += (am3 * a) >> 16;
             e2 += (am2 * a) >> 16;
             e4 += (am4 * a) >> 16;
         }
-        e3 = std::min(e3, silent_attenuation);
-        e2 = std::min(e2, silent_attenuation);
-        e4 = std::min(e4, silent_attenuation);
 
         int32_t v1 = 0;
         if (e1 < silent_attenuation) {
@@ -219,15 +221,13 @@ void advance_phases(fm_channel& ch, int32_t count, const int32_t* lfo_pm) {
     }
 }
 
-void render_channel(fm_channel& ch, const fm_tables& tables, fm_render_context& r, int32_t count,
-                    bool lfo_running) {
-    int32_t* out = r.out[ch.routes[3] - route_right].data();
-    const bool idle = std::all_of(ch.op.begin(), ch.op.end(),
-                                  [&](const fm_operator& o) { return frozen_silent(o, tables); });
-    if (idle) {
-        advance_phases(ch, count, lfo_running ? r.block_lfo_pm.data() : nullptr);
-        return;
-    }
+bool channel_idle(const fm_channel& ch, const fm_tables& tables) {
+    return std::all_of(ch.op.begin(), ch.op.end(),
+                       [&](const fm_operator& o) { return frozen_silent(o, tables); });
+}
+
+void render_channel(fm_channel& ch, const fm_tables& tables, fm_render_context& r, int32_t* out,
+                    int32_t count, bool lfo_running) {
     const bool lfo = lfo_running && (ch.pm_depth != 0 || ch.am_depth != 0);
     const run_function run = run_table[ch.algorithm][(ch.feedback_shift != 0 ? 2 : 0) + lfo];
     const channel_job job{ch, tables, out, r.block_lfo_am.data(), r.block_lfo_pm.data()};
@@ -266,16 +266,49 @@ int8_t to_sample(int32_t value) {
     return static_cast<int8_t>(std::clamp(value, -0x10000000, 0x0FFFFFFF) >> 21);
 }
 
+void mix_block(fm_render_context& r, const std::array<bool, 4>& touched, int32_t pos, int32_t n) {
+    const int32_t* right_acc = r.out[route_right - route_right].data();
+    const int32_t* left_acc = r.out[route_left - route_right].data();
+    const int32_t* both_acc = r.out[route_both - route_right].data();
+    int8_t* left = r.left + pos;
+    int8_t* right = r.right + pos;
+    const bool sides = touched[route_left - route_right] || touched[route_right - route_right];
+    if (!sides && !touched[route_both - route_right]) {
+        std::fill_n(left, n, 0);
+        std::fill_n(right, n, 0);
+    } else if (!sides) {
+        for (int32_t i = 0; i < n; ++i) {
+            const int8_t sample = to_sample(both_acc[i]);
+            left[i] = sample;
+            right[i] = sample;
+        }
+    } else {
+        for (int32_t k = 0; k < 3; ++k) {
+            if (!touched[k]) {
+                std::fill_n(r.out[k].begin(), n, 0);
+            }
+        }
+        for (int32_t i = 0; i < n; ++i) {
+            left[i] = to_sample(left_acc[i] + both_acc[i]);
+            right[i] = to_sample(right_acc[i] + both_acc[i]);
+        }
+    }
+}
+
 void render_frames(fm_render_context& r, int32_t first, int32_t count, int32_t dac_value) {
     const fm_tables& tables = fm_shared_tables();
-    auto& right_acc = r.out[route_right - route_right];
-    auto& left_acc = r.out[route_left - route_right];
-    auto& both_acc = r.out[route_both - route_right];
     for (int32_t pos = first; pos < first + count; pos += fm_block_frames) {
         const int32_t n = std::min(fm_block_frames, first + count - pos);
-        for (auto& acc : r.out) {
-            std::fill_n(acc.begin(), n, 0);
-        }
+        // Accumulators are cleared when a block first adds to them.
+        std::array<bool, 4> touched{};
+        auto accumulator = [&](uint8_t route) {
+            const int32_t k = route - route_right;
+            if (!touched[k]) {
+                std::fill_n(r.out[k].begin(), n, 0);
+                touched[k] = true;
+            }
+            return r.out[k].data();
+        };
         const bool lfo_running = r.lfo_step != 0;
         if (lfo_running) {
             for (int32_t i = 0; i < n; ++i) {
@@ -290,18 +323,17 @@ void render_frames(fm_render_context& r, int32_t first, int32_t count, int32_t d
             fm_channel& ch = r.channels[c];
             if (c == 5 && r.dac_enable) {
                 // The DAC replaces channel 6, whose operators then do not run at all.
-                int32_t* out = r.out[ch.routes[3] - route_right].data();
+                int32_t* out = accumulator(ch.routes[3]);
                 for (int32_t i = 0; i < n; ++i) {
                     out[i] += dac_value;
                 }
-                continue;
+            } else if (channel_idle(ch, tables)) {
+                advance_phases(ch, n, lfo_running ? r.block_lfo_pm.data() : nullptr);
+            } else {
+                render_channel(ch, tables, r, accumulator(ch.routes[3]), n, lfo_running);
             }
-            render_channel(ch, tables, r, n, lfo_running);
         }
-        for (int32_t i = 0; i < n; ++i) {
-            r.left[pos + i] = to_sample(left_acc[i] + both_acc[i]);
-            r.right[pos + i] = to_sample(right_acc[i] + both_acc[i]);
-        }
+        mix_block(r, touched, pos, n);
     }
 }
 

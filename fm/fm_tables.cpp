@@ -6,8 +6,7 @@ namespace kavelo {
 
 namespace {
 
-fm_tables build_tables() {
-    fm_tables t{};
+void build_tables(fm_tables& t) {
     for (int32_t i = 0; i < 4095; ++i) {
         t.level_table[i] = static_cast<int32_t>(67108863.0 / std::pow(10.0, i * 0.0234375 / 20.0));
         t.level_table[8192 + i] = -t.level_table[i];
@@ -33,13 +32,23 @@ fm_tables build_tables() {
         t.attenuation_curve[4096 + i] = i;
     }
     t.attenuation_curve[8192] = 4095;
-    return t;
+
+    for (int32_t i = 0; i < 16384; ++i) {
+        t.wide_level_table[i] = i < 8192 ? t.level_table[i] : 0;
+        t.wide_level_table[16384 + i] = -t.wide_level_table[i];
+    }
+    for (int32_t i = 0; i < 2048; ++i) {
+        const int32_t position = t.sine_table[i];
+        t.wide_sine_table[i] = static_cast<uint16_t>(position < 8192 ? position : position + 8192);
+    }
 }
 
 } // namespace
 
 const fm_tables& fm_shared_tables() {
-    static const fm_tables tables = build_tables();
+    static fm_tables tables;
+    static const bool built = (build_tables(tables), true);
+    (void)built;
     return tables;
 }
 

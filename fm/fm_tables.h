@@ -68,6 +68,11 @@ struct fm_tables {
     std::array<uint16_t, 2048> sine_table;
     // Attenuation by envelope position >> 16: attack curve, then linear decay, then off.
     std::array<int32_t, 8193> attenuation_curve;
+    // The renderer's copies of the two above with halves of 16384: any base position plus
+    // any attenuation up to 4095 + 4095 + 503 stays in its half and reads zero from 4095
+    // on, so silent operators need no test.
+    std::array<int32_t, 32768> wide_level_table;
+    std::array<uint16_t, 2048> wide_sine_table;
 };
 
 const fm_tables& fm_shared_tables();
