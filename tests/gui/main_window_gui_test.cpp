@@ -256,35 +256,51 @@ KAVELO_GUI_TEST(about_box_from_menu_closes_with_escape) {
     expect(app.process().running(), "the program keeps running");
 }
 
-KAVELO_GUI_TEST(tools_commands_open_a_window) {
-    // Each Tools command brings up a window of its own (the editor, or a notice while the
-    // editor is not built in), which Escape closes; the program carries on.
+KAVELO_GUI_TEST(tools_commands_open_the_editors) {
     kavelo_session app;
     app.open_file(demo().rom);
-    const struct {
-        int command;
-        const char* label;
-    } commands[] = {{IDM_VOICE_EDITOR, "voice-editor"}, {IDM_TRACK_HEADER_EDITOR, "header-editor"}};
-    for (const auto& tool : commands) {
-        post_command(app.main(), tool.command);
-        HWND opened = nullptr;
-        expect(wait_until([&] {
-                   for (HWND window : top_level_windows(app.process().pid())) {
-                       if (window != app.main() && window_class(window) == "#32770") {
-                           opened = window;
-                           return true;
-                       }
-                   }
-                   return false;
-               }),
-               std::string("a window opens for ") + tool.label);
-        save_screenshot(opened, tool.label);
-        expect(bring_to_front(opened), std::string("the window of ") + tool.label + " is in front");
-        press_chord({}, VK_ESCAPE);
-        expect(wait_gone(opened), std::string("Escape closes the window of ") + tool.label);
-        expect(app.process().running(), "the program keeps running");
-    }
-    expect_equal(app.log_text(), rom_line, "the Status log holds only the Open line");
+
+    // The Voice editor is modeless and owned by the main window, which stays usable.
+    post_command(app.main(), IDM_VOICE_EDITOR);
+    HWND voice = wait_dialog(app.process().pid(), "Edit Voice");
+    expect(voice != nullptr, "Tools > Voice Editor opens \"Edit Voice\"");
+    expect(GetWindow(voice, GW_OWNER) == app.main(),
+           "the Voice editor is owned by the main window");
+    expect(IsWindowEnabled(app.main()), "the main window stays usable beside the Voice editor");
+    save_screenshot(voice, "voice-editor");
+    PostMessageA(voice, WM_SYSCOMMAND, SC_CLOSE, 0);
+    expect(wait_until([&] { return !IsWindow(voice); }), "the close box ends the Voice editor");
+
+    // The Track Header Editor is modal with no owner, so the main window stays enabled.
+    post_command(app.main(), IDM_TRACK_HEADER_EDITOR);
+    HWND header = wait_dialog(app.process().pid(), "Edit General Track Properties");
+    expect(header != nullptr, "Tools > Track Header Editor opens its dialog");
+    expect(GetWindow(header, GW_OWNER) == nullptr, "the Track Header Editor has no owner");
+    expect(IsWindowEnabled(app.main()), "the main window stays enabled beside it");
+    save_screenshot(header, "header-editor");
+    click_button(dialog_item(header, IDCANCEL));
+    expect(wait_gone(header), "Close ends the Track Header Editor");
+    expect(app.process().running(), "the program keeps running");
+}
+
+KAVELO_GUI_TEST(ctrl_o_with_voice_editor_focused) {
+    // The accelerators act whichever window has the focus and always reach the main window.
+    kavelo_session app;
+    app.open_file(demo().rom);
+    post_command(app.main(), IDM_VOICE_EDITOR);
+    HWND voice = wait_dialog(app.process().pid(), "Edit Voice");
+    expect(voice != nullptr, "the Voice editor opens");
+    expect(bring_to_front(voice), "the Voice editor comes to the front");
+    expect(wait_until([&] {
+               HWND focus = app.process().focus();
+               return focus == voice || (focus != nullptr && IsChild(voice, focus));
+           }),
+           "the focus is in the Voice editor");
+    press_chord({VK_CONTROL}, 'O');
+    HWND dialog = app.wait_open_dialog();
+    fill_file_dialog(dialog, demo().track);
+    expect(wait_until([&] { return app.log_text() == std::string(rom_line) + track_line; }),
+           "Ctrl+O from the Voice editor opened the file through the main window");
 }
 
 KAVELO_GUI_TEST(exit_command_ends_process) {
