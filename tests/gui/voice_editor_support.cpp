@@ -3,6 +3,8 @@
 #include "rom/track_table.h"
 #include "voice_editor/voice_fields.h"
 
+#include <map>
+
 namespace gui {
 
 namespace {
@@ -121,6 +123,36 @@ kavelo::voice_record stored_voice(const std::vector<uint8_t>& image, int track, 
         stored[i] = image.at(slot + i);
     }
     return kavelo::swap_voice_order(stored);
+}
+
+} // namespace gui
+
+namespace gui {
+
+namespace {
+
+struct local_controls : kavelo::voice_controls {
+    std::map<uint16_t, int> values;
+    void select(uint16_t id, int entry) override { values[id] = entry; }
+    int selection(uint16_t id) const override { return values.count(id) ? values.at(id) : -1; }
+    void check(uint16_t id, bool on) override { values[id] = on ? 1 : 0; }
+    bool checked(uint16_t id) const override { return values.count(id) && values.at(id) != 0; }
+};
+
+} // namespace
+
+kavelo::voice_record as_displayed(const kavelo::voice_record& voice) {
+    local_controls controls;
+    kavelo::voice_editor_show_voice(voice, controls);
+    return kavelo::voice_editor_read_voice(controls);
+}
+
+void answer_file_dialog(kavelo_session& app, HWND dialog, int command, const std::string& path) {
+    post_command(dialog, command);
+    HWND open = wait_dialog(app.process().pid(), "Open");
+    expect(open != nullptr, "the file dialog opens");
+    fill_file_dialog(open, path);
+    expect(wait_gone(open), "the file dialog closes");
 }
 
 } // namespace gui

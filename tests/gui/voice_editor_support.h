@@ -44,3 +44,13 @@ std::size_t voice_slot(const std::vector<uint8_t>& image, int track, int index);
 kavelo::voice_record stored_voice(const std::vector<uint8_t>& image, int track, int index);
 
 } // namespace gui
+
+namespace gui {
+
+// The record the controls hold after showing `voice`: bits no control shows are zero.
+kavelo::voice_record as_displayed(const kavelo::voice_record& voice);
+
+// Runs a menu command of the editor that opens a file dialog, and answers it with `path`.
+void answer_file_dialog(kavelo_session& app, HWND dialog, int command, const std::string& path);
+
+} // namespace gui
