@@ -94,8 +94,8 @@ void add_render_command(CLI::App& app, cli_context& context) {
     command->add_option("--frames", options->frames, "frames to render (default 131072)")
         ->check(CLI::Range(uint32_t{0}, static_cast<uint32_t>(fm_script_max_frames)));
     add_audio_destination(*command, options->destination);
-    command->footer("Examples: kavelo render 3a0101010114141414000000000000000000000f0f0f0f"
-                    "7f7f7f00 --raw note.raw\n"
+    command->footer("Examples: kavelo render 07010101011f1f1f1f00000000000000000f0f0f0f7f7f7f00"
+                    " --raw note.raw\n"
                     "          kavelo render --from demo-rom.bin --track 2 --voice 0 -o note.wav");
     command->callback([options, &context] {
         if (options->voice_hex.empty() && options->from.empty()) {
