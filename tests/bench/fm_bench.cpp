@@ -26,9 +26,9 @@ constexpr std::array<const char*, 6> six_voices = {
 
 // Seconds of CPU time per rendered frame, printed with its SI prefix (e.g. "6.1n").
 void set_time_per_frame(benchmark::State& state, int64_t frames) {
-    state.counters["per_frame"] = benchmark::Counter(
-        static_cast<double>(frames),
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_frame"] = benchmark::Counter(static_cast<double>(frames),
+                                                     benchmark::Counter::kIsIterationInvariantRate |
+                                                         benchmark::Counter::kInvert);
 }
 
 void preview_render_one_channel(benchmark::State& state) {
