@@ -85,6 +85,8 @@ fi
 if [ ! -f "$WINEPREFIX/.kavelo-ready" ]; then
     make_prefix || exit 1
 fi
+# A run that was killed outright may have left its wineserver behind.
+wineserver -k >/dev/null 2>&1
 
 # Xvfb picks a free display itself and tells us which through a pipe.
 display_pipe="$state_dir/display.$$"
@@ -101,10 +103,32 @@ if [ -z "$display_number" ]; then
 fi
 export DISPLAY=":$display_number"
 
+# Sound: ALSA's default device writes what the program plays into a file the tests read
+# (16-bit little-endian stereo at 44100 Hz, the preview's own format).
+sound_home="$state_dir/home"
+mkdir -p "$sound_home"
+cat >"$sound_home/.asoundrc" <<ASOUND
+pcm.!default {
+    type plug
+    slave { pcm "kavelo_capture"; format S16_LE; rate 44100; channels 2 }
+}
+pcm.kavelo_capture {
+    type file
+    slave.pcm "null"
+    file "$work_dir/sound-capture.raw"
+    format "raw"
+}
+ASOUND
+export HOME="$sound_home"
+
 args=(--app "$app" --work "$work_dir" --screenshots "$screenshot_dir")
-[ -n "$filter" ] && args+=(--filter "$filter")
+limit=900
+if [ -n "$filter" ]; then
+    args+=(--filter "$filter")
+    limit=100 # below CTest's limit for one test, so this script still cleans up
+fi
 # The Open dialog's drive probe makes Wine complain about Z:; that line is noise here.
-timeout 600 wine "$driver" "${args[@]}" 2> >(grep -v 'FS volume label and serial are not available' >&2)
+timeout "$limit" wine "$driver" "${args[@]}" 2> >(grep -v 'FS volume label and serial are not available' >&2)
 status=$?
 
 # PNG copies of the screenshots, for any image viewer.
