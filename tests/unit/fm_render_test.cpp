@@ -93,6 +93,43 @@ TEST(fm_render, feedback_feeds_operator_1_its_last_two_outputs) {
     EXPECT_EQ(frames.left[2], output_byte(-amplitude(sine_attenuation(2048 - index))));
 }
 
+TEST(fm_render, decay_climbs_one_attenuation_step_every_16_frames) {
+    // At this clock the decay step of rate index 28 is exactly 4096: the envelope position
+    // crosses an attenuation entry every 16 frames, on the frame itself.
+    constexpr int32_t clock = 8349090;
+    const double freq_base = clock / 44100.0 / 144;
+    ASSERT_EQ(static_cast<int32_t>(64.0 * freq_base * 268435456.0 / 5514396), 4096);
+    fm_fixture fm(clock);
+    fm.write(0xB0, 0x07);
+    for (int32_t k = 1; k < 4; ++k) {
+        fm.write(0x40 + 4 * k, 0x7F);
+    }
+    fm.write(0x30, 0x01); // MUL 1
+    fm.write(0x50, 0x1F); // AR 31, RS 0
+    fm.write(0x60, 0x0E); // D1R 14: rate index 28 at key scale 0
+    fm.write(0x80, 0xF0); // SL 15
+    fm.write(0xA4, 0x0C); // block 1, F-number 1024: key code 6
+    fm.write(0xA0, 0x00);
+    fm.write(0x28, 0x10);
+    constexpr int32_t frames = 2000;
+    const auto out = fm.render(frames);
+    const auto fnum_step = static_cast<uint32_t>(1024 * freq_base * 8.0 * 128.0 / 2.0);
+    const uint32_t phase_step = (fnum_step >> 6) * 2;
+    for (int32_t n = 1; n <= frames; ++n) {
+        const int32_t index = static_cast<int32_t>((n * phase_step >> 13) & 0x7FF);
+        // Frame 1 ends the attack at full level; decay starts from the top on frame 2.
+        const int32_t e = n == 1 ? 0 : (n - 2) >> 4;
+        int64_t value = 0;
+        if (index != 0 && index != 1024) {
+            const int32_t quarter =
+                index < 1024 ? std::min(index, 1024 - index) : std::min(index - 1024, 2048 - index);
+            const int32_t magnitude = amplitude(sine_attenuation(quarter) + e);
+            value = index < 1024 ? magnitude : -magnitude;
+        }
+        ASSERT_EQ(out.left[n - 1], output_byte(value)) << "frame " << n;
+    }
+}
+
 TEST(fm_render, pan_selects_the_outputs_and_zero_silences_a_running_channel) {
     fm_fixture fm(one_tick_clock);
     quarter_step_voice(fm, 1, 0x07, {4, 4, 4, 4}, {0, 0, 0, 0});
