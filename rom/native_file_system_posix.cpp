@@ -42,6 +42,12 @@ class posix_temp_file : public temp_file {
     std::string path_;
 };
 
+mode_t new_file_mode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
 class posix_file_system : public stdio_file_system {
   public:
     bool is_read_only(const std::string& path) const override {
@@ -56,10 +62,10 @@ class posix_file_system : public stdio_file_system {
         if (fd < 0) {
             return nullptr;
         }
+        // A replaced file keeps its permissions; a new one gets the usual ones, not the
+        // private mode of a temporary file.
         struct stat info {};
-        if (::stat(target.c_str(), &info) == 0) {
-            ::fchmod(fd, info.st_mode & 07777); // the replaced file keeps its permissions
-        }
+        ::fchmod(fd, ::stat(target.c_str(), &info) == 0 ? info.st_mode & 07777 : new_file_mode());
         return std::make_unique<posix_temp_file>(fd, pattern);
     }
     bool replace(const std::string& temp, const std::string& target) const override {

@@ -1,4 +1,5 @@
 #include "rom/demo_rom.h"
+#include "rom/file_image.h"
 #include "rom/track_header.h"
 #include "rom/track_table.h"
 #include "rom/voice_commit.h"
@@ -193,6 +194,17 @@ TEST(CommitVoice, ReplacedFileKeepsItsPermissions) {
     struct stat info {};
     ASSERT_EQ(::stat(rom.access.path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST(AtomicReplace, NewFilesGetTheUsualPermissions) {
+    test::scratch_dir dir;
+    const mode_t mask = ::umask(022);
+    ASSERT_TRUE(replace_file_atomically(native_file_system(), dir.file("new.ymx"),
+                                        std::vector<uint8_t>{1, 2}));
+    ::umask(mask);
+    struct stat info {};
+    ASSERT_EQ(::stat(dir.file("new.ymx").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
 }
 
 TEST(TrackHeader, ReadAndCommitLeavesTheFileUnchanged) {
