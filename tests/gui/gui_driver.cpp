@@ -38,6 +38,17 @@ std::string narrow(const std::wstring& text) {
     return result;
 }
 
+std::wstring widen(const std::string& text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring result(static_cast<std::size_t>(std::max(size, 0)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(), size);
+    return result;
+}
+
 // The entries of a list box or combo box through its count, length and text messages.
 std::vector<std::string> item_texts(HWND control, UINT count_message, UINT length_message,
                                     UINT text_message) {
@@ -319,7 +330,7 @@ HWND file_dialog_type_list(HWND dialog) {
 
 void fill_file_dialog(HWND dialog, const std::string& windows_path) {
     HWND field = file_dialog_name_field(dialog);
-    const std::wstring path(windows_path.begin(), windows_path.end());
+    const std::wstring path = widen(windows_path);
     send_bounded_w(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     click_button(dialog_item(dialog, IDOK));
 }
