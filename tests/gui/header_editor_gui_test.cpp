@@ -2,7 +2,7 @@
 // track list, "Commit To ROM" with typed numbers, track changes, a bare track, and a
 // commit that cannot write.
 
-#include "editor_support.h"
+#include "voice_editor_support.h"
 
 #include "header_editor/header_fields.h"
 #include "header_editor_ids.h"
@@ -184,6 +184,58 @@ KAVELO_GUI_TEST(header_editor_enter_commits_and_escape_closes) {
                  "Enter committed the field");
     press_chord({}, VK_ESCAPE);
     expect(wait_gone(dialog), "Escape closes the dialog");
+}
+
+} // namespace gui
+
+namespace gui {
+
+KAVELO_GUI_TEST(header_and_voice_editors_commit_into_their_own_tracks) {
+    kavelo_session app;
+    const std::string rom = fresh_demo_rom();
+    app.open_file(rom);
+    const std::vector<uint8_t> original = file_bytes(rom);
+    HWND voices = open_voice_editor(app);
+    choose_track(app, voices, 2, nullptr);
+    HWND header = open_header_editor(app);
+    expect(IsWindowEnabled(voices) && IsWindowEnabled(app.main()), "both stay usable");
+    choose_combo_entry(header, IDC_HEADER_TRACK_LIST, 9);
+    const uint32_t header_start = kavelo::track_table[9].start;
+    expect(wait_until([&] {
+               return field(header, IDC_HEADER_SONG_TEMPO) ==
+                      kavelo::format_header_byte(original[header_start + 5]);
+           }),
+           "the header editor shows track 9");
+    save_screenshot(nullptr, "both-editors");
+
+    // Interleaved: a header commit, a voice save, another track in each, and again.
+    set_text(dialog_item(header, IDC_HEADER_SONG_TEMPO), "33");
+    commit(app, header);
+    user_picks(voices, op_control(4, IDC_OP1_TL), 66);
+    save_to_rom(app, voices);
+    choose_combo_entry(header, IDC_HEADER_TRACK_LIST, 4);
+    choose_track(app, voices, 7, "&No");
+    set_text(dialog_item(header, IDC_HEADER_FM1_KEY), "44");
+    commit(app, header);
+    user_picks(voices, op_control(1, IDC_OP1_MUL), 11);
+    save_to_rom(app, voices);
+
+    std::vector<std::size_t> expected{header_start + 5, kavelo::track_table[4].start + 12};
+    const std::size_t slot2 = voice_slot(original, 2, 0);
+    const std::size_t slot7 = voice_slot(original, 7, 0);
+    const std::vector<uint8_t> after = file_bytes(rom);
+    for (std::size_t offset : changed_offsets(original, after)) {
+        const bool in_header = offset == expected[0] || offset == expected[1];
+        const bool in_voice =
+            (offset >= slot2 && offset < slot2 + 25) || (offset >= slot7 && offset < slot7 + 25);
+        expect(in_header || in_voice, "byte " + std::to_string(offset) + " belongs to a commit");
+    }
+    expect_equal(after[header_start + 5], 33, "the header commit wrote track 9");
+    expect_equal(after[kavelo::track_table[4].start + 12], 44, "then track 4");
+    expect_equal(stored_voice(after, 2, 0)[21], 66, "the voice save wrote track 2");
+    expect_equal(stored_voice(after, 7, 0)[4] & 0x0F, 11, "then track 7");
+    click_button(dialog_item(header, IDCANCEL));
+    expect(wait_gone(header), "the header editor closes");
 }
 
 } // namespace gui
