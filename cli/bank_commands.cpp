@@ -145,6 +145,8 @@ int run_remove(const bank_options& options) {
 void add_bank_commands(CLI::App& app, cli_context& context) {
     CLI::App* bank = app.add_subcommand("bank", "Read and write .ymx voice banks");
     bank->require_subcommand(1);
+    bank->footer(
+        "Example: kavelo bank list leads.ymx (kavelo bank COMMAND --help for each command)");
     auto options = std::make_shared<bank_options>();
 
     CLI::App* list = bank->add_subcommand("list", "Print each entry: index, name, voice hex");

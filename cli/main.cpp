@@ -17,6 +17,15 @@ int main(int argc, char** argv) {
     CLI::App app{"kavelo: inspect and edit the FM voices and track headers of a Brisco ROM image "
                  "or a bare music track"};
     app.require_subcommand(1);
+    app.footer(
+        "Run kavelo COMMAND --help for a command's options and an example.\n"
+        "Example session:\n"
+        "  kavelo demo-rom -o demo-rom.bin\n"
+        "  kavelo voices demo-rom.bin --track 2\n"
+        "  kavelo bank export demo-rom.bin --track 2 -o basalt.ymx\n"
+        "  kavelo set-voice demo-rom.bin --track 9 --voice 0 --from-bank basalt.ymx --entry 3\n"
+        "  kavelo render --from demo-rom.bin --track 9 --voice 0 -o voice.wav\n"
+        "Exit codes: 0 success, 1 error (nothing written), 2 usage.");
     cli_context context;
     add_info_command(app, context);
     add_voices_command(app, context);
