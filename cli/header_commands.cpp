@@ -49,10 +49,7 @@ void print_header(const opened_file& opened, const track_header& header, bool js
 
 int run_header(const header_options& options) {
     std::optional<opened_file> opened = open_for_command(options.path, options.track);
-    if (!opened) {
-        return 1;
-    }
-    std::optional<track_header> header = read_header(*opened);
+    std::optional<track_header> header = opened ? read_header(*opened) : std::nullopt;
     if (!header) {
         return 1;
     }
@@ -62,10 +59,7 @@ int run_header(const header_options& options) {
 
 int run_set_header(const header_options& options) {
     std::optional<opened_file> opened = open_for_command(options.path, options.track);
-    if (!opened) {
-        return 1;
-    }
-    std::optional<track_header> header = read_header(*opened);
+    std::optional<track_header> header = opened ? read_header(*opened) : std::nullopt;
     if (!header) {
         return 1;
     }

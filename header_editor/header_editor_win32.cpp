@@ -3,6 +3,7 @@
 #include "header_editor/header_editor_win32.h"
 
 #include "app/app_win32.h"
+#include "app/dialog_session_win32.h"
 #include "header_editor/header_editor_session.h"
 #include "header_editor_ids.h"
 #include "resource.h"
@@ -55,27 +56,20 @@ header_editor_state editor_state;
 // The one open editor; the Tools command brings it forward rather than nesting another.
 HWND open_dialog = nullptr;
 
-struct open_editor {
-    header_dialog_view view;
-    header_editor_session session;
-    explicit open_editor(HWND dialog)
-        : view(dialog), session(editor_state, view, current_rom_access()) {}
-};
+using open_editor = dialog_session<header_dialog_view, header_editor_session>;
 
 open_editor* editor_of(HWND dialog) {
-    return reinterpret_cast<open_editor*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    return dialog_data<open_editor>(dialog);
 }
 
 void on_init_dialog(HWND dialog) {
-    auto* editor = new open_editor(dialog);
-    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(editor));
+    open_editor& editor = attach_dialog_data(dialog, new open_editor(dialog, editor_state));
     open_dialog = dialog;
-    editor->session.open();
+    editor.session.open();
 }
 
 void on_destroy(HWND dialog) {
-    delete editor_of(dialog);
-    SetWindowLongPtrA(dialog, DWLP_USER, 0);
+    destroy_dialog_data<open_editor>(dialog);
     open_dialog = nullptr;
 }
 

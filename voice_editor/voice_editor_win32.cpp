@@ -4,6 +4,7 @@
 #include "voice_editor/voice_editor_win32.h"
 
 #include "app/app_win32.h"
+#include "app/dialog_session_win32.h"
 #include "fm/preview_output_win32.h"
 #include "resource.h"
 #include "rom/track_table.h"
@@ -138,15 +139,10 @@ class voice_dialog_view : public voice_editor_view {
 voice_editor_state editor_state;
 HWND editor_window = nullptr;
 
-struct open_editor {
-    voice_dialog_view view;
-    voice_editor_session session;
-    explicit open_editor(HWND dialog)
-        : view(dialog), session(editor_state, view, current_rom_access()) {}
-};
+using open_editor = dialog_session<voice_dialog_view, voice_editor_session>;
 
 open_editor* editor_of(HWND dialog) {
-    return reinterpret_cast<open_editor*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    return dialog_data<open_editor>(dialog);
 }
 
 void add_entries(HWND dialog, int id, int first, int count, bool odd_numbers) {
@@ -159,16 +155,14 @@ void add_entries(HWND dialog, int id, int first, int count, bool odd_numbers) {
 void on_init_dialog(HWND dialog) {
     // Menu 143 comes with the template, so the dialog manager sizes the window around it.
     editor_window = dialog;
-    auto* editor = new open_editor(dialog);
-    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(editor));
+    open_editor& editor = attach_dialog_data(dialog, new open_editor(dialog, editor_state));
     voice_editor_fill_lists(dialog);
-    editor->session.open();
+    editor.session.open();
     send_item(dialog, IDC_VOICE_NAME, EM_LIMITTEXT, bank_name_length);
 }
 
 void on_destroy(HWND dialog) {
-    delete editor_of(dialog);
-    SetWindowLongPtrA(dialog, DWLP_USER, 0);
+    destroy_dialog_data<open_editor>(dialog);
     if (editor_window == dialog) {
         editor_window = nullptr;
     }

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <numeric>
 #include <random>
 #include <stdexcept>
 
@@ -27,6 +28,12 @@ std::vector<uint8_t> read_bytes(const std::string& path) {
         throw std::runtime_error("cannot read " + path);
     }
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+voice_record counting_record(uint8_t first) {
+    voice_record record;
+    std::iota(record.begin(), record.end(), first);
+    return record;
 }
 
 void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {

@@ -4,6 +4,7 @@
 
 #include "rom/file_system.h"
 #include "rom/log_sink.h"
+#include "rom/voice_record.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -27,6 +28,9 @@ class scratch_dir {
 };
 
 std::vector<uint8_t> read_bytes(const std::string& path);
+
+// A record whose bytes count up from `first`, so every byte's position shows.
+voice_record counting_record(uint8_t first);
 void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 struct log_lines {

@@ -5,16 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <numeric>
-
 namespace kavelo {
 namespace {
-
-voice_record counting_record(uint8_t first) {
-    voice_record record;
-    std::iota(record.begin(), record.end(), first);
-    return record;
-}
 
 TEST(VoiceOrder, SwapExchangesFirstAndLastOfEveryGroup) {
     voice_record rom{0x05, 0x01, 0x02, 0x03, 0x04, 0x11, 0x12, 0x13, 0x14};
@@ -24,14 +16,14 @@ TEST(VoiceOrder, SwapExchangesFirstAndLastOfEveryGroup) {
               (std::array<uint8_t, 4>{0x04, 0x02, 0x03, 0x01}));
     EXPECT_EQ((std::array{working[5], working[6], working[7], working[8]}),
               (std::array<uint8_t, 4>{0x14, 0x12, 0x13, 0x11}));
-    const voice_record counted = counting_record(0);
+    const voice_record counted = test::counting_record(0);
     EXPECT_EQ(swap_voice_order(swap_voice_order(counted)), counted);
     EXPECT_EQ(swap_voice_order(counted)[21], 24);
     EXPECT_EQ(swap_voice_order(counted)[24], 21);
 }
 
 TEST(VoiceHex, RoundTripsAndRejectsBadText) {
-    const voice_record record = counting_record(0xE7);
+    const voice_record record = test::counting_record(0xE7);
     EXPECT_EQ(voice_from_hex(voice_to_hex(record)), record);
     EXPECT_EQ(voice_to_hex(record).substr(0, 4), "e7e8");
     EXPECT_TRUE(voice_from_hex(std::string(50, 'F')));
@@ -45,7 +37,7 @@ std::vector<uint8_t> bare_track(uint16_t table, int voices, int extra) {
     bytes[0] = static_cast<uint8_t>(table >> 8);
     bytes[1] = static_cast<uint8_t>(table);
     for (int v = 0; v < voices; ++v) {
-        const voice_record stored = counting_record(static_cast<uint8_t>(v * 25));
+        const voice_record stored = test::counting_record(static_cast<uint8_t>(v * 25));
         bytes.insert(bytes.end(), stored.begin(), stored.end());
     }
     bytes.insert(bytes.end(), static_cast<std::size_t>(extra), 0xEE);
@@ -67,7 +59,7 @@ TEST(LoadTrackVoices, BareTrackVoicesRunToTheFileEnd) {
     voice_table table;
     ASSERT_EQ(load_track_voices(file.access, 0, table).code, result_done);
     ASSERT_EQ(table.count, 3);
-    EXPECT_EQ(table.voices[2], swap_voice_order(counting_record(50)));
+    EXPECT_EQ(table.voices[2], swap_voice_order(test::counting_record(50)));
     EXPECT_TRUE(file.log.lines.empty());
 }
 
@@ -95,7 +87,7 @@ TEST(LoadTrackVoices, MoreThanNineVoicesLoadsNineAndSaysHowMany) {
     voice_table table;
     ASSERT_EQ(load_track_voices(file.access, 0, table).code, result_done);
     EXPECT_EQ(table.count, 9);
-    EXPECT_EQ(table.voices[8], swap_voice_order(counting_record(200)));
+    EXPECT_EQ(table.voices[8], swap_voice_order(test::counting_record(200)));
     ASSERT_EQ(file.log.lines.size(), 1u);
     EXPECT_NE(file.log.lines[0].find("12 voices"), std::string::npos);
 }

@@ -4,24 +4,16 @@
 
 #include <gtest/gtest.h>
 
-#include <numeric>
-
 namespace kavelo {
 namespace {
 
-voice_record counting_record(uint8_t first) {
-    voice_record record;
-    std::iota(record.begin(), record.end(), first);
-    return record;
-}
-
 TEST(YmxEntry, ReversesEveryGroupBothWays) {
-    const bank_entry_bytes entry = record_to_bank_entry(counting_record(0), "Lead");
+    const bank_entry_bytes entry = record_to_bank_entry(test::counting_record(0), "Lead");
     const std::vector<uint8_t> expected{0x00, 0x04, 0x03, 0x02, 0x01, 0x08, 0x07, 0x06, 0x05,
                                         0x0C, 0x0B, 0x0A, 0x09, 0x10, 0x0F, 0x0E, 0x0D, 0x14,
                                         0x13, 0x12, 0x11, 0x18, 0x17, 0x16, 0x15};
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), entry.begin()));
-    EXPECT_EQ(bank_entry_to_record(entry), counting_record(0));
+    EXPECT_EQ(bank_entry_to_record(entry), test::counting_record(0));
     EXPECT_EQ(entry[25], 'L');
     EXPECT_EQ(entry[29], 0);
 }
@@ -32,8 +24,9 @@ TEST(YmxBank, WritesHeaderCountAndEntries) {
     ASSERT_TRUE(bank_write({}, bytes, problem));
     EXPECT_EQ(bytes, (std::vector<uint8_t>{'Y', 'M', '2', '6', '1', '2', 0, 0}));
 
-    const std::vector<bank_voice> three{
-        {counting_record(1), "One"}, {counting_record(2), "Two"}, {counting_record(3), "Three"}};
+    const std::vector<bank_voice> three{{test::counting_record(1), "One"},
+                                        {test::counting_record(2), "Two"},
+                                        {test::counting_record(3), "Three"}};
     ASSERT_TRUE(bank_write(three, bytes, problem));
     EXPECT_EQ(bytes.size(), 113u);
     EXPECT_EQ(bytes[7], 3);
@@ -42,7 +35,8 @@ TEST(YmxBank, WritesHeaderCountAndEntries) {
 TEST(YmxBank, RoundTripsVoicesAndNamesCutToTen) {
     std::vector<bank_voice> voices;
     for (int i = 0; i < 128; ++i) {
-        voices.push_back({counting_record(static_cast<uint8_t>(i)), "Voice " + std::to_string(i)});
+        voices.push_back(
+            {test::counting_record(static_cast<uint8_t>(i)), "Voice " + std::to_string(i)});
     }
     voices[5].name = "ABCDEFGHIJKL"; // 12 characters: the first 10 are kept
     voices[6].name = "0123456789";   // exactly 10: no terminator, read back whole
@@ -65,7 +59,7 @@ TEST(YmxBank, RoundTripsVoicesAndNamesCutToTen) {
 }
 
 TEST(YmxBank, RefusesMoreThan128Entries) {
-    std::vector<bank_voice> voices(129, {counting_record(0), "x"});
+    std::vector<bank_voice> voices(129, {test::counting_record(0), "x"});
     std::vector<uint8_t> bytes;
     std::string problem;
     EXPECT_FALSE(bank_write(voices, bytes, problem));
@@ -75,7 +69,8 @@ TEST(YmxBank, RefusesMoreThan128Entries) {
 TEST(YmxBank, ReadsOnlyWholeEntriesAndSaysHowManyOfHowMany) {
     std::vector<uint8_t> bytes;
     std::string problem;
-    const std::vector<bank_voice> two{{counting_record(1), "One"}, {counting_record(2), "Two"}};
+    const std::vector<bank_voice> two{{test::counting_record(1), "One"},
+                                      {test::counting_record(2), "Two"}};
     ASSERT_TRUE(bank_write(two, bytes, problem));
     bytes[7] = 5;                   // claims five
     bytes.resize(bytes.size() - 1); // and the second entry is cut short
@@ -99,14 +94,14 @@ TEST(YmxBank, FilesExportAtomicallyAndImportBack) {
     test::scratch_dir dir;
     const std::string path = dir.file("bank.ymx");
     test::write_bytes(path, std::vector<uint8_t>(500, 0xAA)); // replaced without a question
-    const std::vector<bank_voice> one{{counting_record(9), "Bells"}};
+    const std::vector<bank_voice> one{{test::counting_record(9), "Bells"}};
     std::string problem;
     ASSERT_TRUE(bank_export(native_file_system(), path, one, problem));
     EXPECT_EQ(test::read_bytes(path).size(), 43u);
     const bank_read_result read = bank_import(native_file_system(), path);
     ASSERT_TRUE(read.ok);
     EXPECT_EQ(read.entries[0].name, "Bells");
-    EXPECT_EQ(read.entries[0].voice, counting_record(9));
+    EXPECT_EQ(read.entries[0].voice, test::counting_record(9));
 
     test::failing_file_system failing;
     failing.fail_write = true;
