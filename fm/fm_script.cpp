@@ -45,6 +45,7 @@ std::optional<uint32_t> parse_number(std::string_view word) {
 struct script_runner {
     fm_core core;
     fm_script_output& output;
+    int64_t max_frames;
     std::string problem;
 
     // Reads argument `i` of `words` as a number no larger than `max`.
@@ -113,8 +114,8 @@ struct script_runner {
             return false;
         }
         const std::size_t used = output.samples.size() / 2;
-        if (static_cast<int64_t>(used) + frames > fm_script_max_frames) {
-            problem = "the output would pass " + std::to_string(fm_script_max_frames) + " frames";
+        if (static_cast<int64_t>(used) + frames > max_frames) {
+            problem = "the output would pass " + std::to_string(max_frames) + " frames";
             return false;
         }
         std::vector<int8_t> left(frames), right(frames);
@@ -179,8 +180,9 @@ struct script_runner {
 
 } // namespace
 
-bool run_fm_script(std::string_view text, fm_script_output& output, fm_script_error& error) {
-    script_runner runner{{}, output, {}};
+bool run_fm_script(std::string_view text, fm_script_output& output, fm_script_error& error,
+                   int64_t max_frames) {
+    script_runner runner{{}, output, max_frames, {}};
     int32_t line_number = 0;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');

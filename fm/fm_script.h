@@ -25,6 +25,8 @@ struct fm_script_error {
 };
 
 // Runs the script on a core of its own. Returns true, or false with the first bad line.
-bool run_fm_script(std::string_view text, fm_script_output& output, fm_script_error& error);
+// An update that would take the output past `max_frames` frames in all is a bad line.
+bool run_fm_script(std::string_view text, fm_script_output& output, fm_script_error& error,
+                   int64_t max_frames = fm_script_max_frames);
 
 } // namespace kavelo

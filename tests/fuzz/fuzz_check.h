@@ -1,0 +1,14 @@
+#pragma once
+// A property a fuzz target asserts: when it does not hold, the run stops with a message
+// and libFuzzer keeps the input as a crash.
+
+#include <cstdio>
+#include <cstdlib>
+
+#define FUZZ_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);     \
+            std::abort();                                                                          \
+        }                                                                                          \
+    } while (0)

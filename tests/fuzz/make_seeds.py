@@ -1,0 +1,143 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora of the fuzz targets into corpus/<target>/.
+
+Usage: make_seeds.py KAVELO   (the built kavelo, for demo tracks and banks)
+Every seed is small and made here or by kavelo; no outside files are used.
+"""
+import os
+import struct
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def put(target, name, data):
+    folder = os.path.join(HERE, "corpus", target)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(data)
+
+
+def kavelo_bytes(kavelo, *args):
+    with tempfile.TemporaryDirectory() as tmp:
+        out = os.path.join(tmp, "out")
+        subprocess.run([kavelo, *args, "-o", out], check=True, capture_output=True)
+        with open(out, "rb") as f:
+            return f.read()
+
+
+def rom_seeds(kavelo):
+    for track in (6, 7, 9, 13, 17, 18):
+        put("rom_file", f"demo-track-{track}.bin", kavelo_bytes(kavelo, "demo-track", "-t", str(track)))
+    # The head of a ROM image: the serial at 0x180 and nothing else.
+    head = bytearray(0x200)
+    head[0x180:0x18E] = b"GM 00004417-00"
+    put("rom_file", "rom-head.bin", bytes(head))
+    # A track whose voice table offset points past its end.
+    put("rom_file", "table-past-end.bin", bytes([0xFF, 0xF0]) + bytes(60))
+
+
+def syx_voice(seed):
+    voice = bytearray((seed * 7 + i * 3) % 32 for i in range(128))
+    voice[57:67] = f"VOICE {seed:02d}  ".encode()[:10]
+    return bytes(voice)
+
+
+def syx_dump(count):
+    return bytes([0xF0, 0x43, 0x00, 0x04, 0x20, 0x00]) + b"".join(
+        syx_voice(i) for i in range(count)) + bytes([0x00, 0xF7])
+
+
+def tx81z_seeds():
+    put("tx81z", "two-voices.syx", syx_dump(2))
+    put("tx81z", "thirty-two-voices.syx", syx_dump(32))
+    put("tx81z", "seven-bytes.syx", bytes([0xF0, 0x43, 0, 4, 0x20, 0, 0xF7]))
+    put("tx81z", "part-voice.syx", syx_dump(1)[:100])
+
+
+def ymx_seeds(kavelo):
+    with tempfile.TemporaryDirectory() as tmp:
+        track = os.path.join(tmp, "track.bin")
+        subprocess.run([kavelo, "demo-track", "-t", "9", "-o", track], check=True,
+                       capture_output=True)
+        put("ymx_bank", "demo-track-9.ymx", kavelo_bytes(kavelo, "bank", "export", track))
+    entry = bytes(range(25)) + b"Short\0\0\0\0\0"
+    put("ymx_bank", "claims-more.ymx", b"YM2612\0" + bytes([5]) + entry * 2)
+    put("ymx_bank", "empty.ymx", b"YM2612\0\0")
+
+
+def vgm_file(commands, version=0x150, clock=7670453):
+    header = bytearray(0x40)
+    header[0:4] = b"Vgm "
+    struct.pack_into("<I", header, 0x04, 0x40 + len(commands) - 4)
+    struct.pack_into("<I", header, 0x08, version)
+    if version >= 0x110:
+        struct.pack_into("<I", header, 0x2C, clock)
+    else:
+        struct.pack_into("<I", header, 0x10, clock)
+    if version >= 0x150:
+        struct.pack_into("<I", header, 0x34, 0x40 - 0x34)
+    return bytes(header) + commands
+
+
+def ym(part, reg, value):
+    return bytes([0x52 + part, reg, value])
+
+
+def voice_writes(part, channel):
+    out = ym(part, 0xB0 + channel, 0x32) + ym(part, 0xB4 + channel, 0xC0)
+    for op in range(4):
+        slot = channel + 4 * op
+        out += ym(part, 0x30 + slot, 0x01 + op) + ym(part, 0x40 + slot, 0x10 * op)
+        out += ym(part, 0x50 + slot, 0x1F) + ym(part, 0x60 + slot, 0x05)
+        out += ym(part, 0x70 + slot, 0x02) + ym(part, 0x80 + slot, 0x17)
+    out += ym(part, 0xA4 + channel, 0x22) + ym(part, 0xA0 + channel, 0x69)
+    return out
+
+
+def vgm_seeds():
+    key_on = ym(0, 0x28, 0xF0) + ym(0, 0x28, 0xF4)
+    key_off = ym(0, 0x28, 0x00) + ym(0, 0x28, 0x04)
+    music = (voice_writes(0, 0) + voice_writes(1, 0) + ym(0, 0x22, 0x0B) + key_on +
+             bytes([0x61, 0x00, 0x04, 0x62, 0x75]) + key_off + bytes([0x63, 0x66]))
+    put("vgm", "two-notes.vgm", vgm_file(music))
+    pcm = bytes(128 + 100 * ((i // 8) % 2) for i in range(64))
+    dac = (bytes([0x67, 0x66, 0x00]) + struct.pack("<I", len(pcm)) + pcm + ym(0, 0x2B, 0x80) +
+           bytes([0xE0, 0, 0, 0, 0]) + bytes([0x81] * 48) + bytes([0x4F, 0x00, 0x50, 0x9F, 0x66]))
+    put("vgm", "dac-stream.vgm", vgm_file(dac))
+    put("vgm", "old-version.vgm", vgm_file(voice_writes(0, 2) + key_on + bytes([0x7F, 0x66]),
+                                           version=0x101))
+
+
+def fm_script_seeds():
+    with open(os.path.join(HERE, "..", "data", "fm", "features.fms"), "rb") as f:
+        lines = f.read().split(b"\n")
+    put("fm_script", "features-head.fms", b"\n".join(lines[:120]) + b"\nupdate 0 2000\n")
+    put("fm_script", "two-chips.fms", b"init 2 7670453 44100\nwrite 1 0 0x28\nwrite 1 1 0xf0\n"
+        b"update 1 500 # comment\nreset 1\nwrite 0 2 0xb4\nwrite 0 3 0x80\nupdate 0 0x100\n"
+        b"shutdown\ninit 1 3579545 22050\nupdate 0 10\n")
+
+
+def fm_core_seeds():
+    # Structured inputs: bytes the target reads as calls. Patterns of all kinds of calls.
+    put("fm_core", "counting.bin", bytes(range(256)) * 2)
+    put("fm_core", "writes.bin", bytes([1, 0x80, 0x1A, 0x2B, 0x3C, 0x44, 0x01]) +
+        bytes((i * 37 + 11) % 256 for i in range(600)))
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    kavelo = sys.argv[1]
+    rom_seeds(kavelo)
+    tx81z_seeds()
+    ymx_seeds(kavelo)
+    vgm_seeds()
+    fm_script_seeds()
+    fm_core_seeds()
+
+
+if __name__ == "__main__":
+    main()

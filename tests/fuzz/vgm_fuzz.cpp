@@ -1,0 +1,23 @@
+// Plays the input as a VGM command stream for at most a second and a half of output.
+// Checks: the output is whole frames within the limit, and a refusal names a problem at
+// an offset inside the file.
+
+#include "fm/vgm_player.h"
+#include "fuzz_check.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    using namespace kavelo;
+    constexpr int64_t max_frames = 65536;
+    const std::span<const uint8_t> file(data, size);
+    std::vector<int8_t> samples;
+    vgm_error error;
+    const bool played = play_vgm(file, max_frames, samples, error);
+    FUZZ_CHECK(samples.size() % 2 == 0);
+    FUZZ_CHECK(samples.size() <= 2 * static_cast<std::size_t>(max_frames));
+    if (!played) {
+        FUZZ_CHECK(!error.problem.empty());
+        FUZZ_CHECK(error.offset <= size);
+    }
+    FUZZ_CHECK(vgm_ym2612_clock(file) > 0);
+    return 0;
+}
