@@ -75,7 +75,7 @@ KAVELO_GUI_TEST(header_editor_typed_numbers_commit_their_low_eight_bits) {
     const std::string rom = fresh_demo_rom();
     app.open_file(rom);
     HWND dialog = open_header_editor(app);
-    choose_combo_entry(dialog, IDC_HEADER_TRACK_LIST, 5);
+    user_picks(dialog, IDC_HEADER_TRACK_LIST, 5);
     const uint32_t start = kavelo::track_table[5].start;
     const std::vector<uint8_t> original = file_bytes(rom);
     expect(wait_until([&] {
@@ -122,7 +122,7 @@ KAVELO_GUI_TEST(header_editor_track_change_discards_edits) {
     const std::vector<uint8_t> original = file_bytes(rom);
     HWND dialog = open_header_editor(app);
     set_text(dialog_item(dialog, IDC_HEADER_HALF_TEMPO), "99");
-    choose_combo_entry(dialog, IDC_HEADER_TRACK_LIST, 9);
+    user_picks(dialog, IDC_HEADER_TRACK_LIST, 9);
     const std::string shown =
         kavelo::format_header_byte(original[kavelo::track_table[9].start + 4]);
     expect(wait_until([&] { return field(dialog, IDC_HEADER_HALF_TEMPO) == shown; }),
@@ -199,7 +199,7 @@ KAVELO_GUI_TEST(header_and_voice_editors_commit_into_their_own_tracks) {
     choose_track(app, voices, 2, nullptr);
     HWND header = open_header_editor(app);
     expect(IsWindowEnabled(voices) && IsWindowEnabled(app.main()), "both stay usable");
-    choose_combo_entry(header, IDC_HEADER_TRACK_LIST, 9);
+    user_picks(header, IDC_HEADER_TRACK_LIST, 9);
     const uint32_t header_start = kavelo::track_table[9].start;
     expect(wait_until([&] {
                return field(header, IDC_HEADER_SONG_TEMPO) ==
@@ -213,7 +213,7 @@ KAVELO_GUI_TEST(header_and_voice_editors_commit_into_their_own_tracks) {
     commit(app, header);
     user_picks(voices, op_control(4, IDC_OP1_TL), 66);
     save_to_rom(app, voices);
-    choose_combo_entry(header, IDC_HEADER_TRACK_LIST, 4);
+    user_picks(header, IDC_HEADER_TRACK_LIST, 4);
     choose_track(app, voices, 7, "&No");
     set_text(dialog_item(header, IDC_HEADER_FM1_KEY), "44");
     commit(app, header);

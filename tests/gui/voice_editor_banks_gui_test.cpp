@@ -17,10 +17,6 @@ std::vector<std::string> export_names(HWND dialog) {
 int export_selection(HWND dialog) {
     return static_cast<int>(SendMessageA(dialog_item(dialog, IDC_EXPORT_LIST), LB_GETCURSEL, 0, 0));
 }
-void press(HWND dialog, int id) {
-    click_button(dialog_item(dialog, id));
-    wait_until([&] { return IsWindowEnabled(dialog_item(dialog, id)); });
-}
 void expect_export_list(HWND dialog, const std::vector<std::string>& names, int selection,
                         const std::string& what) {
     expect(wait_until([&] {
@@ -69,7 +65,7 @@ KAVELO_GUI_TEST(voice_editor_bank_list_commands_keep_names_and_selection) {
     app.open_file(fresh_demo_rom());
     HWND dialog = open_voice_editor(app);
     for (int i = 0; i < 3; ++i) {
-        press(dialog, IDC_ADD_VOICE_TO_BANK);
+        press_button(dialog, IDC_ADD_VOICE_TO_BANK);
     }
     expect_export_list(dialog, {"Voice 0", "Voice 1", "Voice 2"}, -1, "three adds");
 
@@ -83,25 +79,25 @@ KAVELO_GUI_TEST(voice_editor_bank_list_commands_keep_names_and_selection) {
                      SendMessageA(dialog_item(dialog, IDC_VOICE_NAME), EM_GETLIMITTEXT, 0, 0)),
                  10, "the Voice Name field takes 10 characters");
 
-    press(dialog, IDC_EXPORT_UP);
+    press_button(dialog, IDC_EXPORT_UP);
     expect_export_list(dialog, {"Warm Brass", "Voice 0", "Voice 2"}, 0, "Up");
-    press(dialog, IDC_EXPORT_UP);
+    press_button(dialog, IDC_EXPORT_UP);
     expect_export_list(dialog, {"Warm Brass", "Voice 0", "Voice 2"}, 0, "Up on the first entry");
     select_list_entry(dialog, IDC_EXPORT_LIST, 2);
-    press(dialog, IDC_EXPORT_DOWN);
+    press_button(dialog, IDC_EXPORT_DOWN);
     expect_export_list(dialog, {"Warm Brass", "Voice 0", "Voice 2"}, 2, "Down on the last entry");
-    press(dialog, IDC_EXPORT_DELETE);
+    press_button(dialog, IDC_EXPORT_DELETE);
     expect_export_list(dialog, {"Warm Brass", "Voice 0"}, 1,
                        "deleting the last selects the new last");
     select_list_entry(dialog, IDC_EXPORT_LIST, 0);
-    press(dialog, IDC_EXPORT_DELETE);
+    press_button(dialog, IDC_EXPORT_DELETE);
     expect_export_list(dialog, {"Voice 0"}, 0, "deleting the first selects the one that moved up");
-    press(dialog, IDC_ADD_VOICE_TO_BANK);
+    press_button(dialog, IDC_ADD_VOICE_TO_BANK);
     expect_export_list(dialog, {"Voice 0", "Voice 1"}, 0, "the name comes from the count");
     save_screenshot(dialog, "bank-list");
-    press(dialog, IDC_EXPORT_CLEAR);
+    press_button(dialog, IDC_EXPORT_CLEAR);
     expect_export_list(dialog, {}, -1, "Clear");
-    press(dialog, IDC_ADD_VOICE_TO_BANK);
+    press_button(dialog, IDC_ADD_VOICE_TO_BANK);
     expect_export_list(dialog, {"Voice 0"}, -1, "Clear then Add");
 }
 
@@ -114,7 +110,7 @@ KAVELO_GUI_TEST(voice_editor_exports_a_bank_and_imports_it_back) {
     std::vector<kavelo::bank_voice> expected;
     for (int v = 0; v < 3; ++v) {
         choose_voice(app, dialog, v * 2, nullptr);
-        press(dialog, IDC_ADD_VOICE_TO_BANK);
+        press_button(dialog, IDC_ADD_VOICE_TO_BANK);
         expected.push_back({stored_voice(file_bytes(rom), 2, v * 2), "Voice " + std::to_string(v)});
     }
     select_list_entry(dialog, IDC_EXPORT_LIST, 2);
@@ -136,7 +132,7 @@ KAVELO_GUI_TEST(voice_editor_exports_a_bank_and_imports_it_back) {
     expect(list_box_items(imports) == std::vector<std::string>{"Voice 0", "Voice 1", "Bell Lead"},
            "imported names");
     select_list_entry(dialog, IDC_IMPORT_LIST, 2);
-    press(dialog, IDC_SEND_TO_VOICE);
+    press_button(dialog, IDC_SEND_TO_VOICE);
     expect(wait_until([&] { return displayed_voice(dialog) == expected[2].voice; }),
            "Send to Voice shows it");
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_IMPORT_LIST, LBN_DBLCLK),
@@ -174,7 +170,7 @@ KAVELO_GUI_TEST(voice_editor_tx81z_voice_lands_in_the_file) {
     kavelo::tx81z_import_bytes(store, std::vector<uint8_t>(dump.begin(), dump.end()));
     const kavelo::voice_record converted = kavelo::tx81z_voice_to_record(store, 13);
     select_list_entry(dialog, IDC_IMPORT_LIST, 13);
-    press(dialog, IDC_SEND_TO_VOICE);
+    press_button(dialog, IDC_SEND_TO_VOICE);
     expect(wait_until([&] { return displayed_voice(dialog) == as_displayed(converted); }),
            "Send to Voice");
     save_screenshot(dialog, "tx81z");
@@ -183,7 +179,7 @@ KAVELO_GUI_TEST(voice_editor_tx81z_voice_lands_in_the_file) {
     expect(stored_voice(file_bytes(rom), 3, 0) != as_displayed(converted),
            "a track change shows that track's voice, not the sent one");
     select_list_entry(dialog, IDC_IMPORT_LIST, 13);
-    press(dialog, IDC_SEND_TO_VOICE);
+    press_button(dialog, IDC_SEND_TO_VOICE);
     expect(wait_until([&] { return displayed_voice(dialog) == as_displayed(converted); }),
            "sent again");
     save_to_rom(app, dialog);

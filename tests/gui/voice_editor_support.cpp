@@ -94,6 +94,16 @@ void choose_voice(kavelo_session& app, HWND dialog, int voice, const char* answe
     pick_with_prompt(app, dialog, IDC_VOICE_LIST, voice, answer);
 }
 
+void press_button(HWND dialog, int id) {
+    HWND button = dialog_item(dialog, id);
+    expect(IsWindowEnabled(button), "button " + std::to_string(id) + " is enabled");
+    DWORD_PTR result = 0;
+    // Sent, not posted: a later sent action must not overtake the click.
+    if (!SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_NORMAL, handler_timeout_ms, &result)) {
+        fail("button " + std::to_string(id) + "'s command did not return (an unexpected prompt?)");
+    }
+}
+
 void select_list_entry(HWND dialog, int id, int entry) {
     SendMessageA(dialog_item(dialog, id), LB_SETCURSEL, static_cast<WPARAM>(entry), 0);
     send_notification(dialog, id, LBN_SELCHANGE);

@@ -23,13 +23,15 @@ inline int op_control(int op, int op1_id) {
 std::string shown(HWND dialog, int id); // the text a drop-down list shows
 bool checked(HWND dialog, int id);
 
-// A selection change as the user's pick sends it, handled before this returns. Fails the
-// test if the handler does not return, for instance because it asks something.
+// A drop-down list pick as the user's sends it, handled before this returns (either
+// editor). Fails the test if the handler does not return, for instance because it asks.
 void user_picks(HWND dialog, int id, int entry);
 // Chooses a track or a voice; `answer` is the prompt button to press ("&Yes", "&No"), or
 // nullptr when no prompt may come. Returns once the change has been handled.
 void choose_track(kavelo_session& app, HWND dialog, int track, const char* answer);
 void choose_voice(kavelo_session& app, HWND dialog, int voice, const char* answer);
+// Presses a button whose command asks nothing, and returns once the command is done.
+void press_button(HWND dialog, int id);
 // Selects an entry of a list box and sends its selection change.
 void select_list_entry(HWND dialog, int id, int entry);
 
