@@ -31,7 +31,10 @@ void on_irq(int32_t chip, int32_t state) {
 }
 
 void create(FuzzedDataProvider& input, fm_core& core) {
-    const auto count = input.ConsumeIntegralInRange<int32_t>(-1, 4);
+    // Mostly a few chips, sometimes any count (up to 256 are made, more are refused).
+    const int32_t count = input.ConsumeIntegralInRange(0, 15) == 0
+                              ? input.ConsumeIntegralInRange<int32_t>(-1, 1000)
+                              : input.ConsumeIntegralInRange<int32_t>(-1, 4);
     // Mostly clocks and rates near the real ones, sometimes anything at all.
     const int32_t clock = input.ConsumeBool() ? input.ConsumeIntegral<int32_t>()
                                               : input.ConsumeIntegralInRange(1000000, 16000000);
