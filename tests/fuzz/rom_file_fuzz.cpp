@@ -144,7 +144,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         FUZZ_CHECK(changes_only(before, fs.files[rom_path], slot, voice_record_size));
         apply_fault({}, fs);
         voice_table reloaded;
-        if (load_track_voices(access, start, reloaded).code == result_done &&
+        // A table offset below 2 makes slot 0 overlap the offset itself, so writing it
+        // moves the table; elsewhere the voice must load back as written.
+        const bool slot_moves_table = slot < uint64_t{start} + 2;
+        if (!slot_moves_table && load_track_voices(access, start, reloaded).code == result_done &&
             voice_index < reloaded.count) {
             FUZZ_CHECK(reloaded.voices[static_cast<std::size_t>(voice_index)] == edited);
         }
