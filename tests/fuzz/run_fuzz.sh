@@ -3,6 +3,8 @@
 #   run_fuzz.sh replay TARGET SEEDS REGRESSIONS       every seed and regression input once
 #   run_fuzz.sh run TARGET SEEDS WORK SECONDS         fuzz for SECONDS from the seeds; the
 #       grown corpus stays in WORK/corpus, a crashing input is kept in WORK/artifacts
+#   run_fuzz.sh suite TARGET SEEDS WORK SECONDS       the same from an empty WORK with a fixed
+#       random seed, so the test suite's run repeats the same inputs each time
 # Exits non-zero when an input crashes, leaks, times out or breaks a check.
 set -euo pipefail
 
@@ -20,9 +22,13 @@ replay)
     [ -d "$regressions" ] && inputs+=("$regressions")
     exec "$target" "${options[@]}" -runs=0 "${inputs[@]}"
     ;;
-run)
+suite | run)
     work=$4
     seconds=$5
+    if [ "$mode" = suite ]; then
+        rm -rf "$work"
+        options+=(-seed=1)
+    fi
     mkdir -p "$work/corpus" "$work/artifacts"
     "$target" "${options[@]}" -max_total_time="$seconds" \
         -artifact_prefix="$work/artifacts/" "$work/corpus" "$seeds" 2>"$work/log" || {
@@ -35,7 +41,7 @@ run)
     echo "$(basename "$target"): no crash in $seconds s"
     ;;
 *)
-    echo "usage: run_fuzz.sh replay|run TARGET SEEDS ..." >&2
+    echo "usage: run_fuzz.sh replay|run|suite TARGET SEEDS ..." >&2
     exit 2
     ;;
 esac
