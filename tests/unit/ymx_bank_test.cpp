@@ -104,7 +104,7 @@ TEST(YmxBank, FilesExportAtomicallyAndImportBack) {
     EXPECT_EQ(read.entries[0].voice, test::counting_record(9));
 
     test::failing_file_system failing;
-    failing.fail_write = true;
+    failing.fault = test::write_fault::write;
     EXPECT_FALSE(bank_export(failing, path, {}, problem));
     EXPECT_EQ(test::read_bytes(path).size(), 43u);
     EXPECT_FALSE(bank_import(native_file_system(), dir.file("missing.ymx")).ok);
