@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "kavelo_version.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     using namespace kavelo::cli;
     CLI::App app{"kavelo: inspect and edit the FM voices and track headers of a Brisco ROM image "
                  "or a bare music track"};
+    app.set_version_flag("--version", "kavelo " KAVELO_VERSION_TEXT);
     app.require_subcommand(1);
     app.footer(
         "Run kavelo COMMAND --help for a command's options and an example.\n"

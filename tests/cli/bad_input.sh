@@ -15,6 +15,8 @@ expect_exit 0 --help
 expect_out "set-voice"
 expect_exit 0 set-voice --help
 expect_out "Example"
+expect_exit 0 --version
+expect_out "kavelo ${KAVELO_EXPECTED_VERSION:?set by CTest}"
 expect_same rom.bin original.bin
 
 # Missing, truncated, oversized and read-only files.

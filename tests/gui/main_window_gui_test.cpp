@@ -4,11 +4,13 @@
 
 #include "kavelo_session.h"
 
+#include "kavelo_version.h"
 #include "resource.h"
 
 #include "rom/demo_rom.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace gui {
 
@@ -74,6 +76,11 @@ HWND expect_about_box(kavelo_session& app) {
     expect_equal(GetWindowLongA(icon, GWL_STYLE) & SS_TYPEMASK, SS_ICON, "control 2 shows an icon");
     expect(find_child(about, "Static", "KAVELO (Vantorel) Version 1.0") != nullptr,
            "the About box names the program and version");
+    const std::string credits = window_text(GetWindow(GetWindow(icon, GW_HWNDNEXT), GW_HWNDNEXT));
+    const std::string release = "Release " KAVELO_VERSION_TEXT;
+    expect(credits.size() >= release.size() &&
+               credits.compare(credits.size() - release.size(), release.size(), release) == 0,
+           "the credits end with the release, seen: " + credits);
     HWND ok = dialog_item(about, IDOK);
     expect_equal(window_text(ok), "OK", "the About box button");
     expect_equal(GetWindowLongA(ok, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON,
@@ -86,6 +93,24 @@ void close_about_with_ok(HWND about) {
     expect(wait_gone(about), "the About box closes on OK");
 }
 
+// A string of the program's version block (language 0409, code page 1200).
+std::string file_version_text(const std::string& path, const std::string& name) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    std::vector<char> block(size);
+    if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, block.data())) {
+        return "(no version block)";
+    }
+    const std::string key = "\\StringFileInfo\\040904b0\\" + name;
+    char* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(block.data(), key.c_str(), reinterpret_cast<void**>(&value), &length) ||
+        length == 0) {
+        return "(no " + name + ")";
+    }
+    return std::string(value, strnlen(value, length));
+}
+
 std::vector<unsigned char> bytes_of(const std::vector<uint8_t>& data) {
     return {data.begin(), data.end()};
 }
@@ -93,6 +118,10 @@ std::vector<unsigned char> bytes_of(const std::vector<uint8_t>& data) {
 } // namespace
 
 KAVELO_GUI_TEST(main_window_at_start) {
+    expect_equal(file_version_text(environment().app_path, "FileVersion"),
+                 KAVELO_VERSION_RESOURCE_TEXT, "the version block's file version");
+    expect_equal(file_version_text(environment().app_path, "ProductName"), "KAVELO (Vantorel)",
+                 "the version block's product name");
     kavelo_session app;
     save_screenshot(app.main(), "main-window");
     expect_equal(window_class(app.main()), main_class, "main window class");
@@ -328,7 +357,9 @@ KAVELO_GUI_TEST(long_log_keeps_newest_line_visible) {
     // Lines enough to scroll: each Open must bring its line into view.
     std::string seed;
     for (int i = 0; i < 40; ++i) {
-        seed += "earlier line " + std::to_string(i) + "\r\n";
+        seed += "earlier line ";
+        seed += std::to_string(i);
+        seed += "\r\n";
     }
     SendMessageA(app.log(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(seed.c_str()));
     app.open_file(demo().rom);
