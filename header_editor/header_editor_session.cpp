@@ -47,15 +47,23 @@ void header_editor_session::commit() {
     }
 }
 
+// The one place that sets the fields' enabled states: the header copy's layout decides.
 void header_editor_session::show() {
+    const track_header_layout layout = state_.header.layout();
     for (const header_field& field : header_fields) {
-        view_.set_field_text(field.control_id, format_header_byte(state_.header[field.byte]));
+        const std::optional<std::size_t> byte = header_field_byte(field, layout);
+        view_.set_field_text(field.control_id,
+                             byte ? format_header_byte(state_.header[*byte]) : "");
+        view_.set_field_enabled(field.control_id, byte.has_value());
     }
 }
 
 void header_editor_session::read() {
+    const track_header_layout layout = state_.header.layout();
     for (const header_field& field : header_fields) {
-        state_.header[field.byte] = read_header_text(view_.field_text(field.control_id));
+        if (const std::optional<std::size_t> byte = header_field_byte(field, layout)) {
+            state_.header[*byte] = read_header_text(view_.field_text(field.control_id));
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The Track Header Editor's flows apart from its window: it keeps its own track offset
-// and header copy, shows 18 bytes as numbers and commits what the fields hold.
+// and header copy, shows the header's tempo and channel bytes as numbers and commits
+// what the fields hold. Fields of a channel the header lacks are empty and disabled.
 
 #include "rom/rom_access.h"
 #include "rom/track_header.h"
@@ -15,6 +16,7 @@ class header_editor_view {
     virtual ~header_editor_view() = default;
     virtual void set_field_text(uint16_t control_id, std::string_view text) = 0;
     virtual std::string field_text(uint16_t control_id) const = 0;
+    virtual void set_field_enabled(uint16_t control_id, bool enabled) = 0;
     // A ROM image fills the list with the 19 track names; a bare track leaves it empty.
     virtual void set_track_list(bool enabled, bool filled, int selection) = 0;
     virtual int track_selection() const = 0;

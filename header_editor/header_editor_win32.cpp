@@ -28,6 +28,9 @@ class header_dialog_view : public header_editor_view {
         GetDlgItemTextA(dialog_, control_id, text, sizeof text);
         return text;
     }
+    void set_field_enabled(uint16_t control_id, bool enabled) override {
+        EnableWindow(GetDlgItem(dialog_, control_id), enabled);
+    }
     void set_track_list(bool enabled, bool filled, int selection) override {
         if (filled) {
             header_editor_fill_tracks(dialog_);

@@ -5,6 +5,21 @@
 
 namespace kavelo {
 
+std::optional<std::size_t> header_field_byte(const header_field& field,
+                                             const track_header_layout& layout) {
+    switch (field.kind) {
+    case header_field_kind::song_tempo:
+        return song_tempo_byte;
+    case header_field_kind::half_tempo:
+        return half_tempo_byte;
+    case header_field_kind::fm:
+        return channel_modifier_byte(layout, header_channel::fm, field.channel, field.modifier);
+    case header_field_kind::psg:
+        return channel_modifier_byte(layout, header_channel::psg, field.channel, field.modifier);
+    }
+    return std::nullopt;
+}
+
 std::string format_header_byte(uint8_t value) {
     char text[8];
     std::snprintf(text, sizeof text, "%2i", static_cast<int>(value));

@@ -30,3 +30,8 @@
 #define IDC_HEADER_MUTE_PSG1 1089
 #define IDC_HEADER_MUTE_PSG2 1090
 #define IDC_HEADER_MUTE_PSG3 1091
+
+// FM channel 6, shown when a header has seven FM entries (ids 1300-1399).
+#define IDC_HEADER_FM6_KEY 1300
+#define IDC_HEADER_FM6_VOLUME 1301
+#define IDC_HEADER_FM6_GROUP 1302

@@ -2,6 +2,7 @@
 
 #include "rom/byte_order.h"
 #include "rom/rom_access.h"
+#include "rom/track_header_layout.h"
 #include "rom/track_table.h"
 
 #include <algorithm>
@@ -98,36 +99,89 @@ constexpr std::array<demo_voice, 12> voices{{
                          {0, 0, 0, 3, 31, 0, 12, 8, 15, 12}}})},
 }};
 
-// Fills a track's bytes: header, filler note data, voices running to its end.
+// The game's tracks are not all of one shape: two have a sixth FM channel, one has no
+// PSG channel and one carries a long voice table. The others have 6 FM and 3 PSG entries.
+struct track_shape {
+    uint8_t fm_entries = 6; // drum entry included
+    uint8_t psg_entries = 3;
+    int32_t voices = 0; // 0: a count of 1-9 drawn from the track index
+};
+
+track_shape shape_of(int32_t index) {
+    switch (index) {
+    case 8:
+    case 18:
+        return {7, 3, 0};
+    case 16:
+        return {6, 3, 33};
+    case 17:
+        return {6, 0, 0};
+    default:
+        return {};
+    }
+}
+
+// Each channel's data: a rest, two notes and a stop byte, with a duration after each
+// note or rest, in the driver's convention of 0x80 rest, 0x81+ notes and 0xF2 stop.
+constexpr std::size_t channel_data_size = 7;
+
+void write_channel_data(std::span<uint8_t, channel_data_size> data, int channel, int32_t index) {
+    const auto note = [&](int step) {
+        return static_cast<uint8_t>(0x81 + (channel * 5 + step * 7 + index) % 0x30);
+    };
+    data[0] = 0x80;
+    data[1] = static_cast<uint8_t>(0x06 * (1 + channel % 4));
+    data[2] = note(0);
+    data[3] = 0x0C;
+    data[4] = note(1);
+    data[5] = 0x18;
+    data[6] = 0xF2;
+}
+
+// Fills a track's bytes: the header, one small block of channel data per header entry
+// (the entries' pointers, relative to the track start, point at them), then the voices
+// running to the track's end.
 void fill_track(std::span<uint8_t> track, int32_t index) {
-    const int32_t room = static_cast<int32_t>((track.size() - 48 - 8) / voice_record_size);
-    const int32_t count = std::clamp(1 + (index * 4) % 9, 1, std::min<int32_t>(room, 9));
+    const track_shape shape = shape_of(index);
+    const track_header_layout layout = header_layout(shape.fm_entries, shape.psg_entries);
+    const int entries = shape.fm_entries + shape.psg_entries;
+    const std::size_t data_end =
+        layout.size + channel_data_size * static_cast<std::size_t>(entries);
+    const int32_t room = static_cast<int32_t>((track.size() - data_end) / voice_record_size);
+    const int32_t wanted = shape.voices > 0 ? shape.voices : 1 + (index * 4) % 9;
+    const int32_t count = std::clamp(wanted, 1, room);
     const uint16_t table_offset = static_cast<uint16_t>(track.size() - voice_record_size * count);
 
     std::fill(track.begin(), track.end(), uint8_t{0});
     write_be16(track.first<2>(), table_offset);
-    track[2] = 6;                                    // FM channels
-    track[3] = 3;                                    // PSG channels
-    track[4] = static_cast<uint8_t>(1 + index % 3);  // half-time tempo modifier
-    track[5] = static_cast<uint8_t>(4 + index % 5);  // song tempo
-    write_be16(track.subspan(6).first<2>(), 0x0030); // note data pointers
-    write_be16(track.subspan(8).first<2>(), 0x0030);
-    for (int channel = 0; channel < 5; ++channel) {
-        write_be16(track.subspan(10 + 4 * channel).first<2>(),
-                   static_cast<uint16_t>(0x30 + 16 * channel));
-        track[12 + 4 * channel] = static_cast<uint8_t>(channel == 2 ? 0xF4 : 12 * (channel % 2));
-        track[13 + 4 * channel] = static_cast<uint8_t>(2 * channel + index % 4);
+    track[2] = shape.fm_entries;
+    track[3] = shape.psg_entries;
+    track[4] = static_cast<uint8_t>(1 + index % 3); // half-time tempo modifier
+    track[5] = static_cast<uint8_t>(4 + index % 5); // song tempo
+
+    // Entry k starts with the pointer to its channel data; FM entries are 4 bytes, PSG 6.
+    std::size_t entry = 6;
+    for (int k = 0; k < entries; ++k) {
+        const std::size_t data = layout.size + channel_data_size * static_cast<std::size_t>(k);
+        write_be16(track.subspan(entry).first<2>(), static_cast<uint16_t>(data));
+        write_channel_data(track.subspan(data).first<channel_data_size>(), k, index);
+        entry += k < shape.fm_entries ? 4 : 6;
     }
-    for (int channel = 0; channel < 3; ++channel) {
-        track[32 + 6 * channel] = static_cast<uint8_t>(0xE8 + 12 * channel);
-        track[33 + 6 * channel] = static_cast<uint8_t>(1 + channel);
+    for (int channel = 1; channel < shape.fm_entries; ++channel) {
+        const int n = channel - 1;
+        track[*channel_modifier_byte(layout, header_channel::fm, channel, channel_modifier::key)] =
+            static_cast<uint8_t>(n == 2 ? 0xF4 : 12 * (n % 2));
+        track[*channel_modifier_byte(layout, header_channel::fm, channel,
+                                     channel_modifier::volume)] =
+            static_cast<uint8_t>(2 * n + index % 4);
     }
-    // Filler note data: note and duration pairs ending with a stop byte.
-    for (std::size_t at = 48; at + 1 < table_offset; at += 2) {
-        track[at] = static_cast<uint8_t>(0x81 + (at * 7 + index) % 0x30);
-        track[at + 1] = static_cast<uint8_t>(0x06 * (1 + at % 4));
+    for (int channel = 1; channel <= shape.psg_entries; ++channel) {
+        const int n = channel - 1;
+        track[*channel_modifier_byte(layout, header_channel::psg, channel, channel_modifier::key)] =
+            static_cast<uint8_t>(0xE8 + 12 * n);
+        track[*channel_modifier_byte(layout, header_channel::psg, channel,
+                                     channel_modifier::volume)] = static_cast<uint8_t>(1 + n);
     }
-    track[table_offset - 1] = 0xF2;
 
     for (int32_t v = 0; v < count; ++v) {
         const voice_record stored =

@@ -1,7 +1,9 @@
 #pragma once
 // A synthetic ROM image for demonstrations and tests, since the game's own ROM cannot be
-// shipped: the serial at 0x180, the 19 tracks at their Track table offsets, each with a
-// plausible header, filler note data and 1 to 9 instrument voices running to its end.
+// shipped: the serial at 0x180, the 19 tracks at their Track table offsets, each shaped
+// like the game's: a header with its own channel counts (7 FM entries on tracks 8 and 18,
+// no PSG entry on track 17, 6 and 3 elsewhere), small channel data that the header's
+// pointers reach, and instrument voices running to its end (33 on track 16, 1-9 elsewhere).
 
 #include "rom/voice_record.h"
 

@@ -12,7 +12,8 @@
 
 namespace kavelo {
 
-inline constexpr int32_t voice_table_capacity = 9;
+// The game's longest table holds 33 voices; 64 leaves room for edited tracks.
+inline constexpr int32_t voice_table_capacity = 64;
 
 struct voice_table {
     std::array<voice_record, voice_table_capacity> voices{};

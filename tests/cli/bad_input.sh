@@ -63,6 +63,9 @@ expect_exit 1 bank from-sysex tiny.syx -o out.ymx
 [ ! -e out.ymx ] || fail_check "a bank was written from a refused dump"
 expect_exit 1 header tiny.syx
 expect_err "48-byte"
+printf '\000\064\007\003abcdefghijklmnopqrstuvwxyz' >short-header.bin
+expect_exit 1 header short-header.bin
+expect_err "52-byte"
 expect_same rom.bin original.bin
 
 finish

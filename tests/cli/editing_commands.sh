@@ -69,6 +69,33 @@ expect_exit 0 header --json rom.bin --track 5
 python3 -c 'import json; d=json.load(open("out.txt")); assert d["song_tempo"]==7 and d["psg3_volume"]==244' ||
     fail_check "header --json"
 
+# Headers laid out by their own channel counts: track 8 has a sixth FM channel, 17 no PSG.
+cp original.bin rom.bin
+expect_exit 0 header --json rom.bin --track 8
+python3 -c 'import json; d=json.load(open("out.txt")); assert (d["fm_entries"], d["psg_entries"], d["header_size"]) == (7, 3, 52) and d["channel_counts"] and "fm6_key" in d' ||
+    fail_check "header --json counts of a 7 FM entry header"
+expect_exit 0 set-header rom.bin --track 8 fm6_key=5 psg1_volume=9
+[ "$(changed_offsets original.bin rom.bin)" = "$((0x766D0 + 32)) $((0x766D0 + 37)) " ] ||
+    fail_check "fm6_key and psg1_volume of a 7 FM entry header"
+cp rom.bin before.bin
+expect_exit 1 set-header rom.bin --track 17 song_tempo=3 psg1_key=1
+expect_one_error_line
+expect_err "no PSG channel 1"
+expect_exit 1 set-header rom.bin --track 5 fm6_volume=1
+expect_err "no FM channel 6"
+expect_same rom.bin before.bin
+expect_exit 0 header rom.bin --track 17
+expect_out "6 FM and 0 PSG entries, 30 bytes"
+grep -q psg1_key out.txt && fail_check "header prints a field of an absent PSG channel"
+expect_exit 0 header --json rom.bin --track 0
+python3 -c 'import json; d=json.load(open("out.txt")); assert (d["fm_entries"], d["psg_entries"], d["header_size"]) == (6, 3, 48) and "fm6_key" not in d' ||
+    fail_check "header --json counts of a 6 FM entry header"
+
+# The longest voice table of the demo ROM loads whole.
+expect_exit 0 voices rom.bin --track 16
+expect_out "Credits: 33 voices"
+expect_out "voice 32: "
+
 # checksum: the demo ROM's is right until a byte past 0x200 changes.
 cp original.bin rom.bin
 expect_exit 0 checksum rom.bin

@@ -29,7 +29,7 @@ def kavelo_bytes(kavelo, *args):
 
 
 def rom_seeds(kavelo):
-    for track in (6, 7, 9, 13, 17, 18):
+    for track in (6, 7, 8, 9, 13, 17, 18):
         put("rom_file", f"demo-track-{track}.bin", kavelo_bytes(kavelo, "demo-track", "-t", str(track)))
     # The head of a ROM image: the serial at 0x180 and nothing else.
     head = bytearray(0x200)

@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         byte = input.ConsumeIntegral<uint8_t>();
     }
     track_header header{};
-    for (uint8_t& byte : header) {
+    for (uint8_t& byte : header.bytes) {
         byte = input.ConsumeIntegral<uint8_t>();
     }
     const fault_choice voice_fault = input.ConsumeBool() ? choose_fault(input) : fault_choice{};
@@ -126,10 +126,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FUZZ_CHECK(table.count >= 0 && table.count <= voice_table_capacity);
     FUZZ_CHECK(loaded.code == result_done || !loaded.problem.empty());
 
+    // The header's length comes from its own bytes 2-3; a file too short for it is refused.
     track_header shown{};
     const op_result header_read = read_track_header(access, start, shown);
     check_result_code(header_read.code);
     FUZZ_CHECK(header_read.code == result_done || !header_read.problem.empty());
+    {
+        const std::vector<uint8_t>& file = fs.files[rom_path];
+        const std::span<const uint8_t> at_start =
+            start < file.size() ? std::span(file).subspan(start) : std::span<const uint8_t>();
+        const std::size_t length =
+            header_layout_of(at_start.first(std::min<std::size_t>(4, at_start.size()))).size;
+        FUZZ_CHECK((header_read.code == result_refused) ==
+                   (uint64_t{start} + length > file.size()));
+        if (header_read.code == result_done) {
+            FUZZ_CHECK(shown.size() == length);
+            FUZZ_CHECK(std::equal(at_start.begin(),
+                                  at_start.begin() + static_cast<std::ptrdiff_t>(length),
+                                  shown.bytes.begin()));
+        }
+    }
 
     // A voice commit: all or nothing, and what it wrote loads back.
     apply_fault(voice_fault, fs);
@@ -157,16 +173,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
                    rewrite_must_fail(voice_fault, before.size()));
     }
 
-    // A header commit: refused exactly when the header could not be read.
+    // A header commit: refused exactly when the copy's own length does not fit the file.
     apply_fault(header_fault, fs);
     const std::vector<uint8_t> before_header = fs.files[rom_path];
     const op_result header_commit = commit_track_header(access, start, header);
     check_result_code(header_commit.code);
     FUZZ_CHECK(fs.files.size() == 1);
-    FUZZ_CHECK((header_commit.code == result_refused) == (header_read.code == result_refused));
+    FUZZ_CHECK((header_commit.code == result_refused) ==
+               (uint64_t{start} + header.size() > before_header.size()));
     if (header_commit.code == result_done) {
         FUZZ_CHECK(!rewrite_must_fail(header_fault, before_header.size()));
-        FUZZ_CHECK(changes_only(before_header, fs.files[rom_path], start, track_header_size));
+        FUZZ_CHECK(changes_only(before_header, fs.files[rom_path], start, header.size()));
         track_header read_back{};
         FUZZ_CHECK(read_track_header(access, start, read_back).code == result_done);
         FUZZ_CHECK(read_back == header);

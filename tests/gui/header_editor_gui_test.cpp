@@ -56,10 +56,15 @@ KAVELO_GUI_TEST(header_editor_shows_track_zero_and_commits_it_unchanged) {
     }
     expect_equal(combo_selection(tracks), 0, "track 0 is selected");
     const uint32_t start = kavelo::track_table[0].start;
+    const kavelo::track_header_layout layout =
+        kavelo::header_layout(before[start + 2], before[start + 3]);
     for (const kavelo::header_field& f : kavelo::header_fields) {
+        const std::optional<std::size_t> byte = kavelo::header_field_byte(f, layout);
         expect_equal(field(dialog, f.control_id),
-                     kavelo::format_header_byte(before[start + f.byte]),
+                     byte ? kavelo::format_header_byte(before[start + *byte]) : std::string(),
                      std::string(f.name) + " shows its byte");
+        expect(IsWindowEnabled(dialog_item(dialog, f.control_id)) == byte.has_value(),
+               std::string(f.name) + " is enabled exactly when the header has its channel");
     }
     for (int id : {IDC_HEADER_MUTE_FM1, IDC_HEADER_MUTE_FM5, IDC_HEADER_MUTE_PSG3}) {
         expect(!IsWindowEnabled(dialog_item(dialog, id)), "Mute boxes are disabled");
@@ -105,12 +110,19 @@ KAVELO_GUI_TEST(header_editor_each_field_lands_in_its_own_byte) {
     app.open_file(rom);
     HWND dialog = open_header_editor(app);
     const uint32_t start = kavelo::track_table[0].start;
+    const std::vector<uint8_t> original = file_bytes(rom);
+    const kavelo::track_header_layout layout =
+        kavelo::header_layout(original[start + 2], original[start + 3]);
     for (const kavelo::header_field& f : kavelo::header_fields) {
+        const std::optional<std::size_t> byte = kavelo::header_field_byte(f, layout);
+        if (!byte) {
+            continue;
+        }
         const std::vector<uint8_t> before = file_bytes(rom);
-        const int value = before[start + f.byte] == 201 ? 202 : 201;
+        const int value = before[start + *byte] == 201 ? 202 : 201;
         set_text(dialog_item(dialog, f.control_id), std::to_string(value));
         commit(app, dialog);
-        expect(changed_offsets(before, file_bytes(rom)) == std::vector<std::size_t>{start + f.byte},
+        expect(changed_offsets(before, file_bytes(rom)) == std::vector<std::size_t>{start + *byte},
                std::string(f.name) + " changes only its own byte");
     }
 }
@@ -236,6 +248,85 @@ KAVELO_GUI_TEST(header_and_voice_editors_commit_into_their_own_tracks) {
     expect_equal(stored_voice(after, 7, 0)[4] & 0x0F, 11, "then track 7");
     click_button(dialog_item(header, IDCANCEL));
     expect(wait_gone(header), "the header editor closes");
+}
+
+} // namespace gui
+
+namespace gui {
+
+// The demo ROM's tracks of other shapes, as a user meets them: a sixth FM channel (track 8)
+// and no PSG channel (track 17) in the Track Header Editor, 33 voices (track 16) in the
+// Voice editor. Each commit writes only its own byte or slot.
+KAVELO_GUI_TEST(header_and_voice_editors_follow_each_tracks_shape) {
+    kavelo_session app;
+    const std::string rom = fresh_demo_rom();
+    app.open_file(rom);
+    const std::vector<uint8_t> original = file_bytes(rom);
+    HWND dialog = open_header_editor(app);
+    expect(!IsWindowEnabled(dialog_item(dialog, IDC_HEADER_FM6_KEY)),
+           "track 0 has no sixth FM channel");
+    expect_equal(field(dialog, IDC_HEADER_FM6_KEY), "", "its field is empty");
+    expect_equal(window_text(dialog_item(dialog, IDC_HEADER_FM6_GROUP)), "Channel 6",
+                 "the added group");
+
+    // Track 8: 7 FM entries, so the PSG entries move 4 bytes on.
+    user_picks(dialog, IDC_HEADER_TRACK_LIST, 8);
+    const uint32_t start8 = kavelo::track_table[8].start;
+    expect(wait_until([&] {
+               return field(dialog, IDC_HEADER_FM6_KEY) ==
+                      kavelo::format_header_byte(original[start8 + 32]);
+           }),
+           "FM channel 6 shows its key modifier");
+    expect(IsWindowEnabled(dialog_item(dialog, IDC_HEADER_FM6_VOLUME)), "and is enabled");
+    expect_equal(field(dialog, IDC_HEADER_PSG1_KEY),
+                 kavelo::format_header_byte(original[start8 + 36]), "PSG 1 after the FM entries");
+    save_screenshot(dialog, "track-8");
+    set_text(dialog_item(dialog, IDC_HEADER_FM6_VOLUME), "77");
+    set_text(dialog_item(dialog, IDC_HEADER_PSG3_VOLUME), "78");
+    commit(app, dialog);
+    std::vector<uint8_t> before = file_bytes(rom);
+    expect(changed_offsets(original, before) == std::vector<std::size_t>{start8 + 33, start8 + 49},
+           "FM 6 volume and PSG 3 volume land in track 8's own entries");
+
+    // Track 17: no PSG entry; its channel data begins where PSG fields used to lie.
+    user_picks(dialog, IDC_HEADER_TRACK_LIST, 17);
+    const uint32_t start17 = kavelo::track_table[17].start;
+    expect(wait_until([&] { return field(dialog, IDC_HEADER_PSG1_KEY).empty(); }),
+           "PSG fields are empty");
+    for (int id = IDC_HEADER_PSG1_KEY; id <= IDC_HEADER_PSG3_VOLUME; ++id) {
+        expect(!IsWindowEnabled(dialog_item(dialog, id)), "PSG fields are disabled");
+        expect_equal(field(dialog, id), "", "and empty");
+    }
+    expect(!IsWindowEnabled(dialog_item(dialog, IDC_HEADER_FM6_KEY)), "no sixth FM channel");
+    expect_equal(field(dialog, IDC_HEADER_FM5_KEY),
+                 kavelo::format_header_byte(original[start17 + 28]), "FM 5 as before");
+    save_screenshot(dialog, "track-17");
+    set_text(dialog_item(dialog, IDC_HEADER_FM5_KEY), "55");
+    commit(app, dialog);
+    expect(changed_offsets(before, file_bytes(rom)) == std::vector<std::size_t>{start17 + 28},
+           "the commit leaves every byte of track 17's channel data");
+    click_button(dialog_item(dialog, IDCANCEL));
+    expect(wait_gone(dialog), "the header editor closes");
+
+    // Track 16: all 33 voices are listed, and the last one saves into its own slot.
+    before = file_bytes(rom);
+    HWND voices = open_voice_editor(app);
+    choose_track(app, voices, 16, nullptr);
+    const std::vector<std::string> listed = combo_box_items(dialog_item(voices, IDC_VOICE_LIST));
+    expect_equal(static_cast<long long>(listed.size()), 33, "voices listed");
+    expect_equal(listed.back(), "Voice 32", "the last entry");
+    choose_voice(app, voices, 32, nullptr);
+    expect(displayed_voice(voices) == as_displayed(stored_voice(before, 16, 32)),
+           "voice 32 is shown");
+    save_screenshot(voices, "track-16");
+    user_picks(voices, op_control(4, IDC_OP1_TL), 66);
+    save_to_rom(app, voices);
+    const std::size_t slot = voice_slot(before, 16, 32);
+    for (std::size_t offset : changed_offsets(before, file_bytes(rom))) {
+        expect(offset >= slot && offset < slot + 25,
+               "byte " + std::to_string(offset) + " lies in voice 32's slot");
+    }
+    expect_equal(stored_voice(file_bytes(rom), 16, 32)[21], 66, "voice 32 saved");
 }
 
 } // namespace gui

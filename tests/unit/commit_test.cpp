@@ -192,8 +192,9 @@ TEST(TrackHeader, ReadAndCommitLeavesTheFileUnchanged) {
     opened_rom rom(make_demo_rom());
     track_header header{};
     ASSERT_EQ(read_track_header(rom.access, track_table[5].start, header).code, result_done);
-    EXPECT_TRUE(
-        std::equal(header.begin(), header.end(), rom.original.begin() + track_table[5].start));
+    ASSERT_EQ(header.size(), 48u);
+    EXPECT_TRUE(std::equal(header.bytes.begin(), header.bytes.begin() + 48,
+                           rom.original.begin() + track_table[5].start));
     ASSERT_EQ(commit_track_header(rom.access, track_table[5].start, header).code, result_done);
     EXPECT_EQ(rom.on_disk(), rom.original);
     EXPECT_EQ(rom.log.lines, (std::vector<std::string>{"  * Writing changes to ROM",
@@ -215,13 +216,40 @@ TEST(TrackHeader, BareTrackHeaderIsTheFirst48Bytes) {
     opened_rom track(make_demo_track(3), file_mode::bare_track);
     track_header header{};
     ASSERT_EQ(read_track_header(track.access, 0, header).code, result_done);
-    EXPECT_TRUE(std::equal(header.begin(), header.end(), track.original.begin()));
+    ASSERT_EQ(header.size(), 48u);
+    EXPECT_TRUE(
+        std::equal(header.bytes.begin(), header.bytes.begin() + 48, track.original.begin()));
+}
+
+TEST(TrackHeader, ReadsAndWritesOnlyTheHeadersOwnLength) {
+    opened_rom rom(make_demo_rom());
+    const struct {
+        int track;
+        std::size_t size;
+    } cases[] = {{17, 30}, {8, 52}, {0, 48}};
+    for (const auto& c : cases) {
+        const uint32_t start = track_table[c.track].start;
+        track_header header{};
+        header.bytes.fill(0xAA);
+        ASSERT_EQ(read_track_header(rom.access, start, header).code, result_done);
+        ASSERT_EQ(header.size(), c.size) << c.track;
+        EXPECT_TRUE(std::equal(header.bytes.begin(), header.bytes.begin() + c.size,
+                               rom.original.begin() + start));
+        // Bytes past the header's length are never written, whatever the copy holds there.
+        std::fill(header.bytes.begin() + c.size, header.bytes.end(), uint8_t{0xAA});
+        header[5] = 0x33;
+        ASSERT_EQ(commit_track_header(rom.access, start, header).code, result_done);
+        auto expected = rom.original;
+        expected[start + 5] = 0x33;
+        EXPECT_EQ(rom.on_disk(), expected) << c.track;
+        test::write_bytes(rom.access.path, rom.original);
+    }
 }
 
 TEST(TrackHeader, RefusesShortFilesAndKeepsTheCopyOnFailure) {
     opened_rom tiny(std::vector<uint8_t>(47, 9), file_mode::bare_track);
     track_header header{};
-    header.fill(0x55);
+    header.bytes.fill(0x55);
     EXPECT_EQ(read_track_header(tiny.access, 0, header).code, result_refused);
     EXPECT_EQ(header[0], 0x55);
     EXPECT_EQ(commit_track_header(tiny.access, 0, header).code, result_refused);

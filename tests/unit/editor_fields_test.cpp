@@ -104,17 +104,28 @@ TEST(VoiceFields, MissingSelectionsReadAsZero) {
     EXPECT_EQ(record[24], 0);
 }
 
-TEST(HeaderFields, EighteenFieldsEachOnTheirOwnByte) {
-    std::set<uint8_t> bytes;
-    for (const header_field& field : header_fields) {
-        EXPECT_LT(field.byte, 48);
-        EXPECT_TRUE(bytes.insert(field.byte).second);
+TEST(HeaderFields, EachPresentFieldHasItsOwnByteOfTheHeader) {
+    // The fixed layout shows the 18 specified fields; a 7 FM entry header all 20.
+    const std::pair<track_header_layout, std::size_t> cases[] = {{header_layout(0, 0), 18},
+                                                                 {header_layout(7, 3), 20}};
+    for (const auto& [layout, expected] : cases) {
+        std::set<std::size_t> bytes;
+        for (const header_field& field : header_fields) {
+            if (const std::optional<std::size_t> byte = header_field_byte(field, layout)) {
+                EXPECT_LT(*byte, layout.size);
+                EXPECT_TRUE(bytes.insert(*byte).second) << field.name;
+            }
+        }
+        EXPECT_EQ(bytes.size(), expected);
     }
-    EXPECT_EQ(bytes.size(), 18u);
-    EXPECT_EQ(find_header_field("song_tempo")->byte, 5);
+    const track_header_layout fixed = header_layout(0, 0);
+    EXPECT_EQ(header_field_byte(*find_header_field("song_tempo"), fixed), 5u);
     EXPECT_EQ(find_header_field("psg3_volume")->control_id, 1069);
-    EXPECT_EQ(find_header_field("psg3_volume")->byte, 45);
-    EXPECT_EQ(find_header_field("fm5_key")->byte, 28);
+    EXPECT_EQ(header_field_byte(*find_header_field("psg3_volume"), fixed), 45u);
+    EXPECT_EQ(header_field_byte(*find_header_field("fm5_key"), fixed), 28u);
+    EXPECT_EQ(header_field_byte(*find_header_field("fm6_key"), fixed), std::nullopt);
+    EXPECT_EQ(header_field_byte(*find_header_field("fm6_volume"), header_layout(7, 0)), 33u);
+    EXPECT_EQ(find_header_field("fm6_volume")->control_id, 1301);
     EXPECT_EQ(find_header_field("tempo"), nullptr);
 }
 

@@ -14,6 +14,7 @@ namespace {
 
 struct fake_header_view : header_editor_view {
     std::map<uint16_t, std::string> fields;
+    std::map<uint16_t, bool> field_enabled;
     bool enabled = true;
     bool filled = false;
     int track = -1;
@@ -24,6 +25,7 @@ struct fake_header_view : header_editor_view {
     std::string field_text(uint16_t id) const override {
         return fields.count(id) ? fields.at(id) : "";
     }
+    void set_field_enabled(uint16_t id, bool on) override { field_enabled[id] = on; }
     void set_track_list(bool on, bool with_names, int selection) override {
         enabled = on;
         filled = with_names;
@@ -78,26 +80,77 @@ TEST_F(header_editor, OpensOnTrackZeroAndCommitsTheFileUnchanged) {
                                                         "  * Header Edited successfully!"}));
 }
 
-TEST_F(header_editor, EachFieldLandsInItsOwnByte) {
-    view.track = 5;
-    session->choose_track();
-    const uint32_t start = track_table[5].start;
-    for (const header_field& field : header_fields) {
-        const auto before = test::read_bytes(path);
-        view.fields[field.control_id] = "201";
-        session->commit();
-        const auto after = test::read_bytes(path);
-        std::vector<std::size_t> changed;
-        for (std::size_t i = 0; i < after.size(); ++i) {
-            if (after[i] != before[i]) {
-                changed.push_back(i);
+// Tracks 5 (6 FM and 3 PSG entries), 8 (7 FM entries) and 17 (no PSG entry).
+TEST_F(header_editor, EachFieldLandsInItsOwnChannelsByte) {
+    for (int track : {5, 8, 17}) {
+        view.track = track;
+        session->choose_track();
+        const uint32_t start = track_table[track].start;
+        const track_header_layout layout = state.header.layout();
+        int shown = 0;
+        for (const header_field& field : header_fields) {
+            const std::optional<std::size_t> byte = header_field_byte(field, layout);
+            EXPECT_EQ(view.field_enabled[field.control_id], byte.has_value()) << field.name;
+            if (!byte) {
+                EXPECT_EQ(view.fields[field.control_id], "") << field.name;
+                continue;
             }
+            ++shown;
+            const auto before = test::read_bytes(path);
+            EXPECT_EQ(view.fields[field.control_id], format_header_byte(before[start + *byte]));
+            view.fields[field.control_id] = "201";
+            session->commit();
+            const auto after = test::read_bytes(path);
+            std::vector<std::size_t> changed;
+            for (std::size_t i = 0; i < after.size(); ++i) {
+                if (after[i] != before[i]) {
+                    changed.push_back(i);
+                }
+            }
+            if (before[start + *byte] != 201) {
+                EXPECT_EQ(changed, std::vector<std::size_t>{start + *byte}) << field.name;
+            }
+            EXPECT_EQ(after[start + *byte], 201) << field.name;
         }
-        if (before[start + field.byte] != 201) {
-            EXPECT_EQ(changed, std::vector<std::size_t>{start + field.byte}) << field.name;
-        }
-        EXPECT_EQ(after[start + field.byte], 201) << field.name;
+        EXPECT_EQ(shown, track == 5 ? 18 : track == 8 ? 20 : 12) << track;
     }
+}
+
+TEST_F(header_editor, SixthFmChannelAndPsgFieldsFollowTheTracksCounts) {
+    view.track = 8;
+    session->choose_track();
+    const uint32_t start = track_table[8].start;
+    EXPECT_EQ(view.fields[1300], format_header_byte(original[start + 32]));
+    EXPECT_EQ(view.fields[1069], format_header_byte(original[start + 49]));
+    view.track = 0;
+    session->choose_track(); // a 6 FM entry track: the sixth channel's fields go
+    EXPECT_FALSE(view.field_enabled[1300]);
+    EXPECT_EQ(view.fields[1300], "");
+    EXPECT_EQ(view.fields[1069], format_header_byte(original[track_table[0].start + 45]));
+}
+
+// A no-PSG header is 30 bytes; its channel data begins right after it, where the fixed
+// layout would put the PSG modifiers.
+TEST_F(header_editor, CommitOnANoPsgTrackLeavesEveryNoteByteIntact) {
+    view.track = 17;
+    session->choose_track();
+    const uint32_t start = track_table[17].start;
+    ASSERT_EQ(state.header.size(), 30u);
+    for (uint16_t psg_field = 1064; psg_field <= 1069; ++psg_field) {
+        EXPECT_FALSE(view.field_enabled[psg_field]);
+        view.fields[psg_field] = "99"; // typed into a disabled field: never read
+    }
+    for (uint16_t fm_field = 1070; fm_field <= 1079; ++fm_field) {
+        view.fields[fm_field] = "77";
+    }
+    session->commit();
+    const auto after = test::read_bytes(path);
+    for (std::size_t at : changed_bytes()) {
+        EXPECT_LT(at, start + 30);
+    }
+    EXPECT_TRUE(std::equal(after.begin() + start + 30, after.begin() + track_table[17].end,
+                           original.begin() + start + 30));
+    EXPECT_EQ(after[start + 28], 77); // FM channel 5's key modifier
 }
 
 TEST_F(header_editor, TypedNumbersCommitTheirLowEightBits) {
@@ -148,10 +201,26 @@ TEST_F(header_editor, BareTrackShowsTheFirst48BytesWithNoTrackList) {
     EXPECT_EQ(changed_bytes(), std::vector<std::size_t>{29});
 }
 
+// Bytes 2-3 that are no channel counts keep the fixed 48-byte layout exactly.
+TEST_F(header_editor, HeaderWithoutCountsKeepsTheFixedLayout) {
+    std::vector<uint8_t> track = make_demo_track(11);
+    track[2] = 0x00;
+    track[3] = 0x09;
+    open(track, file_mode::bare_track);
+    EXPECT_EQ(view.fields[1069], format_header_byte(original[45]));
+    EXPECT_FALSE(view.field_enabled[1300]);
+    EXPECT_TRUE(view.field_enabled[1079]);
+    view.fields[1069] = "250";
+    session->commit();
+    EXPECT_EQ(changed_bytes(), std::vector<std::size_t>{45});
+}
+
 TEST_F(header_editor, UnreadableTrackKeepsTheCopyAndSaysWhy) {
     const track_header before = state.header;
-    open(std::vector<uint8_t>(20, 1), file_mode::bare_track);
+    open(std::vector<uint8_t>(47, 9), file_mode::bare_track); // fixed layout: 48 bytes
     ASSERT_EQ(view.messages.size(), 1u);
+    open(std::vector<uint8_t>{0, 0, 7, 3, 4, 5, 0, 0, 0, 0}, file_mode::bare_track); // 52
+    ASSERT_EQ(view.messages.size(), 2u);
     EXPECT_EQ(state.header, before);
     EXPECT_EQ(view.fields[1062], format_header_byte(before[5]));
     session->commit();

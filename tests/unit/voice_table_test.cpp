@@ -1,5 +1,6 @@
 #include "rom/demo_rom.h"
 #include "rom/track_table.h"
+#include "rom/voice_commit.h"
 #include "rom/voice_table.h"
 #include "test_support.h"
 
@@ -82,14 +83,38 @@ TEST(LoadTrackVoices, TableOffsetAtOrPastTheEndHasNoVoices) {
     }
 }
 
-TEST(LoadTrackVoices, MoreThanNineVoicesLoadsNineAndSaysHowMany) {
-    loaded_file file(bare_track(6, 12, 0));
+TEST(LoadTrackVoices, MoreThanSixtyFourVoicesLoadsSixtyFourAndSaysHowMany) {
+    loaded_file file(bare_track(6, 70, 0));
     voice_table table;
     ASSERT_EQ(load_track_voices(file.access, 0, table).code, result_done);
-    EXPECT_EQ(table.count, 9);
-    EXPECT_EQ(table.voices[8], swap_voice_order(test::counting_record(200)));
+    EXPECT_EQ(table.count, 64);
+    EXPECT_EQ(table.voices[63], swap_voice_order(test::counting_record(63 * 25 % 256)));
     ASSERT_EQ(file.log.lines.size(), 1u);
-    EXPECT_NE(file.log.lines[0].find("12 voices"), std::string::npos);
+    EXPECT_NE(file.log.lines[0].find("70 voices"), std::string::npos);
+}
+
+// The game's longest table: every one of its 33 voices loads, and the last one saves
+// into its own slot.
+TEST(LoadTrackVoices, ThirtyThreeVoiceTableLoadsWholeAndItsLastVoiceSaves) {
+    const std::vector<uint8_t> rom = make_demo_rom();
+    loaded_file file(rom, file_mode::rom_image);
+    const track_entry& credits = track_table[16];
+    voice_table table;
+    ASSERT_EQ(load_track_voices(file.access, credits.start, table).code, result_done);
+    ASSERT_EQ(table.count, 33);
+    EXPECT_TRUE(file.log.lines.empty());
+    const uint32_t table_start = credits.end - 33 * 25;
+    for (int v = 0; v < 33; ++v) {
+        voice_record stored;
+        std::copy_n(rom.begin() + table_start + 25 * v, 25, stored.begin());
+        EXPECT_EQ(table.voices[v], swap_voice_order(stored)) << v;
+    }
+    const voice_record edited = test::counting_record(0x40);
+    ASSERT_EQ(commit_voice(file.access, credits.start, table, 32, edited).code, result_done);
+    std::vector<uint8_t> expected = rom;
+    const voice_record stored = swap_voice_order(edited);
+    std::copy(stored.begin(), stored.end(), expected.begin() + table_start + 25 * 32);
+    EXPECT_EQ(test::read_bytes(file.access.path), expected);
 }
 
 TEST(LoadTrackVoices, RomTrackEndsAtTheTableEndNotTheFileEnd) {
@@ -138,20 +163,41 @@ TEST(LoadTrackVoices, RefusesFilesLargerThanEightMebibytes) {
     EXPECT_NE(result.problem.find("8 MiB"), std::string::npos);
 }
 
-TEST(DemoRom, EveryTrackHoldsOneToNineVoicesRunningToItsEnd) {
+TEST(DemoRom, TracksAreShapedLikeTheGames) {
     const std::vector<uint8_t> rom = make_demo_rom();
     ASSERT_EQ(rom.size(), demo_rom_size);
     EXPECT_TRUE(rom_serial_matches(rom));
     EXPECT_EQ(rom[0x18E] << 8 | rom[0x18F], cartridge_checksum(rom));
-    for (const track_entry& track : track_table) {
+    for (int32_t i = 0; i < track_count; ++i) {
+        const track_entry& track = track_table[i];
+        SCOPED_TRACE(track.name);
+        const int fm = i == 8 || i == 18 ? 7 : 6;
+        const int psg = i == 17 ? 0 : 3;
+        EXPECT_EQ(rom[track.start + 2], fm);
+        EXPECT_EQ(rom[track.start + 3], psg);
         voice_table_extent extent;
         ASSERT_EQ(locate_voice_table(rom, file_mode::rom_image, track.start, extent).code,
                   result_done);
-        EXPECT_GE(extent.voices_in_track, 1) << track.name;
-        EXPECT_LE(extent.voices_in_track, 9) << track.name;
+        if (i == 16) {
+            EXPECT_EQ(extent.voices_in_track, 33);
+        } else {
+            EXPECT_GE(extent.voices_in_track, 1);
+            EXPECT_LE(extent.voices_in_track, 9);
+        }
         EXPECT_EQ(extent.table_start + 25u * static_cast<uint32_t>(extent.voices_in_track),
-                  track.end)
-            << track.name;
+                  track.end);
+        // Every entry's pointer reaches channel data between the header and the voices,
+        // ending with a stop byte before the voice table.
+        const std::size_t header_size = 6 + 4 * fm + 6 * psg;
+        std::size_t entry = 6;
+        for (int k = 0; k < fm + psg; ++k) {
+            const std::size_t data = rom[track.start + entry] << 8 | rom[track.start + entry + 1];
+            EXPECT_GE(data, header_size) << "entry " << k;
+            const auto stop = std::find(rom.begin() + track.start + data,
+                                        rom.begin() + extent.table_start, uint8_t{0xF2});
+            EXPECT_NE(stop, rom.begin() + extent.table_start) << "entry " << k;
+            entry += k < fm ? 4 : 6;
+        }
     }
     // A demo track on its own is the same bytes as in the ROM.
     const std::vector<uint8_t> track = make_demo_track(5);

@@ -61,7 +61,7 @@ outcome commit_header_5(const file_system& fs, const std::string& path) {
     test::log_lines log;
     const rom_access access{fs, path, file_mode::rom_image, log.sink()};
     track_header header{};
-    header.fill(0x5C);
+    header.bytes.fill(0x5C);
     const op_result result = commit_track_header(access, track_table[5].start, header);
     return {result.code, log.lines, result.problem};
 }
