@@ -3,6 +3,7 @@
 // shipped: the serial at 0x180, the 19 tracks at their Track table offsets, each with a
 // plausible header, filler note data and 1 to 9 instrument voices running to its end.
 
+#include "rom/cartridge_checksum.h"
 #include "rom/voice_record.h"
 
 #include <cstdint>
@@ -26,8 +27,5 @@ std::vector<uint8_t> make_demo_rom();
 
 // One track of the demo ROM as a file of its own (binary track mode).
 std::vector<uint8_t> make_demo_track(int32_t track_index);
-
-// Big-endian word sum from 0x200 to the end of the image, as the cartridge header keeps it.
-uint16_t cartridge_checksum(std::span<const uint8_t> image);
 
 } // namespace kavelo
