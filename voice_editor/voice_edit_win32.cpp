@@ -115,9 +115,10 @@ void voice_edit_context_menu(HWND dialog, const voice_editor_session& session, H
     DestroyMenu(menu);
 }
 
-void voice_edit_init_menu(HMENU popup, const voice_editor_session& session) {
-    EnableMenuItem(popup, IDM_UNDO, enabled_if(session.can_undo()));
-    EnableMenuItem(popup, IDM_REDO, enabled_if(session.can_redo()));
+void voice_edit_update_menu(HWND dialog, const voice_editor_session& session) {
+    HMENU menu = GetMenu(dialog);
+    EnableMenuItem(menu, IDM_UNDO, enabled_if(session.can_undo()));
+    EnableMenuItem(menu, IDM_REDO, enabled_if(session.can_redo()));
 }
 
 } // namespace kavelo

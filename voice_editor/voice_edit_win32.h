@@ -16,7 +16,8 @@ bool voice_edit_command(voice_editor_session& session, int command);
 void voice_edit_context_menu(HWND dialog, const voice_editor_session& session, HWND clicked,
                              LPARAM point);
 
-// WM_INITMENUPOPUP: grays Undo and Redo while there is nothing to undo or redo.
-void voice_edit_init_menu(HMENU popup, const voice_editor_session& session);
+// Grays Undo and Redo of the dialog's menu while there is nothing to undo or redo. Run
+// after every command and when a menu opens, so the accelerators see the same states.
+void voice_edit_update_menu(HWND dialog, const voice_editor_session& session);
 
 } // namespace kavelo

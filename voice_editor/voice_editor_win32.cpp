@@ -160,6 +160,7 @@ void on_init_dialog(HWND dialog) {
     voice_editor_fill_lists(dialog);
     editor.session.open();
     send_item(dialog, IDC_VOICE_NAME, EM_LIMITTEXT, bank_name_length);
+    voice_edit_update_menu(dialog, editor.session);
 }
 
 void on_destroy(HWND dialog) {
@@ -296,6 +297,7 @@ INT_PTR CALLBACK voice_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPA
         // Close may have destroyed the window; then there is nothing left to notify.
         if (open_editor* editor = editor_of(dialog)) {
             on_notification(dialog, editor->session, LOWORD(wparam), HIWORD(wparam));
+            voice_edit_update_menu(dialog, editor->session);
         }
         return FALSE;
     case WM_CONTEXTMENU:
@@ -306,7 +308,7 @@ INT_PTR CALLBACK voice_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPA
         return TRUE;
     case WM_INITMENUPOPUP:
         if (open_editor* editor = editor_of(dialog)) {
-            voice_edit_init_menu(reinterpret_cast<HMENU>(wparam), editor->session);
+            voice_edit_update_menu(dialog, editor->session);
         }
         return FALSE;
     case WM_DESTROY:
@@ -340,6 +342,7 @@ void voice_editor_before_file_change() {
 void voice_editor_file_opened() {
     if (open_editor* editor = editor_window ? editor_of(editor_window) : nullptr) {
         editor->session.show_file(the_app().rom_path.data(), the_app().mode);
+        voice_edit_update_menu(editor_window, editor->session);
     }
 }
 
