@@ -5,6 +5,8 @@
 #include "voice_editor_support.h"
 
 #include "gui_probe.h"
+#include "header_editor/header_fields.h"
+#include "header_editor_ids.h"
 #include "rom/cartridge_checksum.h"
 #include "rom/demo_rom.h"
 #include "rom/track_table.h"
@@ -220,7 +222,11 @@ KAVELO_GUI_TEST(voice_editor_undo_revert_operators_and_other_files) {
                  "the stored checksum matches");
     expect(file_bytes(rom) == rom_after && file_bytes(track_path) == track_after,
            "the earlier files are left alone");
-    expect(bring_to_front(app.main()), "the main window comes to the front");
+    // The editor stays above the window that owns it; move it aside to see the log.
+    RECT main_rect{};
+    GetWindowRect(app.main(), &main_rect);
+    SetWindowPos(dialog, nullptr, main_rect.left, main_rect.bottom + 10, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     save_screenshot(app.main(), "main-window-log");
 }
 
@@ -234,10 +240,28 @@ KAVELO_GUI_TEST(command_line_opens_its_file_and_ignores_the_rest) {
     expect(displayed_voice(dialog) == as_displayed(stored_voice(file_bytes(rom), 0, 0)),
            "the editor shows the file named on the command line");
 
-    // A bare track dropped on the main window: no checksum, so no Fix Checksum.
+    post_command(app.main(), IDM_TRACK_HEADER_EDITOR);
+    HWND header = wait_dialog(app.process().pid(), "Edit General Track Properties");
+    expect(header != nullptr, "the Track Header Editor opens");
+    expect_equal(combo_box_items(dialog_item(header, IDC_HEADER_TRACK_LIST)).size(), 19,
+                 "a ROM image lists the tracks");
+
+    // A bare track dropped on the main window: both editors show it, and it has no
+    // checksum, so no Fix Checksum.
     const std::string track = fresh_demo_track(3);
+    const std::vector<uint8_t> track_bytes = kavelo::make_demo_track(3);
     probe_drop_file(app.main(), track);
     wait_log_ends_with(app, track_opened);
+    expect(wait_until([&] { return !IsWindowEnabled(dialog_item(header, IDC_HEADER_TRACK_LIST)); }),
+           "the header editor has no track choice for a bare track");
+    expect_equal(combo_box_items(dialog_item(header, IDC_HEADER_TRACK_LIST)).size(), 0,
+                 "and no track names");
+    expect_equal(window_text(dialog_item(header, IDC_HEADER_SONG_TEMPO)),
+                 kavelo::format_header_byte(track_bytes[5]),
+                 "it shows the bare track's song tempo");
+    expect(displayed_voice(dialog) == as_displayed(bare_track_voice(track_bytes, 0)),
+           "the Voice editor shows the bare track's voice 0");
+    save_screenshot(std::vector<HWND>{dialog, header}, "editors-after-drop");
     const std::vector<menu_popup> menu = read_menu(app.main());
     expect(menu.size() == 3 && menu[1].items.back().command == IDM_VOICE_EDITOR,
            "a bare track has no Fix Checksum");
