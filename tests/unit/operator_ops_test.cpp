@@ -19,22 +19,6 @@ std::vector<int> fields_of(const voice_record& voice, int op) {
     return values;
 }
 
-TEST(OperatorOps, EachOperatorOwnsItsByteOfEveryGroup) {
-    const voice_record voice = test::counting_record(0); // byte k holds k
-    const struct {
-        int op;
-        operator_bytes bytes;
-    } cases[] = {
-        {1, {4, 8, 12, 16, 20, 24}},
-        {2, {3, 7, 11, 15, 19, 23}},
-        {3, {2, 6, 10, 14, 18, 22}},
-        {4, {1, 5, 9, 13, 17, 21}},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(copy_operator(voice, c.op), c.bytes) << "OP" << c.op;
-    }
-}
-
 TEST(OperatorOps, PasteCarriesEveryFieldAndAmeAndTouchesNothingElse) {
     voice_record voice{};
     voice[0] = 0x3D;
