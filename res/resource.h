@@ -38,7 +38,7 @@
 #define IDM_MAIN_ACCEL 109 // accelerators of the message loop
 #define IDM_FILE_MENU 131  // after every successful Open: adds Tools
 #define IDM_VOICE_MENU 143 // menu bar of the Voice editor
-// Voice editor editing (issue 16): the operator context menu, one popup per operator in
+// Voice editor editing: the operator context menu, one popup per operator in
 // the order OP1, OP2, OP3, OP4; the editor's own accelerators, translated while it is active.
 #define IDM_OPERATOR_MENU 160
 #define IDM_VOICE_ACCEL 161
