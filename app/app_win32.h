@@ -6,7 +6,10 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <array>
+#include <string>
 #include <string_view>
 
 namespace kavelo {
@@ -41,6 +44,16 @@ INT_PTR CALLBACK about_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPA
 ATOM register_main_class(HINSTANCE instance);
 BOOL init_instance(HINSTANCE instance, int show_command);
 void open_rom_file(HWND main_window);
+// Opens `path` as File > Open does: the open Voice editor's save prompt, the ROM path and
+// file mode, menu 131 and the log line, then the open editors show the new file. A file
+// that cannot be read is named in the log and changes nothing; returns whether it opened.
+bool open_rom_path(HWND main_window, const std::string& path);
+// The program's command line: its first path is opened, anything else named in the log.
+void open_command_line(HWND main_window, std::string_view command_line);
+// WM_DROPFILES: the first file is opened, further ones named in the log.
+void open_dropped_files(HWND main_window, HDROP drop);
+// Tools > Fix Checksum (ROM image mode only).
+void fix_rom_checksum(HWND main_window);
 
 // Creates the Status log EDIT control over the whole client area of `parent`.
 HWND status_log_create(HWND parent, HINSTANCE instance);

@@ -2,6 +2,7 @@
 
 #include "app/app_win32.h"
 #include "res/resource.h"
+#include "voice_editor/voice_editor_win32.h"
 
 #include <commctrl.h>
 
@@ -46,7 +47,7 @@ BOOL init_instance(HINSTANCE instance, int show_command) {
 
 } // namespace kavelo
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int show_command) {
     using namespace kavelo;
     app_state& app = the_app();
     LoadStringA(instance, IDS_APP_TITLE, app.title.data(), static_cast<int>(app.title.size()));
@@ -58,11 +59,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
         return 0;
     }
 
+    open_command_line(app.main_window, command_line != nullptr ? command_line : "");
+
     HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDM_MAIN_ACCEL));
     // Accelerators act whichever window of the thread has the focus; their commands always
     // go to the main window.
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        // The Voice editor's own keys (Ctrl+Z, Ctrl+Y) first, while it has the focus.
+        if (voice_editor_translate_accelerator(message)) {
+            continue;
+        }
         if (!TranslateAcceleratorA(app.main_window, accelerators, &message)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);

@@ -11,6 +11,7 @@ namespace {
 
 LRESULT on_create(HWND window) {
     the_app().status_log = status_log_create(window, the_app().instance);
+    DragAcceptFiles(window, TRUE); // a file dropped on the window opens as File > Open would
     return 0;
 }
 
@@ -44,6 +45,9 @@ bool on_command(HWND window, int command) {
     case IDM_TRACK_HEADER_EDITOR:
         header_editor_open();
         return true;
+    case IDM_FIX_CHECKSUM:
+        fix_rom_checksum(window);
+        return true;
     default:
         return false;
     }
@@ -59,6 +63,9 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         return on_paint(window);
     case WM_DESTROY:
         PostQuitMessage(0);
+        return 0;
+    case WM_DROPFILES:
+        open_dropped_files(window, reinterpret_cast<HDROP>(wparam));
         return 0;
     case WM_COMMAND:
         if (on_command(window, LOWORD(wparam))) {

@@ -18,6 +18,12 @@ void header_editor_session::open() {
     show();
 }
 
+void header_editor_session::show_file(std::string path, file_mode mode) {
+    access_.path = std::move(path);
+    access_.mode = mode;
+    open();
+}
+
 void header_editor_session::read_header(uint32_t start) {
     state_.track_offset = start;
     const op_result result = read_track_header(access_, start, state_.header);

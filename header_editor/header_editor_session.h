@@ -35,6 +35,8 @@ class header_editor_session {
         : state_(state), view_(view), access_(std::move(access)) {}
 
     void open();
+    // Another file is open: show it from its first track (or the bare track).
+    void show_file(std::string path, file_mode mode);
     void choose_track();
     void commit();
 

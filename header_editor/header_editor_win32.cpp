@@ -32,6 +32,8 @@ class header_dialog_view : public header_editor_view {
         EnableWindow(GetDlgItem(dialog_, control_id), enabled);
     }
     void set_track_list(bool enabled, bool filled, int selection) override {
+        // Another file may be shown in the same dialog: its names replace the earlier ones.
+        SendDlgItemMessageA(dialog_, IDC_HEADER_TRACK_LIST, CB_RESETCONTENT, 0, 0);
         if (filled) {
             header_editor_fill_tracks(dialog_);
         }
@@ -119,6 +121,12 @@ INT_PTR CALLBACK header_editor_proc(HWND dialog, UINT message, WPARAM wparam, LP
         return FALSE;
     default:
         return FALSE;
+    }
+}
+
+void header_editor_file_opened() {
+    if (open_editor* editor = open_dialog ? editor_of(open_dialog) : nullptr) {
+        editor->session.show_file(the_app().rom_path.data(), the_app().mode);
     }
 }
 

@@ -9,6 +9,9 @@ namespace kavelo {
 // Voice editor stay usable while it runs.
 void header_editor_open();
 
+// Another file is open: the open editor shows it from its first track (or the bare track).
+void header_editor_file_opened();
+
 // Dialog procedure of template 144.
 INT_PTR CALLBACK header_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 

@@ -14,6 +14,8 @@
 //     table 109) but never within one kind.
 //   - Commands of the main window's menus and accelerators sit in one space: 104, 105 and
 //     32775 and up. Commands of the Voice editor's menu (143) start at 32836.
+//   - Later additions take blocks of their own: Voice editor commands 32950-32979, main
+//     window commands 32980-32989, menus and accelerator tables 160-169.
 //   - Voice editor operator controls: the OP1 column holds 1004 to 1013; OP2, OP3 and OP4
 //     add 10, 20 and 30 to each id.
 //   - Algorithm bitmaps: IDB_ALGORITHM_0 + n shows algorithm n (n = 0 to 7).
@@ -36,6 +38,10 @@
 #define IDM_MAIN_ACCEL 109 // accelerators of the message loop
 #define IDM_FILE_MENU 131  // after every successful Open: adds Tools
 #define IDM_VOICE_MENU 143 // menu bar of the Voice editor
+// Voice editor editing: the operator context menu, one popup per operator in
+// the order OP1, OP2, OP3, OP4; the editor's own accelerators, translated while it is active.
+#define IDM_OPERATOR_MENU 160
+#define IDM_VOICE_ACCEL 161
 
 // Main window commands
 #define IDM_ABOUT 104
@@ -43,12 +49,28 @@
 #define IDM_OPEN 32775
 #define IDM_VOICE_EDITOR 32835
 #define IDM_TRACK_HEADER_EDITOR 32840
+// Cartridge checksum (ROM image mode only)
+#define IDM_FIX_CHECKSUM 32980
 
 // Voice editor menu commands
 #define IDM_COPY_VOICE 32836
 #define IDM_PASTE_VOICE 32837
 #define IDM_IMPORT_TX81Z 32841
 #define IDM_IMPORT_YMX 32847
+// Voice editor undo, redo, revert and the operator context menu. Copy and paste of
+// operator n are IDM_COPY_OPERATOR_1 and IDM_PASTE_OPERATOR_1 plus n - 1; a swap has one
+// command per pair of operators, whichever column asks.
+#define IDM_UNDO 32950
+#define IDM_REDO 32951
+#define IDM_REVERT_VOICE 32952
+#define IDM_COPY_OPERATOR_1 32953
+#define IDM_PASTE_OPERATOR_1 32957
+#define IDM_SWAP_OP1_OP2 32961
+#define IDM_SWAP_OP1_OP3 32962
+#define IDM_SWAP_OP1_OP4 32963
+#define IDM_SWAP_OP2_OP3 32964
+#define IDM_SWAP_OP2_OP4 32965
+#define IDM_SWAP_OP3_OP4 32966
 
 // Controls of the main window and the About box
 #define IDC_STATUS_LOG 0 // the EDIT child filling the main window

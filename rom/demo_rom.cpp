@@ -197,15 +197,6 @@ std::span<const demo_voice> demo_voices() {
     return voices;
 }
 
-uint16_t cartridge_checksum(std::span<const uint8_t> image) {
-    uint16_t sum = 0;
-    for (std::size_t at = 0x200; at < image.size(); at += 2) {
-        const uint8_t low = at + 1 < image.size() ? image[at + 1] : 0;
-        sum = static_cast<uint16_t>(sum + (image[at] << 8 | low));
-    }
-    return sum;
-}
-
 std::vector<uint8_t> make_demo_rom() {
     std::vector<uint8_t> image(demo_rom_size, 0);
     static constexpr std::string_view title = "KAVELO DEMO ROM";
@@ -215,7 +206,7 @@ std::vector<uint8_t> make_demo_rom() {
         const track_entry& track = track_table[i];
         fill_track(std::span(image).subspan(track.start, track.end - track.start), i);
     }
-    write_be16(std::span(image).subspan(0x18E).first<2>(), cartridge_checksum(image));
+    write_be16(std::span(image).subspan(checksum_offset).first<2>(), cartridge_checksum(image));
     return image;
 }
 

@@ -5,6 +5,7 @@
 // no PSG entry on track 17, 6 and 3 elsewhere), small channel data that the header's
 // pointers reach, and instrument voices running to its end (33 on track 16, 1-9 elsewhere).
 
+#include "rom/cartridge_checksum.h"
 #include "rom/voice_record.h"
 
 #include <cstdint>
@@ -28,8 +29,5 @@ std::vector<uint8_t> make_demo_rom();
 
 // One track of the demo ROM as a file of its own (binary track mode).
 std::vector<uint8_t> make_demo_track(int32_t track_index);
-
-// Big-endian word sum from 0x200 to the end of the image, as the cartridge header keeps it.
-uint16_t cartridge_checksum(std::span<const uint8_t> image);
 
 } // namespace kavelo

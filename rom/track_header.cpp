@@ -1,5 +1,6 @@
 #include "rom/track_header.h"
 
+#include "rom/cartridge_checksum.h"
 #include "rom/file_image.h"
 
 #include <algorithm>
@@ -76,6 +77,9 @@ op_result commit_track_header(const rom_access& access, uint32_t start,
     }
     if (access.log) {
         access.log("  * Header Edited successfully!");
+    }
+    if (access.mode == file_mode::rom_image) {
+        log_checksum_mismatch(file.bytes, access.log);
     }
     return {};
 }

@@ -1,6 +1,7 @@
 #include "rom/voice_commit.h"
 
 #include "rom/byte_order.h"
+#include "rom/cartridge_checksum.h"
 #include "rom/file_image.h"
 
 #include <algorithm>
@@ -46,6 +47,9 @@ op_result commit_voice(const rom_access& access, uint32_t track_start, voice_tab
     }
     if (access.log) {
         access.log("  * Voice Edited successfully!");
+    }
+    if (access.mode == file_mode::rom_image) {
+        log_checksum_mismatch(file.bytes, access.log);
     }
     return {};
 }

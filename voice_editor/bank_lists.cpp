@@ -79,6 +79,7 @@ void voice_editor_session::send_to_voice() {
     if (voice) {
         state_.current = *voice;
         show_current();
+        record_change();
     }
 }
 

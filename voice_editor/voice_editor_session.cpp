@@ -18,6 +18,10 @@ int algorithm_of(const voice_record& voice) {
 void voice_editor_session::open() {
     state_.export_bank.clear();
     refresh_export_list(-1);
+    show_first_voice();
+}
+
+void voice_editor_session::show_first_voice() {
     const bool rom = access_.mode == file_mode::rom_image;
     load_voices(rom ? track_table[0].start : 0);
     view_.set_voice_list(state_.table.count);
@@ -26,6 +30,7 @@ void voice_editor_session::open() {
     voice_editor_show_voice(state_.current, view_);
     view_.set_track_list(rom, 0);
     view_.show_algorithm_picture(algorithm_of(state_.current));
+    start_history();
 }
 
 void voice_editor_session::load_voices(uint32_t start) {
@@ -85,6 +90,7 @@ void voice_editor_session::choose_track() {
         voice_editor_show_voice(state_.table.voices[0], view_);
         state_.current_index = 0;
         state_.current = state_.table.voices[0];
+        start_history();
     }
     view_.show_algorithm_picture(algorithm_of(state_.current));
 }
@@ -98,6 +104,7 @@ void voice_editor_session::choose_voice() {
     state_.current_index = voice;
     state_.current = state_.table.voices[voice];
     show_current();
+    start_history();
 }
 
 void voice_editor_session::show_current() {
@@ -118,6 +125,7 @@ void voice_editor_session::list_selection_changed() {
 
 void voice_editor_session::preview() {
     state_.current = voice_editor_read_voice(view_);
+    state_.history.amend_present(snapshot()); // Preview moves the current voice, not a step
     view_.set_preview_enabled(false);
     view_.play_preview(state_.current, preview_note_index);
     view_.set_preview_enabled(true);
@@ -134,6 +142,7 @@ void voice_editor_session::paste_voice() {
     }
     state_.current = state_.clipboard;
     show_current();
+    record_change();
 }
 
 } // namespace kavelo

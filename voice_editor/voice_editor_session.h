@@ -7,7 +7,9 @@
 #include "rom/rom_access.h"
 #include "rom/voice_table.h"
 #include "voice_editor/export_bank_list.h"
+#include "voice_editor/operator_ops.h"
 #include "voice_editor/voice_editor_view.h"
+#include "voice_editor/voice_history.h"
 
 #include <cstdint>
 
@@ -31,6 +33,9 @@ struct voice_editor_state {
     import_source source = import_source::none;
     tx81z_store tx81z;
     std::vector<bank_voice> imported_bank;
+    // Undo and redo of the shown voice, and the operator clipboard of the context menu.
+    voice_history history;
+    std::optional<operator_bytes> operator_clipboard;
 };
 
 class voice_editor_session {
@@ -63,7 +68,32 @@ class voice_editor_session {
     void show_export_name();
     void rename_export_entry(std::string_view text);
 
+    // Undo, redo, revert and the operator context menu; each change is one undo step.
+    // A parameter list or an AME box of the voice changed; other controls are ignored.
+    void control_changed(uint16_t control_id);
+    void undo();
+    void redo();
+    bool can_undo() const { return state_.history.can_undo(); }
+    bool can_redo() const { return state_.history.can_redo(); }
+    // Shows the voice as the file holds it now.
+    void revert_voice();
+    // Operators are numbered 1..4 (OP1..OP4).
+    void copy_operator(int op);
+    void paste_operator(int op);
+    bool can_paste_operator() const { return state_.operator_clipboard.has_value(); }
+    void swap_operators(int op, int other);
+
+    // Another file is being opened: the save prompt, as before a track change.
+    void ask_to_save();
+    // Another file is open: show it from its first track (or the bare track) and voice 0.
+    void show_file(std::string path, file_mode mode);
+
   private:
+    void show_first_voice();
+    voice_snapshot snapshot() const;
+    void start_history();
+    void record_change();
+    void apply_edit(const voice_record& shown);
     void load_voices(uint32_t start);
     void save_prompt();
     void report_commit(const op_result& result);

@@ -9,6 +9,7 @@
 #include "resource.h"
 #include "rom/track_table.h"
 #include "voice_editor/file_dialogs_win32.h"
+#include "voice_editor/voice_edit_win32.h"
 #include "voice_editor/voice_editor_session.h"
 #include "voice_editor_ids.h"
 
@@ -159,6 +160,7 @@ void on_init_dialog(HWND dialog) {
     voice_editor_fill_lists(dialog);
     editor.session.open();
     send_item(dialog, IDC_VOICE_NAME, EM_LIMITTEXT, bank_name_length);
+    voice_edit_update_menu(dialog, editor.session);
 }
 
 void on_destroy(HWND dialog) {
@@ -218,6 +220,7 @@ void on_command_id(HWND dialog, voice_editor_session& session, int id) {
         session.add_current_voice();
         break;
     default:
+        voice_edit_command(session, id);
         break;
     }
 }
@@ -231,6 +234,7 @@ void on_notification(HWND dialog, voice_editor_session& session, int id, int cod
         }
         if (id != IDC_TRACK_LIST && id != IDC_VOICE_LIST) {
             session.list_selection_changed();
+            session.control_changed(static_cast<uint16_t>(id));
         }
         if (id == IDC_ALG_LIST) {
             session.change_algorithm();
@@ -239,6 +243,8 @@ void on_notification(HWND dialog, voice_editor_session& session, int id, int cod
         } else if (id == IDC_VOICE_LIST) {
             session.choose_voice();
         }
+    } else if (code == BN_CLICKED) {
+        session.control_changed(static_cast<uint16_t>(id)); // an AME box is an undo step
     } else if (code == LBN_DBLCLK && id == IDC_IMPORT_LIST) {
         session.add_import_entry();
     } else if (code == EN_CHANGE && id == IDC_VOICE_NAME) {
@@ -279,7 +285,7 @@ void voice_editor_fill_lists(HWND dialog) {
     }
 }
 
-INT_PTR CALLBACK voice_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+INT_PTR CALLBACK voice_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_INITDIALOG:
         on_init_dialog(dialog);
@@ -291,6 +297,18 @@ INT_PTR CALLBACK voice_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPA
         // Close may have destroyed the window; then there is nothing left to notify.
         if (open_editor* editor = editor_of(dialog)) {
             on_notification(dialog, editor->session, LOWORD(wparam), HIWORD(wparam));
+            voice_edit_update_menu(dialog, editor->session);
+        }
+        return FALSE;
+    case WM_CONTEXTMENU:
+        if (open_editor* editor = editor_of(dialog)) {
+            voice_edit_context_menu(dialog, editor->session, reinterpret_cast<HWND>(wparam),
+                                    lparam);
+        }
+        return TRUE;
+    case WM_INITMENUPOPUP:
+        if (open_editor* editor = editor_of(dialog)) {
+            voice_edit_update_menu(dialog, editor->session);
         }
         return FALSE;
     case WM_DESTROY:
@@ -298,6 +316,33 @@ INT_PTR CALLBACK voice_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPA
         return FALSE;
     default:
         return FALSE;
+    }
+}
+
+bool voice_editor_translate_accelerator(MSG& message) {
+    static HACCEL accelerators =
+        LoadAcceleratorsA(the_app().instance, MAKEINTRESOURCEA(IDM_VOICE_ACCEL));
+    if (editor_window == nullptr || accelerators == nullptr ||
+        (message.hwnd != editor_window && !IsChild(editor_window, message.hwnd))) {
+        return false;
+    }
+    // The Voice Name field keeps Ctrl+Z for its own typing.
+    if (message.hwnd == GetDlgItem(editor_window, IDC_VOICE_NAME)) {
+        return false;
+    }
+    return TranslateAcceleratorA(editor_window, accelerators, &message) != 0;
+}
+
+void voice_editor_before_file_change() {
+    if (open_editor* editor = editor_window ? editor_of(editor_window) : nullptr) {
+        editor->session.ask_to_save();
+    }
+}
+
+void voice_editor_file_opened() {
+    if (open_editor* editor = editor_window ? editor_of(editor_window) : nullptr) {
+        editor->session.show_file(the_app().rom_path.data(), the_app().mode);
+        voice_edit_update_menu(editor_window, editor->session);
     }
 }
 

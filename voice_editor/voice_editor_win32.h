@@ -12,6 +12,15 @@ bool voice_editor_open();
 // Dialog procedure of template 106.
 INT_PTR CALLBACK voice_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 
+// Translates the editor's own accelerators (Ctrl+Z, Ctrl+Y) for a message to the editor
+// or one of its controls; true when the message was translated and needs nothing more.
+bool voice_editor_translate_accelerator(MSG& message);
+
+// Another file is about to be opened: the open editor's save prompt, into the file it shows.
+void voice_editor_before_file_change();
+// Another file is open: the open editor shows it from its first track and voice.
+void voice_editor_file_opened();
+
 // Fills the ALG, FBL and operator lists, then the track list.
 void voice_editor_fill_lists(HWND dialog);
 // Inserts the 19 track names at positions 0-18; disabled in binary track mode.

@@ -63,4 +63,26 @@ void wait_log_ends_with(kavelo_session& app, const std::string& line) {
     }
 }
 
+void wait_commit_logged(kavelo_session& app, const std::string& before,
+                        const std::string& success_line) {
+    const auto logged = [&] {
+        const std::string log = app.log_text();
+        if (log.size() <= before.size() || log.compare(0, before.size(), before) != 0) {
+            return false;
+        }
+        const std::string added = log.substr(before.size());
+        const std::size_t at = added.find(success_line);
+        if (at == std::string::npos) {
+            return false;
+        }
+        const std::string rest = added.substr(at + success_line.size());
+        return rest.empty() || (rest.rfind(checksum_note_start, 0) == 0 && rest.size() > 2 &&
+                                rest.compare(rest.size() - 2, 2, "\r\n") == 0);
+    };
+    if (!wait_until(logged)) {
+        fail("the Status log does not show \"" + success_line + "\" after the commit; it holds:\n" +
+             app.log_text());
+    }
+}
+
 } // namespace gui

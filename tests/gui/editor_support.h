@@ -27,5 +27,11 @@ int combo_selection(HWND combo);
 
 // Waits until the Status log ends with `line` (CR LF included).
 void wait_log_ends_with(kavelo_session& app, const std::string& line);
+// Waits until a commit has logged `success_line` (CR LF included) after the log text
+// `before`, together with the checksum note that a commit into a ROM image adds when the
+// stored checksum no longer matches.
+void wait_commit_logged(kavelo_session& app, const std::string& before,
+                        const std::string& success_line);
+inline constexpr char checksum_note_start[] = "  * Note: the cartridge checksum at 0x18E";
 
 } // namespace gui

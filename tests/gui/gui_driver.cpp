@@ -137,10 +137,13 @@ std::string to_windows_path(const std::string& path) {
     return windows;
 }
 
-app_process::app_process(const std::string& exe_path) {
+app_process::app_process(const std::string& exe_path, const std::string& arguments) {
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     std::string command_line = "\"" + exe_path + "\"";
+    if (!arguments.empty()) {
+        command_line += " " + arguments;
+    }
     if (!CreateProcessA(exe_path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &info_)) {
         fail("cannot start " + exe_path + " (error " + std::to_string(GetLastError()) + ")");

@@ -34,7 +34,8 @@ std::string to_windows_path(const std::string& path);
 // The program under test, started with CreateProcess; ended on destruction if still running.
 class app_process {
   public:
-    explicit app_process(const std::string& exe_path);
+    // `arguments` follow the quoted program path on the command line.
+    explicit app_process(const std::string& exe_path, const std::string& arguments = {});
     ~app_process();
     app_process(const app_process&) = delete;
     app_process& operator=(const app_process&) = delete;

@@ -3,6 +3,8 @@
 
 #include "gui_probe.h"
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -52,12 +54,44 @@ void describe_menu(HMENU menu, answer_buffer& answer) {
     }
 }
 
+// Builds a one-file HDROP in this process from the path the driver left in shared memory
+// and posts it to the window.
+void drop_file(HWND window) {
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, gui::probe_drop_memory_name);
+    if (mapping == nullptr) {
+        return;
+    }
+    const char* path = static_cast<const char*>(
+        MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, gui::probe_drop_path_capacity));
+    if (path == nullptr) {
+        CloseHandle(mapping);
+        return;
+    }
+    const std::size_t length = strnlen(path, gui::probe_drop_path_capacity - 1);
+    // The file list ends in two zeros; GHND zero-fills.
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + length + 2);
+    auto* files = memory != nullptr ? static_cast<DROPFILES*>(GlobalLock(memory)) : nullptr;
+    if (files != nullptr) {
+        files->pFiles = sizeof(DROPFILES);
+        files->fWide = FALSE;
+        std::memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), path, length);
+        GlobalUnlock(memory);
+        PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    }
+    UnmapViewOfFile(path);
+    CloseHandle(mapping);
+}
+
 } // namespace
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     probe_hook(int code, WPARAM wparam, LPARAM lparam) {
     static const UINT request = RegisterWindowMessageA(gui::probe_request_message);
     const auto* call = reinterpret_cast<const CWPSTRUCT*>(lparam);
+    if (code == HC_ACTION && call != nullptr && call->message == request &&
+        call->lParam == gui::probe_request_drop) {
+        drop_file(call->hwnd);
+    }
     if (code == HC_ACTION && call != nullptr && call->message == request &&
         call->lParam == gui::probe_request_menu) {
         static answer_buffer answer;

@@ -2,7 +2,8 @@
 // The probe reads what only the process that owns it can read: menus belong to their
 // process, so another process cannot list a window's menu items. The driver hooks the
 // program's GUI thread with kavelo_gui_probe.dll, sends the window a request, and the hook,
-// running inside the program, answers with WM_COPYDATA. The probe reads, never changes.
+// running inside the program, answers with WM_COPYDATA. Besides reading, it delivers a file
+// drop, whose HDROP only the program's own process can build.
 
 #include <windows.h>
 
@@ -30,5 +31,15 @@ struct probe_menu_line {
 
 // The menu bar of `window`, top-level popups and their items in order.
 std::vector<probe_menu_line> probe_read_menu(HWND window);
+
+// The request with this lParam asks the probe to drop a file on the window: the path waits
+// in the named shared memory below, and the probe builds the HDROP inside the program and
+// posts WM_DROPFILES, as the shell does at the end of a drag.
+inline constexpr LPARAM probe_request_drop = 2;
+inline constexpr char probe_drop_memory_name[] = "KaveloGuiProbeDropPath";
+inline constexpr std::size_t probe_drop_path_capacity = 1024;
+
+// Drops one file on `window`; returns once the drop has been posted.
+void probe_drop_file(HWND window, const std::string& windows_path);
 
 } // namespace gui

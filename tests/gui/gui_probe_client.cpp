@@ -67,9 +67,8 @@ std::vector<std::string> split(const std::string& text, char separator) {
     return parts;
 }
 
-} // namespace
-
-std::vector<probe_menu_line> probe_read_menu(HWND window) {
+// Hooks the thread that owns `window` with the probe; unhook with UnhookWindowsHookEx.
+HHOOK install_probe(HWND window) {
     HMODULE module = probe_module();
     // GetProcAddress hands back a generic function pointer; go through void* to the hook type.
     FARPROC address = module != nullptr ? GetProcAddress(module, probe_hook_name) : nullptr;
@@ -82,6 +81,42 @@ std::vector<probe_menu_line> probe_read_menu(HWND window) {
     if (installed == nullptr) {
         fail("cannot hook the program's thread (error " + std::to_string(GetLastError()) + ")");
     }
+    return installed;
+}
+
+} // namespace
+
+void probe_drop_file(HWND window, const std::string& windows_path) {
+    if (windows_path.size() >= probe_drop_path_capacity) {
+        fail("the path to drop is too long: " + windows_path);
+    }
+    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                        probe_drop_path_capacity, probe_drop_memory_name);
+    char* shared = nullptr;
+    if (mapping != nullptr) {
+        shared = static_cast<char*>(
+            MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, probe_drop_path_capacity));
+    }
+    if (shared == nullptr) {
+        fail("cannot share the path to drop");
+    }
+    windows_path.copy(shared, windows_path.size());
+    shared[windows_path.size()] = '\0';
+    HHOOK installed = install_probe(window);
+    DWORD_PTR ignored = 0;
+    const LRESULT sent = SendMessageTimeoutA(window, RegisterWindowMessageA(probe_request_message),
+                                             reinterpret_cast<WPARAM>(reply_window()),
+                                             probe_request_drop, SMTO_NORMAL, 5000, &ignored);
+    UnhookWindowsHookEx(installed);
+    UnmapViewOfFile(shared);
+    CloseHandle(mapping);
+    if (sent == 0) {
+        fail("the program did not take the dropped file " + windows_path);
+    }
+}
+
+std::vector<probe_menu_line> probe_read_menu(HWND window) {
+    HHOOK installed = install_probe(window);
     probe_answered = false;
     DWORD_PTR ignored = 0;
     SendMessageTimeoutA(window, RegisterWindowMessageA(probe_request_message),

@@ -26,9 +26,7 @@ HWND open_header_editor(kavelo_session& app) {
 void commit(kavelo_session& app, HWND dialog) {
     const std::string before = app.log_text();
     click_button(dialog_item(dialog, IDOK));
-    expect(wait_until([&] { return app.log_text().size() > before.size() + 30; }),
-           "the commit logs");
-    wait_log_ends_with(app, written_line);
+    wait_commit_logged(app, before, written_line);
 }
 
 std::string field(HWND dialog, int id) {
@@ -190,8 +188,9 @@ KAVELO_GUI_TEST(header_editor_enter_commits_and_escape_closes) {
     set_text(tempo, "12");
     expect(bring_to_front(dialog), "the dialog comes to the front");
     click_window(tempo);
+    const std::string before = app.log_text();
     press_chord({}, VK_RETURN);
-    wait_log_ends_with(app, written_line);
+    wait_commit_logged(app, before, written_line);
     expect_equal(file_bytes(rom)[kavelo::track_table[0].start + 5], 12,
                  "Enter committed the field");
     press_chord({}, VK_ESCAPE);

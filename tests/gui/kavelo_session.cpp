@@ -16,7 +16,8 @@ const demo_files& demo() {
     return files;
 }
 
-kavelo_session::kavelo_session() : process_(std::make_unique<app_process>(environment().app_path)) {
+kavelo_session::kavelo_session(const std::string& arguments)
+    : process_(std::make_unique<app_process>(environment().app_path, arguments)) {
     main_ = process_->wait_main_window(main_class);
     log_ = GetDlgItem(main_, IDC_STATUS_LOG);
     if (log_ == nullptr) {

@@ -23,7 +23,8 @@ const demo_files& demo();
 
 class kavelo_session {
   public:
-    kavelo_session();
+    // Starts KAVELO.exe, with `arguments` on its command line when given.
+    explicit kavelo_session(const std::string& arguments = {});
 
     app_process& process() { return *process_; }
     HWND main() const { return main_; }

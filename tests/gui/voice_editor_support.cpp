@@ -116,8 +116,8 @@ kavelo::voice_record displayed_voice(HWND dialog) {
 void save_to_rom(kavelo_session& app, HWND dialog) {
     const std::string before = app.log_text();
     click_button(dialog_item(dialog, IDOK));
-    expect(wait_until([&] { return app.log_text().size() > before.size(); }), "Save to ROM logs");
-    wait_log_ends_with(app, saved_line);
+    wait_commit_logged(app, before, saved_line);
+    wait_idle(dialog);
 }
 
 std::size_t voice_slot(const std::vector<uint8_t>& image, int track, int index) {

@@ -227,5 +227,26 @@ TEST_F(header_editor, UnreadableTrackKeepsTheCopyAndSaysWhy) {
     EXPECT_EQ(test::read_bytes(path), original);
 }
 
+TEST_F(header_editor, AnotherFileShowsFromItsFirstTrackAndTakesTheCommits) {
+    view.track = 6;
+    session->choose_track();
+    const std::string track_path = dir.file("track.bin");
+    const std::vector<uint8_t> track = make_demo_track(11);
+    test::write_bytes(track_path, track);
+    session->show_file(track_path, file_mode::bare_track);
+    EXPECT_FALSE(view.enabled);
+    EXPECT_EQ(state.track_offset, 0u);
+    EXPECT_EQ(view.fields[1079], format_header_byte(track[29]));
+    view.fields[1079] = "254";
+    session->commit();
+    EXPECT_EQ(test::read_bytes(path), original);
+    EXPECT_EQ(test::read_bytes(track_path)[29], 254);
+
+    session->show_file(path, file_mode::rom_image);
+    EXPECT_TRUE(view.filled);
+    EXPECT_EQ(view.track, 0);
+    EXPECT_EQ(state.track_offset, track_table[0].start);
+}
+
 } // namespace
 } // namespace kavelo

@@ -142,7 +142,8 @@ TEST_F(editor, YesSavesTheEditIntoTheSlotThatWasShown) {
     EXPECT_EQ(stored_voice(2, 1)[21], 99);
     EXPECT_NE(stored_voice(2, 4)[21], 99);
     EXPECT_EQ(state.current, stored_voice(2, 4));
-    EXPECT_EQ(view.log_lines.back(), "  * Voice Edited successfully!");
+    ASSERT_GE(view.log_lines.size(), 2u);
+    EXPECT_EQ(view.log_lines[1], "  * Voice Edited successfully!");
 }
 
 TEST_F(editor, SaveToRomKeepsTheFlagSoTheNextChangeStillAsks) {
@@ -351,6 +352,170 @@ TEST(VoiceEditorBareTrack, TrackListDisabledAndTableFromOffsetZero) {
         result_done);
     EXPECT_EQ(view.voice_entries, expected.count);
     EXPECT_EQ(state.current, expected.voices[0]);
+}
+
+// Undo, redo, revert, the operator context menu and another file opened under the editor.
+
+voice_record shown_voice(const fake_view& view) {
+    return voice_editor_read_voice(view);
+}
+
+// A list pick or an AME click as the dialog reports it: a selection change, then a change
+// of a voice control.
+void user_edits(fake_view& view, voice_editor_session& session, uint16_t id, int entry) {
+    view.select(id, entry);
+    session.list_selection_changed();
+    session.control_changed(id);
+}
+void user_ticks(fake_view& view, voice_editor_session& session, uint16_t id) {
+    view.check(id, !view.checked(id));
+    session.control_changed(id);
+}
+
+TEST_F(editor, EveryChangeOfTheShownVoiceIsOneUndoStep) {
+    user_chooses_track(2);
+    user_chooses_voice(1);
+    session.copy_voice();
+    const voice_record copied = shown_voice(view);
+    user_chooses_track(0);
+    const voice_record loaded = shown_voice(view);
+    EXPECT_FALSE(session.can_undo());
+
+    user_edits(view, session, 1006, 50); // OP1 TL
+    const voice_record after_list = shown_voice(view);
+    session.control_changed(1058);   // not a voice control: no step
+    user_ticks(view, session, 1023); // OP2 AME
+    const voice_record after_box = shown_voice(view);
+    session.paste_voice();
+    state.source = import_source::bank;
+    state.imported_bank = {{test::counting_record(0), "Sent"}};
+    view.import_index = 0;
+    session.send_to_voice();
+    EXPECT_EQ(state.current, test::counting_record(0));
+
+    const std::vector<voice_record> expected_shown{copied, after_box, after_list, loaded};
+    const std::vector<voice_record> expected_current{copied, stored_voice(0, 0), stored_voice(0, 0),
+                                                     stored_voice(0, 0)};
+    for (std::size_t i = 0; i < expected_shown.size(); ++i) {
+        session.undo();
+        EXPECT_EQ(shown_voice(view), expected_shown[i]) << "undo " << i;
+        EXPECT_EQ(state.current, expected_current[i]) << "undo " << i;
+    }
+    EXPECT_FALSE(session.can_undo());
+    session.undo(); // nothing left: nothing changes
+    EXPECT_EQ(shown_voice(view), loaded);
+    session.redo();
+    session.redo();
+    EXPECT_EQ(shown_voice(view), after_box);
+    EXPECT_EQ(view.algorithm_picture, after_box[0] & 7);
+    EXPECT_TRUE(session.can_redo());
+    view.save_answers = {false};
+    user_chooses_voice(1); // an undone edit still counts as a change
+    EXPECT_EQ(view.prompts, 1);
+}
+
+TEST_F(editor, HistoryGoesWithAnotherVoiceOrTrackButSurvivesSaveToRom) {
+    const voice_record loaded = shown_voice(view);
+    user_edits(view, session, 1005, 3);
+    session.save_to_rom();
+    ASSERT_TRUE(session.can_undo());
+    session.undo();
+    EXPECT_EQ(shown_voice(view), loaded);
+
+    user_edits(view, session, 1005, 4);
+    view.save_answers = {false};
+    user_chooses_voice(2);
+    EXPECT_FALSE(session.can_undo());
+    EXPECT_FALSE(session.can_redo());
+    user_edits(view, session, 1005, 4);
+    view.save_answers = {false};
+    user_chooses_track(3);
+    EXPECT_FALSE(session.can_undo());
+}
+
+TEST_F(editor, RevertShowsTheVoiceAsTheFileHoldsItNowAsOneStep) {
+    user_chooses_track(2);
+    user_chooses_voice(1);
+    user_edits(view, session, 1036, 99); // OP4 TL
+    const voice_record edited = shown_voice(view);
+    // Meanwhile the file's voice 1 changes under the editor.
+    std::vector<uint8_t> bytes = original;
+    const uint32_t start = track_table[2].start;
+    const uint32_t slot = start + (bytes[start] << 8 | bytes[start + 1]) + 25;
+    bytes[slot + 21] = 0x11; // ROM order: OP1's TL byte
+    test::write_bytes(path, bytes);
+
+    session.revert_voice();
+    EXPECT_EQ(state.current, stored_voice(2, 1));
+    EXPECT_EQ(shown_voice(view), stored_voice(2, 1));
+    EXPECT_EQ(view.selection(1006), 0x11);
+    EXPECT_EQ(test::read_bytes(path), bytes) << "reverting writes nothing";
+    user_chooses_voice(1); // nothing left to save
+    EXPECT_EQ(view.prompts, 0);
+
+    user_edits(view, session, 1036, 99);
+    const voice_record edited_again = shown_voice(view);
+    EXPECT_NE(edited_again, edited);
+    session.revert_voice();
+    session.undo();
+    EXPECT_EQ(shown_voice(view), edited_again);
+    std::filesystem::remove(path);
+    session.revert_voice(); // an unreadable file: said, and the shown voice stays
+    EXPECT_EQ(shown_voice(view), edited_again);
+    EXPECT_EQ(view.messages.size(), 1u);
+}
+
+TEST_F(editor, OperatorCopyPasteAndSwapAreStepsOnTheShownVoice) {
+    session.paste_operator(3); // nothing copied yet
+    EXPECT_FALSE(session.can_undo());
+    const voice_record loaded = shown_voice(view);
+    user_edits(view, session, 1006, 42); // OP1 TL, then copy OP1 with the edit
+    session.copy_operator(1);
+    session.paste_operator(3);
+    voice_record expected = shown_voice(view);
+    EXPECT_EQ(copy_operator(expected, 3), copy_operator(expected, 1));
+    EXPECT_EQ(view.selection(1026), 42);
+
+    session.swap_operators(2, 4);
+    EXPECT_EQ(copy_operator(shown_voice(view), 2), copy_operator(expected, 4));
+    EXPECT_EQ(copy_operator(shown_voice(view), 4), copy_operator(expected, 2));
+    session.swap_operators(2, 2); // not a swap
+    session.undo();
+    EXPECT_EQ(shown_voice(view), expected);
+    session.undo();
+    session.undo();
+    EXPECT_EQ(shown_voice(view), loaded);
+    EXPECT_EQ(state.current, stored_voice(0, 0)) << "operator edits leave the current voice";
+}
+
+TEST_F(editor, AnotherFileShowsFromItsFirstVoiceAndTakesTheCommits) {
+    user_chooses_track(4);
+    user_edits(view, session, 1006, 5);
+    const std::string track_path = dir.file("track.bin");
+    const std::vector<uint8_t> track = make_demo_track(9);
+    test::write_bytes(track_path, track);
+
+    view.save_answers = {true};
+    session.ask_to_save(); // a Yes still writes into the file the editor showed
+    EXPECT_EQ(stored_voice(4, 0)[24], 5);
+    session.show_file(track_path, file_mode::bare_track);
+    EXPECT_FALSE(view.tracks_enabled);
+    EXPECT_EQ(state.track_offset, 0u);
+    EXPECT_EQ(state.current_index, 0);
+    EXPECT_FALSE(session.can_undo());
+    const auto rom_now = test::read_bytes(path);
+
+    user_edits(view, session, 1045, 3);
+    session.save_to_rom();
+    EXPECT_EQ(test::read_bytes(path), rom_now) << "the earlier file is left alone";
+    const auto track_now = test::read_bytes(track_path);
+    const std::size_t slot = static_cast<std::size_t>(track[0] << 8 | track[1]);
+    EXPECT_EQ(track_now[slot] & 7, 3);
+
+    session.show_file(path, file_mode::rom_image);
+    EXPECT_TRUE(view.tracks_enabled);
+    EXPECT_EQ(view.track, 0);
+    EXPECT_EQ(state.current, stored_voice(0, 0));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "formats/ymx_bank.h"
 #include "memory_file_system.h"
+#include "rom/cartridge_checksum.h"
 #include "rom/demo_rom.h"
 #include "rom/track_header.h"
 #include "rom/track_table.h"
@@ -66,6 +67,12 @@ outcome commit_header_5(const file_system& fs, const std::string& path) {
     return {result.code, log.lines, result.problem};
 }
 
+outcome fix_checksum_of(const file_system& fs, const std::string& path) {
+    test::log_lines log;
+    const op_result result = fix_checksum({fs, path, file_mode::rom_image, log.sink()});
+    return {result.code, log.lines, result.problem};
+}
+
 std::vector<bank_voice> bank_voices(int32_t count) {
     std::vector<bank_voice> voices;
     for (int32_t i = 0; i < count; ++i) {
@@ -85,10 +92,13 @@ std::vector<rewrite> rewrites() {
     std::string problem;
     bank_write(bank_voices(120), old_bank, problem);
     const std::vector<std::string> rom_log{"  * Writing changes to ROM"};
+    std::vector<uint8_t> stale_checksum = make_demo_rom();
+    stale_checksum[0x18E] ^= 0xFF;
     return {
         {"commit_voice", make_demo_rom(), commit_voice_2_1, rom_log, ""},
         {"commit_track_header", make_demo_rom(), commit_header_5, rom_log, ""},
         {"bank_export", old_bank, export_bank, {}, "Cannot write {path}."},
+        {"fix_checksum", stale_checksum, fix_checksum_of, rom_log, ""},
     };
 }
 

@@ -1,0 +1,23 @@
+#pragma once
+// The Voice editor's editing commands as its dialog receives them: Undo, Redo and Revert
+// Voice of the Edit menu, and the operator context menu of the four operator columns.
+
+#include <windows.h>
+
+namespace kavelo {
+
+class voice_editor_session;
+
+// Runs an editing command; false when `command` is none of them.
+bool voice_edit_command(voice_editor_session& session, int command);
+
+// WM_CONTEXTMENU: shows the operator menu of the column that was clicked (or that holds the
+// focused control, from the keyboard); anywhere else nothing.
+void voice_edit_context_menu(HWND dialog, const voice_editor_session& session, HWND clicked,
+                             LPARAM point);
+
+// Grays Undo and Redo of the dialog's menu while there is nothing to undo or redo. Run
+// after every command and when a menu opens, so the accelerators see the same states.
+void voice_edit_update_menu(HWND dialog, const voice_editor_session& session);
+
+} // namespace kavelo
