@@ -3,6 +3,7 @@
 #include "fm/preview_render.h"
 #include "keyboard/midi_message.h"
 #include "keyboard/note_pitch.h"
+#include "keyboard/piano_layout.h"
 #include "keyboard/voice_allocator.h"
 
 #include <cmath>
@@ -142,6 +143,37 @@ TEST(midi_message, note_on_and_off_on_any_channel) {
             EXPECT_EQ(e.note, p.note);
             EXPECT_EQ(e.velocity, p.velocity);
         }
+    }
+}
+
+TEST(piano_layout, black_keys_lie_over_white_ones_and_every_note_is_reachable) {
+    const std::vector<piano_key> keys = piano_keys(48, 3, 660, 100); // C3 to C6
+    ASSERT_EQ(keys.size(), 37u);
+    struct point {
+        int32_t x, y, note;
+    };
+    // 22 white keys of 30 pixels; black keys 18 wide and 62 high around the lines.
+    for (const point& p : {point{1, 99, 48}, point{15, 80, 48}, point{29, 70, 48},
+                           point{30, 30, 49}, point{21, 61, 49}, point{21, 62, 48},
+                           point{45, 90, 50}, point{89, 20, 52}, point{90, 20, 53},
+                           point{659, 50, 84}, point{655, 10, 84}, point{660, 50, -1},
+                           point{-1, 50, -1}, point{100, 100, -1}}) {
+        EXPECT_EQ(piano_note_at(keys, p.x, p.y), p.note) << p.x << "," << p.y;
+    }
+    for (const piano_key& k : keys) {
+        EXPECT_EQ(piano_note_at(keys, (k.left + k.right) / 2, k.bottom - 1), k.note);
+    }
+}
+
+TEST(piano_layout, tracker_rows_play_two_octaves) {
+    const std::string lower = "ZSXDCVGBHNJM", upper = "Q2W3ER5T6Y7U";
+    for (int32_t i = 0; i < 12; ++i) {
+        EXPECT_EQ(tracker_key_semitone(static_cast<uint32_t>(lower[i])), i);
+        EXPECT_EQ(tracker_key_semitone(static_cast<uint32_t>(upper[i])), 12 + i);
+    }
+    for (const uint32_t other : {uint32_t{'A'}, uint32_t{'1'}, uint32_t{'4'}, uint32_t{'z'},
+                                 uint32_t{0x10}, uint32_t{0x15A}}) {
+        EXPECT_EQ(tracker_key_semitone(other), -1) << other;
     }
 }
 
