@@ -1,5 +1,6 @@
 #include "keyboard/note_pitch.h"
 
+#include "fm/fm_tables.h"
 #include "fm/preview_render.h"
 
 #include <array>
@@ -44,6 +45,10 @@ std::optional<fm_pitch> note_pitch(int32_t note) {
         return std::nullopt;
     }
     return fm_pitch{static_cast<uint8_t>(block), static_cast<uint16_t>(rounded)};
+}
+
+uint8_t pitch_key_code(fm_pitch pitch) {
+    return static_cast<uint8_t>((pitch.block << 2) | key_code_table[(pitch.fnum >> 7) & 15]);
 }
 
 double pitch_frequency(fm_pitch pitch) {

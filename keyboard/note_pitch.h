@@ -28,6 +28,9 @@ double note_frequency(int32_t note);
 // F-number 2047) have none.
 std::optional<fm_pitch> note_pitch(int32_t note);
 
+// The key code the chip derives from this pitch: block << 2 | F-number class.
+uint8_t pitch_key_code(fm_pitch pitch);
+
 // The frequency an operator with MUL 1 and no detune plays at this pitch.
 double pitch_frequency(fm_pitch pitch);
 

@@ -34,8 +34,13 @@ feed_plan stream_feeder::refill(uint32_t play, uint32_t write, uint64_t now_fram
         ++stalls_;
         write_pos_ = write;
     }
+    if (!long_stall && advanced > now_frames - last_now_) {
+        largest_leap_ = std::max(largest_leap_, advanced);
+    }
     const uint32_t fresh = distance(play, write_pos_);
-    const uint32_t target = std::max(lead_, write_lead + guard_);
+    const uint32_t target =
+        std::max({lead_, write_lead + guard_, std::min(largest_leap_ + write_lead, ring_ / 4)});
+    last_target_ = target;
     plan.render = {write_pos_, target > fresh ? target - fresh : 0};
     write_pos_ = (write_pos_ + plan.render.count) % ring_;
     last_play_ = play;

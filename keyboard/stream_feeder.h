@@ -24,7 +24,9 @@ struct feed_plan {
 class stream_feeder {
   public:
     // `lead` frames are kept fresh ahead of the play cursor, at least `guard` beyond the
-    // device's write cursor.
+    // device's write cursor. A device whose play cursor leaps further between two refills
+    // than time went by (it moves in whole periods) gets one such leap plus its write lead
+    // instead, up to a quarter of the ring: less would run dry at every leap.
     stream_feeder(uint32_t ring_frames, uint32_t lead_frames, uint32_t guard_frames);
 
     // One refill, with the device's cursors and a monotonic clock in frames. The first
@@ -32,6 +34,8 @@ class stream_feeder {
     feed_plan refill(uint32_t play, uint32_t write, uint64_t now_frames);
 
     uint32_t stalls() const { return stalls_; }
+    // How far ahead of the play cursor the last refill left fresh frames.
+    uint32_t lead_frames() const { return last_target_; }
     uint32_t ring_frames() const { return ring_; }
 
   private:
@@ -45,6 +49,8 @@ class stream_feeder {
     uint32_t write_pos_ = 0; // end of the fresh frames
     uint64_t last_now_ = 0;
     uint32_t stalls_ = 0;
+    uint32_t largest_leap_ = 0;
+    uint32_t last_target_ = 0;
 };
 
 // A span of the ring as at most two straight pieces (the second empty unless it wraps).

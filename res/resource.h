@@ -30,12 +30,16 @@
 #define IDD_ABOUTBOX 103
 #define IDD_VOICE_EDITOR 106
 #define IDD_HEADER_EDITOR 144
+// Keyboard window (150-159)
+#define IDD_KEYBOARD 150
 
 // Menus and the accelerator table
 #define IDM_MAIN_MENU 109  // class menu before any file is open
 #define IDM_MAIN_ACCEL 109 // accelerators of the message loop
 #define IDM_FILE_MENU 131  // after every successful Open: adds Tools
 #define IDM_VOICE_MENU 143 // menu bar of the Voice editor
+// Keyboard window: the Voice editor's accelerators
+#define IDM_VOICE_EDITOR_ACCEL 150
 
 // Main window commands
 #define IDM_ABOUT 104
@@ -49,6 +53,8 @@
 #define IDM_PASTE_VOICE 32837
 #define IDM_IMPORT_TX81Z 32841
 #define IDM_IMPORT_YMX 32847
+// Keyboard window (32930-32949)
+#define IDM_KEYBOARD_WINDOW 32930
 
 // Controls of the main window and the About box
 #define IDC_STATUS_LOG 0 // the EDIT child filling the main window

@@ -48,9 +48,7 @@ TEST(envelope_curve, follows_the_core_through_key_on_and_key_off) {
         synth.set_voice(r.voice);
         const int32_t channel = synth.note_on(r.note);
         ASSERT_EQ(channel, 0);
-        const fm_pitch pitch = *note_pitch(r.note);
-        const uint8_t key_code = static_cast<uint8_t>(
-            (pitch.block << 2) | key_code_table[static_cast<std::size_t>(pitch.fnum >> 7)]);
+        const uint8_t key_code = pitch_key_code(*note_pitch(r.note));
         const auto& curve = fm_shared_tables().attenuation_curve;
         std::vector<int16_t> frame(2);
         std::array<std::vector<int32_t>, 4> expected;

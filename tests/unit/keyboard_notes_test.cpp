@@ -153,11 +153,11 @@ TEST(piano_layout, black_keys_lie_over_white_ones_and_every_note_is_reachable) {
         int32_t x, y, note;
     };
     // 22 white keys of 30 pixels; black keys 18 wide and 62 high around the lines.
-    for (const point& p : {point{1, 99, 48}, point{15, 80, 48}, point{29, 70, 48},
-                           point{30, 30, 49}, point{21, 61, 49}, point{21, 62, 48},
-                           point{45, 90, 50}, point{89, 20, 52}, point{90, 20, 53},
-                           point{659, 50, 84}, point{655, 10, 84}, point{660, 50, -1},
-                           point{-1, 50, -1}, point{100, 100, -1}}) {
+    for (const point& p :
+         {point{1, 99, 48}, point{15, 80, 48}, point{29, 70, 48}, point{30, 30, 49},
+          point{21, 61, 49}, point{21, 62, 48}, point{45, 90, 50}, point{89, 20, 52},
+          point{90, 20, 53}, point{659, 50, 84}, point{655, 10, 84}, point{660, 50, -1},
+          point{-1, 50, -1}, point{100, 100, -1}}) {
         EXPECT_EQ(piano_note_at(keys, p.x, p.y), p.note) << p.x << "," << p.y;
     }
     for (const piano_key& k : keys) {

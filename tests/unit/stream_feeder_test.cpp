@@ -116,6 +116,38 @@ TEST(stream_feeder, a_write_cursor_beyond_the_lead_gets_the_guard_past_it) {
     EXPECT_EQ(feeder.stalls(), 0u);
 }
 
+TEST(stream_feeder, a_cursor_that_leaps_by_periods_gets_one_leap_plus_the_write_lead) {
+    // A device that moves its play cursor 441 frames (10 ms) at a time, its write cursor
+    // one period ahead, and one that leaps 500 frames at two and a half times real time
+    // (as Wine's dsound does over ALSA's null device).
+    struct device_kind {
+        uint32_t leap;
+        uint32_t every; // clock frames between leaps
+        uint32_t expected_lead;
+    };
+    for (const device_kind& kind : {device_kind{441, 441, lead}, device_kind{500, 200, 941}}) {
+        SCOPED_TRACE(kind.leap);
+        fake_device device;
+        device.write_lead = 441;
+        fake_renderer renderer;
+        stream_feeder feeder(ring, lead, guard);
+        uint64_t clock = 0;
+        uint32_t stalls_after_first_leaps = 0;
+        for (int32_t i = 0; i < 2000; ++i) {
+            const uint32_t position = static_cast<uint32_t>(clock / kind.every * kind.leap);
+            device.clock = position; // play() and write() read the device's clock
+            const feed_plan plan = feeder.refill(device.play(), device.write(), clock);
+            if (i > 50 && plan.stalled) {
+                ++stalls_after_first_leaps;
+            }
+            renderer.apply(plan, device);
+            clock += 176; // a refill every 4 ms
+        }
+        EXPECT_EQ(stalls_after_first_leaps, 0u);
+        EXPECT_EQ(feeder.lead_frames(), kind.expected_lead);
+    }
+}
+
 TEST(stream_feeder, spans_split_where_the_ring_wraps) {
     struct split {
         ring_span in;
