@@ -10,9 +10,10 @@ namespace {
 
 using namespace kavelo;
 
-// Algorithm 4 with feedback 5, detune, key scaling and a slow release.
+// Algorithm 4 with feedback 5, detune and key scaling; no second decay, so the notes
+// sustain for as long as the benchmark runs.
 const voice_record held_voice =
-    *voice_from_hex("2c7132510221df5f9f1f8d0a0c0e0102030444284615031a0a");
+    *voice_from_hex("2c7132510221df5f9f1f8d0a0c000000000444284615031a0a");
 
 constexpr uint32_t second_frames = 44100;
 constexpr uint32_t refill_frames = 176;
