@@ -260,6 +260,17 @@ INT_PTR CALLBACK keyboard_proc(HWND window, UINT message, WPARAM wparam, LPARAM 
             (lparam ? play : release)(*k, static_cast<int32_t>(wparam));
         }
         return TRUE;
+    case WM_ACTIVATEAPP:
+        // Key releases go to whichever program has the keyboard: let go of held keys now.
+        if (k && !wparam) {
+            for (int32_t& held : k->key_notes) {
+                if (held >= 0) {
+                    release(*k, held);
+                    held = -1;
+                }
+            }
+        }
+        return FALSE;
     case WM_TIMER:
         if (k) {
             update_status(*k);

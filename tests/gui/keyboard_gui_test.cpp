@@ -76,9 +76,10 @@ KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
     const kavelo::voice_record voice = displayed_voice(dialog);
     DeleteFileA(capture_path().c_str());
 
-    post_command(dialog, IDM_KEYBOARD_WINDOW);
+    expect(bring_to_front(dialog), "the editor takes the focus");
+    press_chord({VK_CONTROL}, 'K');
     HWND keyboard = wait_dialog(app.process().pid(), "Keyboard");
-    expect(keyboard != nullptr, "the Keyboard window opens with sound");
+    expect(keyboard != nullptr, "Ctrl+K in the editor opens the Keyboard window, with sound");
     expect(combo_box_items(dialog_item(keyboard, IDC_KEYBOARD_MIDI)).at(0) == "None",
            "the MIDI input starts at None");
     expect(bring_to_front(keyboard), "the Keyboard window takes the focus");
@@ -97,6 +98,21 @@ KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
     key('Z', true);
     Sleep(1500);
     save_screenshot(keyboard, "keyboard-released");
+
+    // From the editor: X plays D3, and silencing every operator while it is held is heard
+    // at once (an abrupt end, where a release would fade).
+    expect(bring_to_front(dialog), "the editor takes the focus back");
+    key('X', false);
+    expect(wait_until([&] { return window_text(dialog_item(keyboard, IDC_KEYBOARD_NOTE)) == "D3"; },
+                      3s),
+           "keys play while the editor has the focus");
+    Sleep(300);
+    for (int op = 1; op <= 4; ++op) {
+        user_picks(dialog, op_control(op, IDC_OP1_TL), 127);
+    }
+    Sleep(300);
+    key('X', true);
+    Sleep(300);
     post_command(keyboard, IDCANCEL);
     expect(wait_gone(keyboard), "the Keyboard window closes");
 
@@ -162,6 +178,22 @@ KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
     // real time, so the stream renders more of them in that time.
     expect(best_hold > 22050 && best_hold < 132300,
            "the key was held (" + std::to_string(best_hold) + " frames)");
+    std::size_t last = captured_frames;
+    while (last > 0 && samples[2 * (last - 1)] == 0) {
+        --last;
+    }
+    expect(last > start + frames + 4410, "the second note was heard after the first");
+    int32_t note_peak = 0;
+    int32_t end_peak = 0;
+    for (std::size_t f = last - 13230; f < last; ++f) {
+        note_peak = std::max<int32_t>(note_peak, std::abs(samples[2 * f]));
+        if (f >= last - 441) {
+            end_peak = std::max<int32_t>(end_peak, std::abs(samples[2 * f]));
+        }
+    }
+    expect(end_peak * 4 > note_peak, "the held note fell silent at the edit (" +
+                                         std::to_string(end_peak) + " in its last 10 ms, " +
+                                         std::to_string(note_peak) + " before)");
     const double error_share = std::sqrt(error / signal);
     expect(error_share < 0.1, "what was played is the held note and its release (difference " +
                                   std::to_string(error_share * 100) + "% of the signal)");
