@@ -100,7 +100,6 @@ void draw_envelopes(HDC dc, const RECT& area, const voice_record& voice, uint8_t
                 TA_RIGHT | TA_TOP);
     }
     SetTextColor(dc, RGB(80, 80, 80));
-    text_at(dc, plot.right, plot.bottom + 2, "ms", TA_RIGHT | TA_TOP);
     text_at(dc, area.left + 2, area.top + 2, "dB", TA_LEFT | TA_TOP);
     SelectObject(dc, old_pen);
     SelectObject(dc, old_font);
