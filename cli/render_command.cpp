@@ -5,9 +5,12 @@
 #include "cli/opened_file.h"
 #include "fm/fm_script.h"
 #include "fm/preview_render.h"
+#include "keyboard/live_synth.h"
+#include "keyboard/note_pitch.h"
 #include "rom/voice_table.h"
 
 #include <CLI/CLI.hpp>
+#include <cmath>
 
 namespace kavelo::cli {
 
@@ -18,10 +21,59 @@ struct render_options {
     std::string from;
     std::string track;
     int32_t voice_index = -1;
-    int32_t note = 1;
+    std::string note = "1";
     uint32_t frames = preview_frames;
+    double seconds = -1.0; // --seconds, instead of --frames
+    double hold = -1.0;    // --hold: key-off after this long; never by default
     audio_destination destination;
 };
+
+// The note to play: an index of the preview's table (0-7) or a name such as A#3.
+struct chosen_note {
+    int32_t index = -1; // of the preview's table, or -1 for a named note
+    int32_t note = 0;   // MIDI numbering
+    fm_pitch pitch;
+};
+
+std::optional<chosen_note> parse_note(const std::string& text) {
+    if (text.size() == 1 && text[0] >= '0' && text[0] < '0' + preview_note_count) {
+        const int32_t index = text[0] - '0';
+        const preview_note& entry = preview_note_table[static_cast<std::size_t>(index)];
+        const fm_pitch pitch{
+            static_cast<uint8_t>(entry.block_fnum_high >> 3),
+            static_cast<uint16_t>(((entry.block_fnum_high & 7) << 8) | entry.fnum_low)};
+        return chosen_note{index, 35 + index, pitch}; // the table runs from B1
+    }
+    const std::optional<int32_t> note = parse_note_name(text);
+    if (!note) {
+        fail(text, "a note is 0-7 (the preview's table) or a name such as C4, A#3 or Db5");
+        return std::nullopt;
+    }
+    const std::optional<fm_pitch> pitch = note_pitch(*note);
+    if (!pitch) {
+        fail(text, "the chip plays notes up to G#8");
+        return std::nullopt;
+    }
+    return chosen_note{-1, *note, *pitch};
+}
+
+// Keyed on like the Keyboard plays it, keyed off after `hold` frames.
+std::vector<int8_t> render_held(const voice_record& voice, const chosen_note& note, uint32_t hold,
+                                uint32_t frames) {
+    live_synth synth;
+    synth.set_voice(voice);
+    synth.note_on(note.note, note.pitch);
+    std::vector<int16_t> wide(2 * std::size_t{frames});
+    const uint32_t held = std::min(hold, frames);
+    synth.render(wide, held);
+    synth.note_off(note.note);
+    synth.render(std::span<int16_t>(wide).subspan(2 * std::size_t{held}), frames - held);
+    std::vector<int8_t> interleaved(wide.size());
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        interleaved[i] = static_cast<int8_t>(wide[i] / 256);
+    }
+    return interleaved;
+}
 
 // The voice from the command line or from a track's voice table; prints any error.
 std::optional<voice_record> chosen_voice(const render_options& options) {
@@ -51,16 +103,31 @@ std::optional<voice_record> chosen_voice(const render_options& options) {
 }
 
 int run_render(const render_options& options) {
+    const std::optional<chosen_note> note = parse_note(options.note);
+    if (!note) {
+        return 1;
+    }
+    const uint32_t frames = options.seconds >= 0.0
+                                ? static_cast<uint32_t>(std::lround(options.seconds * preview_rate))
+                                : options.frames;
     const std::optional<voice_record> voice = chosen_voice(options);
     if (!voice) {
         return 1;
     }
-    std::vector<int8_t> left(options.frames), right(options.frames);
-    if (preview_render(*voice, options.note, options.frames, left, right) != preview_done) {
+    if (note->index < 0 || options.hold >= 0.0) {
+        const uint32_t hold = options.hold >= 0.0
+                                  ? static_cast<uint32_t>(std::lround(options.hold * preview_rate))
+                                  : frames;
+        return write_audio(options.destination, render_held(*voice, *note, hold, frames),
+                           preview_rate);
+    }
+    // A table note held throughout: exactly the preview's render.
+    std::vector<int8_t> left(frames), right(frames);
+    if (preview_render(*voice, note->index, frames, left, right) != preview_done) {
         return fail("render", "the chip could not be created");
     }
-    std::vector<int8_t> interleaved(2 * std::size_t{options.frames});
-    for (std::size_t i = 0; i < options.frames; ++i) {
+    std::vector<int8_t> interleaved(2 * std::size_t{frames});
+    for (std::size_t i = 0; i < frames; ++i) {
         interleaved[2 * i] = left[i];
         interleaved[2 * i + 1] = right[i];
     }
@@ -89,14 +156,28 @@ void add_render_command(CLI::App& app, cli_context& context) {
     track->needs(from);
     index->needs(from);
     from->needs(index);
-    command->add_option("--note", options->note, "note 0-7 of the preview's note table (default 1)")
-        ->check(CLI::Range(0, preview_note_count - 1));
-    command->add_option("--frames", options->frames, "frames to render (default 131072)")
-        ->check(CLI::Range(uint32_t{0}, static_cast<uint32_t>(fm_script_max_frames)));
+    command->add_option("--note", options->note,
+                        "note 0-7 of the preview's note table (default 1), or a name in "
+                        "scientific pitch (C4 middle C, A4 440 Hz; A#3, Db5)");
+    CLI::Option* frames =
+        command->add_option("--frames", options->frames, "frames to render (default 131072)")
+            ->check(CLI::Range(uint32_t{0}, static_cast<uint32_t>(fm_script_max_frames)));
+    constexpr double max_seconds = double{fm_script_max_frames} / preview_rate;
+    CLI::Option* seconds =
+        command->add_option("--seconds", options->seconds, "seconds to render, instead of --frames")
+            ->check(CLI::Range(0.0, max_seconds));
+    frames->excludes(seconds);
+    command
+        ->add_option("--hold", options->hold,
+                     "key the note off after this many seconds (default: held to the end); "
+                     "a named note is keyed on as the Keyboard window plays it")
+        ->check(CLI::Range(0.0, max_seconds));
     add_audio_destination(*command, options->destination);
     command->footer("Examples: kavelo render 07010101011f1f1f1f00000000000000000f0f0f0f7f7f7f00"
                     " --raw note.raw\n"
-                    "          kavelo render --from demo-rom.bin --track 2 --voice 0 -o note.wav");
+                    "          kavelo render --from demo-rom.bin --track 2 --voice 0 -o note.wav\n"
+                    "          kavelo render --from demo-rom.bin --track 2 --voice 0 --note A#3 "
+                    "--hold 0.5 --seconds 2 -o note.wav");
     command->callback([options, &context] {
         if (options->voice_hex.empty() && options->from.empty()) {
             throw CLI::RequiredError("VOICE or --from FILE --voice K");

@@ -32,6 +32,8 @@
 #define IDD_ABOUTBOX 103
 #define IDD_VOICE_EDITOR 106
 #define IDD_HEADER_EDITOR 144
+// Keyboard window (150-159)
+#define IDD_KEYBOARD 150
 
 // Menus and the accelerator table
 #define IDM_MAIN_MENU 109  // class menu before any file is open
@@ -39,7 +41,8 @@
 #define IDM_FILE_MENU 131  // after every successful Open: adds Tools
 #define IDM_VOICE_MENU 143 // menu bar of the Voice editor
 // Voice editor editing: the operator context menu, one popup per operator in
-// the order OP1, OP2, OP3, OP4; the editor's own accelerators, translated while it is active.
+// the order OP1, OP2, OP3, OP4; the editor's own accelerators (Undo, Redo, Keyboard),
+// translated while it is active.
 #define IDM_OPERATOR_MENU 160
 #define IDM_VOICE_ACCEL 161
 
@@ -71,6 +74,8 @@
 #define IDM_SWAP_OP2_OP3 32964
 #define IDM_SWAP_OP2_OP4 32965
 #define IDM_SWAP_OP3_OP4 32966
+// Keyboard window (32930-32949)
+#define IDM_KEYBOARD_WINDOW 32930
 
 // Controls of the main window and the About box
 #define IDC_STATUS_LOG 0 // the EDIT child filling the main window

@@ -6,6 +6,7 @@
 #include "app/app_win32.h"
 #include "app/dialog_session_win32.h"
 #include "fm/preview_output_win32.h"
+#include "keyboard/keyboard_window_win32.h"
 #include "resource.h"
 #include "rom/track_table.h"
 #include "voice_editor/file_dialogs_win32.h"
@@ -161,9 +162,11 @@ void on_init_dialog(HWND dialog) {
     editor.session.open();
     send_item(dialog, IDC_VOICE_NAME, EM_LIMITTEXT, bank_name_length);
     voice_edit_update_menu(dialog, editor.session);
+    keyboard_attach_editor(dialog);
 }
 
 void on_destroy(HWND dialog) {
+    keyboard_detach_editor(dialog);
     destroy_dialog_data<open_editor>(dialog);
     if (editor_window == dialog) {
         editor_window = nullptr;
@@ -182,6 +185,9 @@ void on_command_id(HWND dialog, voice_editor_session& session, int id) {
         break;
     case IDC_PREVIEW:
         session.preview();
+        break;
+    case IDM_KEYBOARD_WINDOW:
+        keyboard_window_open(dialog);
         break;
     case IDM_COPY_VOICE:
         session.copy_voice();
@@ -298,6 +304,7 @@ INT_PTR CALLBACK voice_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPA
         if (open_editor* editor = editor_of(dialog)) {
             on_notification(dialog, editor->session, LOWORD(wparam), HIWORD(wparam));
             voice_edit_update_menu(dialog, editor->session);
+            keyboard_editor_changed(dialog); // held notes take any edit at once
         }
         return FALSE;
     case WM_CONTEXTMENU:

@@ -1,0 +1,9 @@
+#pragma once
+// Controls of dialog 150, the Keyboard window (1200-1299).
+
+#define IDC_KEYBOARD_OCTAVE 1200
+#define IDC_KEYBOARD_NOTE 1201
+#define IDC_KEYBOARD_MIDI 1202
+#define IDC_KEYBOARD_STATUS 1203
+#define IDC_KEYBOARD_KEYS 1204
+#define IDC_KEYBOARD_ENVELOPES 1205
