@@ -13,6 +13,7 @@
 namespace kavelo {
 
 inline constexpr std::size_t vgm_header_size = 0x40;
+inline constexpr int32_t vgm_rate = 44100; // waits count samples at this rate
 inline constexpr int32_t vgm_default_clock = 7670453;
 inline constexpr std::size_t vgm_max_unpacked_size = std::size_t{256} << 20;
 

@@ -1,6 +1,7 @@
 #include "fm/vgm_player.h"
 
 #include "fm/fm.h"
+#include "fm/vgm_streams.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -18,17 +19,21 @@ struct vgm_player {
     std::vector<uint8_t> bank;
     std::size_t bank_pos = 0;
     std::vector<int8_t> left, right;
+    vgm_streams streams;
 
     bool fail(std::size_t at, std::string problem) {
         error = {at, std::move(problem)};
         return false;
     }
 
+    int64_t frame() const { return static_cast<int64_t>(samples.size() / 2); }
+
     bool finished() const {
         return max_frames >= 0 && static_cast<int64_t>(samples.size() / 2) >= max_frames;
     }
 
-    // One wait: its frames in one fm_update call, cut at the frame limit.
+    // One wait, cut at the frame limit: its frames in one fm_update call, or split where a
+    // DAC stream writes.
     bool wait(std::size_t at, int64_t frames) {
         const auto done = static_cast<int64_t>(samples.size() / 2);
         if (max_frames >= 0) {
@@ -41,7 +46,16 @@ struct vgm_player {
             return fail(at, "the output would pass " + std::to_string(vgm_max_frames) +
                                 " frames; give --seconds");
         }
-        const auto n = static_cast<std::size_t>(frames);
+        for (int64_t now = done, end = done + frames; now < end;) {
+            streams.write_due(now, bank, core);
+            const int64_t next = std::min(end, streams.next_write(now + 1));
+            render(static_cast<std::size_t>(next - now));
+            now = next;
+        }
+        return true;
+    }
+
+    void render(std::size_t n) {
         left.resize(n);
         right.resize(n);
         fm_update(core, 0, left, right, static_cast<int32_t>(n));
@@ -49,7 +63,6 @@ struct vgm_player {
             samples.push_back(left[i]);
             samples.push_back(right[i]);
         }
-        return true;
     }
 
     void write(int32_t port, uint8_t reg, uint8_t value) {
@@ -95,8 +108,17 @@ struct vgm_player {
                     return false;
                 }
             } else if (command == 0x67 && file[pos + 2] == 0x00) {
+                streams.add_block(bank.size(), length - 7);
                 bank.insert(bank.end(), file.begin() + static_cast<std::ptrdiff_t>(pos + 7),
                             file.begin() + static_cast<std::ptrdiff_t>(pos + length));
+            } else if (command == 0x67 && file[pos + 2] == 0x40) {
+                // Compressed YM2612 data (bit-packed or DPCM, with a 0x7F table) is not
+                // decoded: the Mega Drive logs in circulation store their samples plain.
+                return fail(pos, "compressed YM2612 data block (type 0x40) is not supported");
+            } else if (command >= 0x90 && command <= 0x95) {
+                if (!streams.command(file, pos, frame(), bank.size(), error)) {
+                    return false;
+                }
             } else if (command == 0xE0) {
                 bank_pos = vgm_read_le32(file, pos + 1);
             }
@@ -115,7 +137,7 @@ bool play_vgm(std::span<const uint8_t> file, int64_t max_frames, std::vector<int
     if (!vgm_data_start(file, data, error)) {
         return false;
     }
-    vgm_player player{file, max_frames, samples, error, {}, {}, 0, {}, {}};
+    vgm_player player{file, max_frames, samples, error, {}, {}, 0, {}, {}, {}};
     const int32_t clock = vgm_ym2612_clock(file);
     if (fm_init(player.core, 1, clock, vgm_rate, nullptr, nullptr) != fm_init_done) {
         error = {0x2C, "the YM2612 clock of " + std::to_string(clock) + " Hz is out of range"};
