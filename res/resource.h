@@ -49,6 +49,8 @@
 #define IDM_PASTE_VOICE 32837
 #define IDM_IMPORT_TX81Z 32841
 #define IDM_IMPORT_YMX 32847
+// Voice editor: Import > Music Log (VGM) (32920-32929)
+#define IDM_IMPORT_VGM 32920
 
 // Controls of the main window and the About box
 #define IDC_STATUS_LOG 0 // the EDIT child filling the main window

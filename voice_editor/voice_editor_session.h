@@ -13,7 +13,7 @@
 
 namespace kavelo {
 
-enum class import_source : int32_t { none = 0, tx81z = 1, bank = 2 };
+enum class import_source : int32_t { none = 0, tx81z = 1, bank = 2, music_log = 3 };
 
 inline constexpr int preview_note_index = 1;
 
@@ -31,6 +31,7 @@ struct voice_editor_state {
     import_source source = import_source::none;
     tx81z_store tx81z;
     std::vector<bank_voice> imported_bank;
+    std::vector<bank_voice> imported_log; // voices of a VGM log, volume variants grouped
 };
 
 class voice_editor_session {
@@ -52,6 +53,7 @@ class voice_editor_session {
 
     void import_tx81z();
     void import_bank();
+    void import_music_log();
     void send_to_voice();
     void add_import_entry();
     void add_current_voice();

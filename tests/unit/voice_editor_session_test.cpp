@@ -69,6 +69,7 @@ struct fake_view : voice_editor_view {
     void set_voice_name_field(std::string_view text) override { name_field = text; }
     std::optional<std::string> choose_tx81z_file() override { return next_file; }
     std::optional<std::string> choose_bank_file() override { return next_file; }
+    std::optional<std::string> choose_music_log_file() override { return next_file; }
     std::optional<std::string> choose_bank_export_file() override { return next_file; }
     void set_preview_enabled(bool) override {}
     void play_preview(const voice_record& voice, int) override { played.push_back(voice); }
@@ -287,6 +288,75 @@ TEST_F(editor, ExportedBankImportsBackAndSendsTheSameVoice) {
     EXPECT_EQ(state.export_bank.entries().back().voice, stored_voice(2, 1));
     EXPECT_EQ(view.export_names.back(), "Voice 1");
     EXPECT_EQ(test::read_bytes(path), original); // sending writes nothing
+}
+
+// The record a music log gives back: bits that no field uses are cleared.
+voice_record as_record(voice_record v) {
+    constexpr uint8_t used[7] = {0x3F, 0x7F, 0xDF, 0x9F, 0x1F, 0xFF, 0x7F};
+    v[0] &= used[0];
+    for (std::size_t i = 1; i < v.size(); ++i) {
+        v[i] &= used[1 + (i - 1) / 4];
+    }
+    return v;
+}
+
+TEST_F(editor, MusicLogImportListsVoicesWithVolumeStepsGrouped) {
+    // Channel 1 keys voice 0 of track 2 at two volumes (carrier TL of algorithm 0-3: the
+    // first TL byte), then voice 1; channel 6 keys nothing while the DAC is on.
+    std::vector<uint8_t> log(0x40, 0);
+    log[0] = 'V', log[1] = 'g', log[2] = 'm', log[3] = ' ', log[0x08] = 0x50, log[0x09] = 1;
+    log[0x34] = 0x0C;
+    auto load = [&](voice_record v, uint8_t tl) {
+        v[0] = static_cast<uint8_t>((v[0] & 0x38) | 2); // algorithm 2: OP4 alone is heard
+        v[21] = tl;
+        const uint8_t bases[6] = {0x3C, 0x5C, 0x6C, 0x7C, 0x8C, 0x4C};
+        for (uint8_t x : {uint8_t{0x52}, uint8_t{0xB0}, v[0]}) {
+            log.push_back(x);
+        }
+        for (int g = 0; g < 6; ++g) {
+            for (int k = 0; k < 4; ++k) {
+                for (uint8_t x :
+                     {uint8_t{0x52}, static_cast<uint8_t>(bases[g] - 4 * k), v[1 + 4 * g + k]}) {
+                    log.push_back(x);
+                }
+            }
+        }
+        for (uint8_t x : {0x52, 0x28, 0xF0}) {
+            log.push_back(x);
+        }
+        return v;
+    };
+    load(stored_voice(2, 0), 0x30);
+    const voice_record loud = load(stored_voice(2, 0), 0x10);
+    const voice_record other = load(stored_voice(2, 1), 0x10);
+    log.push_back(0x66);
+    view.next_file = dir.file("song.vgm");
+    test::write_bytes(*view.next_file, log);
+    session.import_music_log();
+    ASSERT_TRUE(view.messages.empty()) << view.messages[0].first;
+    EXPECT_EQ(state.source, import_source::music_log);
+    EXPECT_EQ(view.import_names, (std::vector<std::string>{"ch1 #2", "ch1 #1"}));
+    view.import_index = 0;
+    session.send_to_voice();
+    EXPECT_EQ(state.current, as_record(loud));
+    view.import_index = 1;
+    session.add_import_entry();
+    EXPECT_EQ(state.export_bank.entries().back().voice, as_record(other));
+    EXPECT_EQ(view.export_names.back(), "ch1 #1");
+
+    // A log without key-ons says so and keeps the list; a cut one names the offset.
+    std::vector<uint8_t> silent(log.begin(), log.begin() + 0x40);
+    silent.push_back(0x66);
+    test::write_bytes(*view.next_file, silent);
+    session.import_music_log();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].second, "Import");
+    test::write_bytes(*view.next_file, std::vector<uint8_t>(log.begin(), log.begin() + 0x44));
+    session.import_music_log();
+    ASSERT_EQ(view.messages.size(), 2u);
+    EXPECT_NE(view.messages[1].first.find("offset 0x43"), std::string::npos);
+    EXPECT_EQ(view.import_names.size(), 2u);
+    EXPECT_EQ(state.source, import_source::music_log);
 }
 
 TEST_F(editor, CancelledOrFailedExportSaysUnknownError) {
