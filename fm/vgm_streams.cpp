@@ -1,5 +1,6 @@
 #include "fm/vgm_streams.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace kavelo {
