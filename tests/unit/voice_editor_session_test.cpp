@@ -290,46 +290,22 @@ TEST_F(editor, ExportedBankImportsBackAndSendsTheSameVoice) {
     EXPECT_EQ(test::read_bytes(path), original); // sending writes nothing
 }
 
-// The record a music log gives back: bits that no field uses are cleared.
-voice_record as_record(voice_record v) {
-    constexpr uint8_t used[7] = {0x3F, 0x7F, 0xDF, 0x9F, 0x1F, 0xFF, 0x7F};
-    v[0] &= used[0];
-    for (std::size_t i = 1; i < v.size(); ++i) {
-        v[i] &= used[1 + (i - 1) / 4];
-    }
-    return v;
-}
-
 TEST_F(editor, MusicLogImportListsVoicesWithVolumeStepsGrouped) {
-    // Channel 1 keys voice 0 of track 2 at two volumes (carrier TL of algorithm 0-3: the
-    // first TL byte), then voice 1; channel 6 keys nothing while the DAC is on.
-    std::vector<uint8_t> log(0x40, 0);
-    log[0] = 'V', log[1] = 'g', log[2] = 'm', log[3] = ' ', log[0x08] = 0x50, log[0x09] = 1;
-    log[0x34] = 0x0C;
-    auto load = [&](voice_record v, uint8_t tl) {
-        v[0] = static_cast<uint8_t>((v[0] & 0x38) | 2); // algorithm 2: OP4 alone is heard
-        v[21] = tl;
-        const uint8_t bases[6] = {0x3C, 0x5C, 0x6C, 0x7C, 0x8C, 0x4C};
-        for (uint8_t x : {uint8_t{0x52}, uint8_t{0xB0}, v[0]}) {
-            log.push_back(x);
-        }
-        for (int g = 0; g < 6; ++g) {
-            for (int k = 0; k < 4; ++k) {
-                for (uint8_t x :
-                     {uint8_t{0x52}, static_cast<uint8_t>(bases[g] - 4 * k), v[1 + 4 * g + k]}) {
-                    log.push_back(x);
-                }
-            }
-        }
-        for (uint8_t x : {0x52, 0x28, 0xF0}) {
-            log.push_back(x);
-        }
-        return v;
-    };
-    load(stored_voice(2, 0), 0x30);
-    const voice_record loud = load(stored_voice(2, 0), 0x10);
-    const voice_record other = load(stored_voice(2, 1), 0x10);
+    // Algorithm 2 (OP4 alone heard): OP1's MUL 1 at OP4 levels 0x30 then 0x10, then MUL 2.
+    std::vector<uint8_t> log{'V', 'g', 'm', ' '};
+    log.resize(0x40, 0);
+    log[0x08] = 0x50, log[0x09] = 1, log[0x34] = 0x0C;
+    const uint8_t writes[][2] = {{0xB0, 0x02}, {0x30, 0x01}, {0x4C, 0x30}, {0x28, 0xF0},
+                                 {0x4C, 0x10}, {0x28, 0xF0}, {0x30, 0x02}, {0x28, 0xF0}};
+    for (const auto& w : writes) { // part I writes: 0x52 register value
+        log.push_back(0x52);
+        log.push_back(w[0]);
+        log.push_back(w[1]);
+    }
     log.push_back(0x66);
+    const voice_record loud = *voice_from_hex("02000000010000000000000000000000000000000010000000");
+    const voice_record other =
+        *voice_from_hex("02000000020000000000000000000000000000000010000000");
     view.next_file = dir.file("song.vgm");
     test::write_bytes(*view.next_file, log);
     session.import_music_log();
@@ -338,10 +314,10 @@ TEST_F(editor, MusicLogImportListsVoicesWithVolumeStepsGrouped) {
     EXPECT_EQ(view.import_names, (std::vector<std::string>{"ch1 #2", "ch1 #1"}));
     view.import_index = 0;
     session.send_to_voice();
-    EXPECT_EQ(state.current, as_record(loud));
+    EXPECT_EQ(state.current, loud);
     view.import_index = 1;
     session.add_import_entry();
-    EXPECT_EQ(state.export_bank.entries().back().voice, as_record(other));
+    EXPECT_EQ(state.export_bank.entries().back().voice, other);
     EXPECT_EQ(view.export_names.back(), "ch1 #1");
 
     // A log without key-ons says so and keeps the list; a cut one names the offset.
