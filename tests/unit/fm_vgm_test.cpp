@@ -126,13 +126,18 @@ TEST(fm_vgm, dac_streams_write_0x2a_at_their_frequency) {
     vgm.raw({0x91, 0, 0x00, 1, 0, 0x95, 0, 1, 0, 0, 0x61, 10, 0});
     dac(0xA0), vgm.frames(3), dac(0xB0), vgm.frames(2), dac(0xC0), vgm.frames(5);
     // Until the end of the data from byte 6, stopped by 0x94 after 0x70 (22) and 0x80 (25).
-    vgm.raw({0x93, 0, 6, 0, 0, 0, 0x03, 0, 0, 0, 0, 0x61, 4, 0, 0x94, 0, 0x61, 5, 0, 0x66});
+    vgm.raw({0x93, 0, 6, 0, 0, 0, 0x03, 0, 0, 0, 0, 0x61, 4, 0, 0x94, 0, 0x61, 5, 0});
     dac(0x70), vgm.frames(3), dac(0x80), vgm.frames(1), vgm.frames(5);
+    // Block 1 backwards with loop from frame 31: 0xC0, 0xB0, 0xA0, then 0xC0 again at 39;
+    // 0x94 0xFF stops every stream.
+    vgm.raw({0x95, 0, 1, 0, 0x11, 0x61, 9, 0, 0x94, 0xFF, 0x61, 2, 0, 0x66});
+    dac(0xC0), vgm.frames(3), dac(0xB0), vgm.frames(2), dac(0xA0), vgm.frames(3);
+    dac(0xC0), vgm.frames(1), vgm.frames(2);
 
     std::vector<int8_t> samples;
     vgm_error error;
     ASSERT_TRUE(play_vgm(vgm.bytes, -1, samples, error)) << error.offset << ": " << error.problem;
-    EXPECT_EQ(samples.size(), 2u * 31);
+    EXPECT_EQ(samples.size(), 2u * 42);
     EXPECT_EQ(samples, vgm.expected());
     EXPECT_NE(samples[0], samples[2 * 30]); // the DAC is heard
 }
