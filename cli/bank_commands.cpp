@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 #include "cli/json_text.h"
 #include "cli/opened_file.h"
+#include "cli/vgm_voices_command.h"
 #include "cli/voice_sources.h"
 #include "formats/tx81z.h"
 #include "formats/ymx_bank.h"
@@ -183,6 +184,8 @@ void add_bank_commands(CLI::App& app, cli_context& context) {
     remove->add_option("I", options->index, "entry index, from 0")->required();
     remove->footer("Example: kavelo bank remove leads.ymx 2");
     remove->callback([options, &context] { context.exit_code = run_remove(*options); });
+
+    add_bank_from_vgm_command(*bank, context);
 }
 
 } // namespace kavelo::cli

@@ -8,13 +8,10 @@
 #include <CLI/CLI.hpp>
 #include <cmath>
 #include <cstdio>
-#include <zlib.h>
 
 namespace kavelo::cli {
 
 namespace {
-
-constexpr std::size_t max_vgm_size = std::size_t{256} << 20;
 
 struct vgm_options {
     std::string path;
@@ -22,51 +19,16 @@ struct vgm_options {
     audio_destination destination;
 };
 
-// Inflates a gzip stream; refuses damaged data and output beyond max_vgm_size.
-bool gunzip(const std::string& path, std::span<const uint8_t> packed, std::vector<uint8_t>& out) {
-    z_stream stream{};
-    if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK) {
-        fail(path, "cannot start the gzip decoder");
-        return false;
-    }
-    stream.next_in = const_cast<Bytef*>(packed.data());
-    stream.avail_in = static_cast<uInt>(packed.size());
-    std::vector<uint8_t> chunk(1 << 16);
-    int status = Z_OK;
-    while (status == Z_OK) {
-        stream.next_out = chunk.data();
-        stream.avail_out = static_cast<uInt>(chunk.size());
-        status = inflate(&stream, Z_NO_FLUSH);
-        if (status != Z_OK && status != Z_STREAM_END) {
-            break;
-        }
-        out.insert(out.end(), chunk.begin(), chunk.end() - stream.avail_out);
-        if (out.size() > max_vgm_size) {
-            status = Z_MEM_ERROR;
-            break;
-        }
-        if (status == Z_OK && stream.avail_in == 0 && stream.avail_out != 0) {
-            status = Z_BUF_ERROR; // input used up before the end of the stream
-        }
-    }
-    inflateEnd(&stream);
-    if (status == Z_STREAM_END) {
-        return true;
-    }
-    fail(path, status == Z_MEM_ERROR ? "the unpacked data is larger than 256 MiB"
-                                     : "the gzip data is damaged or cut short");
-    return false;
-}
-
 int run_vgm(const vgm_options& options) {
     std::vector<uint8_t> bytes;
-    if (!read_input(options.path, max_vgm_size, bytes)) {
+    if (!read_input(options.path, vgm_max_unpacked_size, bytes)) {
         return 1;
     }
-    if (bytes.size() >= 2 && bytes[0] == 0x1F && bytes[1] == 0x8B) {
+    if (vgm_is_gzip(bytes)) {
         std::vector<uint8_t> unpacked;
-        if (!gunzip(options.path, bytes, unpacked)) {
-            return 1;
+        std::string problem;
+        if (!vgm_gunzip(bytes, unpacked, problem)) {
+            return fail(options.path, problem);
         }
         bytes = std::move(unpacked);
     }

@@ -1,8 +1,10 @@
-// kavelo voices FILE [--track T]: every voice of a track in working order, decoded.
+// kavelo voices FILE [--track T]: every voice of a track in working order, decoded. A VGM
+// music log (.vgm/.vgz) lists the voices its music keys on instead.
 
 #include "cli/commands.h"
 #include "cli/json_text.h"
 #include "cli/opened_file.h"
+#include "cli/vgm_voices_command.h"
 #include "rom/voice_table.h"
 #include "voice_editor/voice_fields.h"
 
@@ -17,6 +19,7 @@ struct voices_options {
     std::string path;
     std::string track;
     bool json = false;
+    bool merge_volume = false;
 };
 
 void print_json(const std::string& track, const voice_table& table) {
@@ -66,6 +69,9 @@ void print_decoded(const voice_record& voice) {
 }
 
 int run_voices(const voices_options& options) {
+    if (is_music_log(options.path)) {
+        return run_vgm_voices(options.path, options.merge_volume, options.json);
+    }
     std::optional<opened_file> opened = open_for_command(options.path, options.track);
     if (!opened) {
         return 1;
@@ -93,11 +99,16 @@ void add_voices_command(CLI::App& app, cli_context& context) {
     auto options = std::make_shared<voices_options>();
     CLI::App* command = app.add_subcommand(
         "voices", "Print each voice of a track as 50 hex digits (working order) and its fields");
-    command->add_option("FILE", options->path, "ROM image or bare track")->required();
+    command->add_option("FILE", options->path, "ROM image, bare track, or VGM music log")
+        ->required();
     command->add_option("--track,-t", options->track,
                         "track index 0-18 or display name (ROM only)");
     command->add_flag("--json", options->json, "print JSON instead of text");
-    command->footer("Example: kavelo voices demo-rom.bin --track \"Basalt Zone\"");
+    command->add_flag(
+        "--merge-volume", options->merge_volume,
+        "music log: one voice (the loudest) for records differing only in carrier TL");
+    command->footer("Example: kavelo voices demo-rom.bin --track \"Basalt Zone\"\n"
+                    "         kavelo voices song.vgz --merge-volume");
     command->callback([options, &context] { context.exit_code = run_voices(*options); });
 }
 

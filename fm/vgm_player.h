@@ -1,32 +1,23 @@
 #pragma once
 // Plays the YM2612 part of a VGM command stream (already decompressed) through the FM
-// core at 44100 Hz. Commands of other chips and the DAC stream commands are skipped by
-// their lengths.
+// core at 44100 Hz: register writes, waits, the DAC bytes of 0x8n and the DAC streams
+// (0x90-0x95) of the first YM2612. Commands of other chips are skipped by their lengths.
+
+#include "fm/vgm_file.h"
 
 #include <cstdint>
 #include <span>
-#include <string>
 #include <vector>
 
 namespace kavelo {
 
-inline constexpr int32_t vgm_rate = 44100;
-inline constexpr int32_t vgm_default_clock = 7670453;
 inline constexpr int64_t vgm_max_frames = int64_t{1} << 28;
-
-struct vgm_error {
-    std::size_t offset = 0; // file offset of the command at fault
-    std::string problem;
-};
 
 // Renders until the end command, or until `max_frames` frames when it is not negative;
 // `samples` receives left, right for each frame. Returns false with the problem when the
-// data is not a VGM file, holds an unknown command or ends inside a command.
+// data is not a VGM file, holds an unknown command or ends inside a command, or uses what
+// this player does not follow (compressed YM2612 data blocks, see vgm_player.cpp).
 bool play_vgm(std::span<const uint8_t> file, int64_t max_frames, std::vector<int8_t>& samples,
               vgm_error& error);
-
-// The YM2612 clock the header gives (for files before version 1.10 the shared clock
-// field at 0x10), or vgm_default_clock when it gives none.
-int32_t vgm_ym2612_clock(std::span<const uint8_t> header);
 
 } // namespace kavelo

@@ -76,6 +76,8 @@
 #define IDM_SWAP_OP3_OP4 32966
 // Keyboard window (32930-32949)
 #define IDM_KEYBOARD_WINDOW 32930
+// Voice editor: Import > Music Log (VGM) (32920-32929)
+#define IDM_IMPORT_VGM 32920
 
 // Controls of the main window and the About box
 #define IDC_STATUS_LOG 0 // the EDIT child filling the main window

@@ -15,7 +15,7 @@
 
 namespace kavelo {
 
-enum class import_source : int32_t { none = 0, tx81z = 1, bank = 2 };
+enum class import_source : int32_t { none = 0, tx81z = 1, bank = 2, music_log = 3 };
 
 inline constexpr int preview_note_index = 1;
 
@@ -36,6 +36,7 @@ struct voice_editor_state {
     // Undo and redo of the shown voice, and the operator clipboard of the context menu.
     voice_history history;
     std::optional<operator_bytes> operator_clipboard;
+    std::vector<bank_voice> imported_log; // voices of a VGM log, volume variants grouped
 };
 
 class voice_editor_session {
@@ -57,6 +58,7 @@ class voice_editor_session {
 
     void import_tx81z();
     void import_bank();
+    void import_music_log();
     void send_to_voice();
     void add_import_entry();
     void add_current_voice();

@@ -34,6 +34,7 @@ class voice_editor_view : public voice_controls {
     // File dialogs: the chosen path, or nothing when cancelled.
     virtual std::optional<std::string> choose_tx81z_file() = 0;
     virtual std::optional<std::string> choose_bank_file() = 0;
+    virtual std::optional<std::string> choose_music_log_file() = 0; // .vgm or .vgz
     virtual std::optional<std::string> choose_bank_export_file() = 0;
 
     virtual void set_preview_enabled(bool enabled) = 0;

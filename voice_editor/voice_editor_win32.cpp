@@ -120,6 +120,10 @@ class voice_dialog_view : public voice_editor_view {
         return ask_for_file(dialog_, "Orvana Ym2612 Bank Files (*.ymx)", "*.ymx", "ymx",
                             OFN_FILEMUSTEXIST);
     }
+    std::optional<std::string> choose_music_log_file() override {
+        return ask_for_file(dialog_, "VGM Music Logs (*.vgm;*.vgz)", "*.vgm;*.vgz", "vgm",
+                            OFN_FILEMUSTEXIST);
+    }
     std::optional<std::string> choose_bank_export_file() override {
         // No flags: a new name may be typed, and an existing file is replaced.
         return ask_for_file(dialog_, "Orvana Ym2612 Bank Files (*.ymx)", "*.ymx", "ymx", 0);
@@ -200,6 +204,9 @@ void on_command_id(HWND dialog, voice_editor_session& session, int id) {
         break;
     case IDM_IMPORT_YMX:
         session.import_bank();
+        break;
+    case IDM_IMPORT_VGM:
+        session.import_music_log();
         break;
     case IDC_SEND_TO_VOICE:
         session.send_to_voice();

@@ -4,6 +4,7 @@
 Usage: make_seeds.py KAVELO   (the built kavelo, for demo tracks and banks)
 Every seed is small and made here or by kavelo; no outside files are used.
 """
+import gzip
 import os
 import struct
 import subprocess
@@ -109,6 +110,26 @@ def vgm_seeds():
     put("vgm", "dac-stream.vgm", vgm_file(dac))
     put("vgm", "old-version.vgm", vgm_file(voice_writes(0, 2) + key_on + bytes([0x7F, 0x66]),
                                            version=0x101))
+    # DAC streams: set up, data (step 1), 16 kHz, start for 40 commands, a fast start of
+    # block 0 with loop, a stop.
+    streams = (bytes([0x67, 0x66, 0x00]) + struct.pack("<I", len(pcm)) + pcm + ym(0, 0x2B, 0x80) +
+               bytes([0x90, 0, 0x02, 0, 0x2A, 0x91, 0, 0x00, 1, 0]) +
+               bytes([0x92, 0]) + struct.pack("<I", 16000) +
+               bytes([0x93, 0, 4, 0, 0, 0, 0x01]) + struct.pack("<I", 40) + bytes([0x61, 0x00, 0x01]) +
+               bytes([0x95, 0, 0, 0, 0x01, 0x61, 0x00, 0x02, 0x94, 0xFF, 0x62, 0x66]))
+    put("vgm", "streams.vgm", vgm_file(streams))
+
+
+def vgm_voices_seeds():
+    key_on = ym(0, 0x28, 0xF0) + ym(0, 0x28, 0xF4)
+    music = (voice_writes(0, 0) + voice_writes(1, 0) + key_on + bytes([0x62]) + ym(0, 0x4C, 0x20) +
+             key_on + ym(0, 0x28, 0x00) + ym(0, 0x2B, 0x80) + voice_writes(1, 2) +
+             ym(0, 0x28, 0xF6) + bytes([0x67, 0x66, 0x00, 2, 0, 0, 0, 0x52, 0x28, 0x81, 0x66]))
+    put("vgm_voices", "volume-and-dac.vgm", vgm_file(music))
+    put("vgm_voices", "old-version.vgm", vgm_file(voice_writes(0, 1) + ym(0, 0x28, 0xF1),
+                                                  version=0x101))
+    put("vgm_voices", "packed.vgz", gzip.compress(vgm_file(voice_writes(0, 2) + ym(0, 0x28, 0xF2)),
+                                                  mtime=0))
 
 
 def fm_script_seeds():
@@ -135,6 +156,7 @@ def main():
     tx81z_seeds()
     ymx_seeds(kavelo)
     vgm_seeds()
+    vgm_voices_seeds()
     fm_script_seeds()
     fm_core_seeds()
 

@@ -70,8 +70,9 @@ TEST(fm_vgm, plays_writes_waits_and_dac_like_the_register_log) {
     vgm.raw({0x61, 0x10, 0x02}); // 528 frames
     vgm.frames(528);
     vgm.raw({0x50, 0x9F, 0xB0, 0x01, 0x02, 0xC0, 1, 2, 3, 0xE1, 1, 2, 3, 4, 0x4F, 0x00});
+    // A DAC stream of another chip (type 0x00) plays nothing here.
     vgm.raw(
-        {0x90, 0, 2, 0, 0x2A, 0x92, 0, 1, 2, 3, 4, 0x93, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0x94, 0});
+        {0x90, 0, 0, 0, 0x2A, 0x92, 0, 1, 2, 3, 4, 0x93, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0x94, 0});
     vgm.raw({0x62, 0x63, 0x70, 0x7F});
     vgm.frames(735);
     vgm.frames(882);
@@ -103,6 +104,64 @@ TEST(fm_vgm, plays_writes_waits_and_dac_like_the_register_log) {
     std::vector<int8_t> first;
     ASSERT_TRUE(play_vgm(vgm.bytes, 600, first, error));
     EXPECT_EQ(first, std::vector<int8_t>(expected.begin(), expected.begin() + 1200));
+}
+
+TEST(fm_vgm, dac_streams_write_0x2a_at_their_frequency) {
+    vgm_builder vgm;
+    vgm.raw({0x67, 0x66, 0x00, 8, 0, 0, 0, 0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80});
+    vgm.raw({0x67, 0x66, 0x00, 3, 0, 0, 0, 0xA0, 0xB0, 0xC0}); // block 1, bank bytes 8-10
+    vgm.write(0, 0x2B, 0x80);
+    vgm.write(1, 0xB6, 0xC0);
+    auto dac = [&](uint8_t value) {
+        vgm.script += "write 0 0 42\nwrite 0 1 " + std::to_string(value) + "\n";
+    };
+    // Stream 0 on YM2612 register 0x2A at 17640 Hz: one write every 2.5 frames, so the
+    // writes since a start at frame s land before frames s + 0, 3, 5, 8, 10, ...
+    vgm.raw({0x90, 0, 0x02, 0, 0x2A, 0x91, 0, 0x00, 2, 1, 0x92, 0, 0xE8, 0x44, 0, 0});
+    // Three commands from bank byte 0 + base 1, step 2: 0x20, 0x40, 0x60, at frames 0, 3, 5.
+    vgm.raw({0x93, 0, 0, 0, 0, 0, 0x01, 3, 0, 0, 0, 0x61, 12, 0});
+    dac(0x20), vgm.frames(3), dac(0x40), vgm.frames(2), dac(0x60), vgm.frames(7);
+    // Fast start of block 1 with step 1: 0xA0, 0xB0, 0xC0 at frames 12, 15, 17, then the
+    // block's end stops it.
+    vgm.raw({0x91, 0, 0x00, 1, 0, 0x95, 0, 1, 0, 0, 0x61, 10, 0});
+    dac(0xA0), vgm.frames(3), dac(0xB0), vgm.frames(2), dac(0xC0), vgm.frames(5);
+    // Until the end of the data from byte 6, stopped by 0x94 after 0x70 (22) and 0x80 (25).
+    vgm.raw({0x93, 0, 6, 0, 0, 0, 0x03, 0, 0, 0, 0, 0x61, 4, 0, 0x94, 0, 0x61, 5, 0});
+    dac(0x70), vgm.frames(3), dac(0x80), vgm.frames(1), vgm.frames(5);
+    // Block 1 backwards with loop from frame 31: 0xC0, 0xB0, 0xA0, then 0xC0 again at 39;
+    // 0x94 0xFF stops every stream.
+    vgm.raw({0x95, 0, 1, 0, 0x11, 0x61, 9, 0, 0x94, 0xFF, 0x61, 2, 0, 0x66});
+    dac(0xC0), vgm.frames(3), dac(0xB0), vgm.frames(2), dac(0xA0), vgm.frames(3);
+    dac(0xC0), vgm.frames(1), vgm.frames(2);
+
+    std::vector<int8_t> samples;
+    vgm_error error;
+    ASSERT_TRUE(play_vgm(vgm.bytes, -1, samples, error)) << error.offset << ": " << error.problem;
+    EXPECT_EQ(samples.size(), 2u * 42);
+    EXPECT_EQ(samples, vgm.expected());
+    EXPECT_NE(samples[0], samples[2 * 30]); // the DAC is heard
+}
+
+TEST(fm_vgm, stream_commands_it_cannot_follow_are_refused) {
+    struct bad_case {
+        std::vector<uint8_t> tail;
+        std::size_t offset;
+    };
+    const bad_case cases[] = {
+        {{0x90, 0, 2, 0, 0x2A, 0x95, 0, 0, 0, 0, 0x66}, 0x45}, // no data block 0
+        {{0x90, 0, 2, 0, 0x2A, 0x93, 0, 0, 0, 0, 0, 0x04, 1, 0, 0, 0, 0x66}, 0x45}, // mode 4
+        {{0x90, 0, 2, 0, 0x2A, 0x92, 0, 0x41, 0x42, 0x0F, 0, 0x95, 0, 0, 0, 0, 0x66}, 0x4B},
+        {{0x67, 0x66, 0x40, 1, 0, 0, 0, 0xAA, 0x66}, 0x40}, // compressed YM2612 samples
+    };
+    for (const bad_case& c : cases) {
+        vgm_builder vgm;
+        vgm.raw({0x67, 0x66, 0x01, 1, 0, 0, 0, 0x00}); // another chip's block is no block 0
+        vgm.bytes.insert(vgm.bytes.end(), c.tail.begin(), c.tail.end());
+        std::vector<int8_t> samples;
+        vgm_error error;
+        EXPECT_FALSE(play_vgm(vgm.bytes, -1, samples, error)) << c.offset;
+        EXPECT_EQ(error.offset, c.offset + 8) << error.problem;
+    }
 }
 
 TEST(fm_vgm, clock_from_the_header) {

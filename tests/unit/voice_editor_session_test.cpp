@@ -69,6 +69,7 @@ struct fake_view : voice_editor_view {
     void set_voice_name_field(std::string_view text) override { name_field = text; }
     std::optional<std::string> choose_tx81z_file() override { return next_file; }
     std::optional<std::string> choose_bank_file() override { return next_file; }
+    std::optional<std::string> choose_music_log_file() override { return next_file; }
     std::optional<std::string> choose_bank_export_file() override { return next_file; }
     void set_preview_enabled(bool) override {}
     void play_preview(const voice_record& voice, int) override { played.push_back(voice); }
@@ -288,6 +289,51 @@ TEST_F(editor, ExportedBankImportsBackAndSendsTheSameVoice) {
     EXPECT_EQ(state.export_bank.entries().back().voice, stored_voice(2, 1));
     EXPECT_EQ(view.export_names.back(), "Voice 1");
     EXPECT_EQ(test::read_bytes(path), original); // sending writes nothing
+}
+
+TEST_F(editor, MusicLogImportListsVoicesWithVolumeStepsGrouped) {
+    // Algorithm 2 (OP4 alone heard): OP1's MUL 1 at OP4 levels 0x30 then 0x10, then MUL 2.
+    std::vector<uint8_t> log{'V', 'g', 'm', ' '};
+    log.resize(0x40, 0);
+    log[0x08] = 0x50, log[0x09] = 1, log[0x34] = 0x0C;
+    const uint8_t writes[][2] = {{0xB0, 0x02}, {0x30, 0x01}, {0x4C, 0x30}, {0x28, 0xF0},
+                                 {0x4C, 0x10}, {0x28, 0xF0}, {0x30, 0x02}, {0x28, 0xF0}};
+    for (const auto& w : writes) { // part I writes: 0x52 register value
+        log.push_back(0x52);
+        log.push_back(w[0]);
+        log.push_back(w[1]);
+    }
+    log.push_back(0x66);
+    const voice_record loud = *voice_from_hex("02000000010000000000000000000000000000000010000000");
+    const voice_record other =
+        *voice_from_hex("02000000020000000000000000000000000000000010000000");
+    view.next_file = dir.file("song.vgm");
+    test::write_bytes(*view.next_file, log);
+    session.import_music_log();
+    ASSERT_TRUE(view.messages.empty()) << view.messages[0].first;
+    EXPECT_EQ(state.source, import_source::music_log);
+    EXPECT_EQ(view.import_names, (std::vector<std::string>{"ch1 #2", "ch1 #1"}));
+    view.import_index = 0;
+    session.send_to_voice();
+    EXPECT_EQ(state.current, loud);
+    view.import_index = 1;
+    session.add_import_entry();
+    EXPECT_EQ(state.export_bank.entries().back().voice, other);
+    EXPECT_EQ(view.export_names.back(), "ch1 #1");
+
+    // A log without key-ons says so and keeps the list; a cut one names the offset.
+    std::vector<uint8_t> silent(log.begin(), log.begin() + 0x40);
+    silent.push_back(0x66);
+    test::write_bytes(*view.next_file, silent);
+    session.import_music_log();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].second, "Import");
+    test::write_bytes(*view.next_file, std::vector<uint8_t>(log.begin(), log.begin() + 0x44));
+    session.import_music_log();
+    ASSERT_EQ(view.messages.size(), 2u);
+    EXPECT_NE(view.messages[1].first.find("offset 0x43"), std::string::npos);
+    EXPECT_EQ(view.import_names.size(), 2u);
+    EXPECT_EQ(state.source, import_source::music_log);
 }
 
 TEST_F(editor, CancelledOrFailedExportSaysUnknownError) {
