@@ -1,8 +1,12 @@
-// kavelo voices FILE [--track T]: every voice of a track in working order, decoded.
+// kavelo voices FILE [--track T]: every voice of a track, or of an instrument or bank
+// file, in working order, decoded.
 
 #include "cli/commands.h"
 #include "cli/json_text.h"
 #include "cli/opened_file.h"
+#include "cli/voice_files.h"
+#include "formats/voice_formats.h"
+#include "rom/file_image.h"
 #include "rom/voice_table.h"
 #include "voice_editor/voice_fields.h"
 
@@ -19,29 +23,34 @@ struct voices_options {
     bool json = false;
 };
 
-void print_json(const std::string& track, const voice_table& table) {
+// The fields of one voice as JSON members, and the closing brace of its object.
+void print_voice_json(const voice_record& voice) {
     const auto controls = voice_field_controls();
+    std::cout << "\"hex\": \"" << voice_to_hex(voice)
+              << "\", \"alg\": " << int(field_value(voice, controls[0]))
+              << ", \"fbl\": " << int(field_value(voice, controls[1])) << ", \"operators\": [";
+    for (std::size_t op = 0; op < 4; ++op) {
+        std::cout << (op ? ", " : "") << "{";
+        for (std::size_t f = 0; f < 10; ++f) {
+            const field_control& control = controls[2 + 10 * op + f];
+            std::string name(control.field->label);
+            if (name.back() == ':') {
+                name.pop_back();
+            }
+            // Values are the fields as stored; the release list shows 2k + 1 for them.
+            std::cout << (f ? ", " : "") << json_quote(name) << ": "
+                      << int(field_value(voice, control));
+        }
+        std::cout << "}";
+    }
+    std::cout << "]}";
+}
+
+void print_json(const std::string& track, const voice_table& table) {
     std::cout << "{\"track\": " << json_quote(track) << ", \"voices\": [";
     for (int32_t i = 0; i < table.count; ++i) {
-        const voice_record& voice = table.voices[i];
-        std::cout << (i ? ", " : "") << "{\"index\": " << i << ", \"hex\": \""
-                  << voice_to_hex(voice) << "\", \"alg\": " << int(field_value(voice, controls[0]))
-                  << ", \"fbl\": " << int(field_value(voice, controls[1])) << ", \"operators\": [";
-        for (std::size_t op = 0; op < 4; ++op) {
-            std::cout << (op ? ", " : "") << "{";
-            for (std::size_t f = 0; f < 10; ++f) {
-                const field_control& control = controls[2 + 10 * op + f];
-                std::string name(control.field->label);
-                if (name.back() == ':') {
-                    name.pop_back();
-                }
-                // Values are the fields as stored; the release list shows 2k + 1 for them.
-                std::cout << (f ? ", " : "") << json_quote(name) << ": "
-                          << int(field_value(voice, control));
-            }
-            std::cout << "}";
-        }
-        std::cout << "]}";
+        std::cout << (i ? ", " : "") << "{\"index\": " << i << ", ";
+        print_voice_json(table.voices[i]);
     }
     std::cout << "]}\n";
 }
@@ -65,7 +74,55 @@ void print_decoded(const voice_record& voice) {
     }
 }
 
+// An instrument or bank file, when the file is no ROM image and its content or extension
+// names a format; nothing when it is to be opened as a track.
+std::optional<int> run_voice_file(const voices_options& options) {
+    const file_system& fs = native_file_system();
+    file_image file = read_file_image(fs, options.path);
+    if (file.status != read_status::ok || rom_is_compatible(fs, options.path)) {
+        return std::nullopt;
+    }
+    const voice_format* format = recognise_voice_file(options.path, file.bytes);
+    if (!format) {
+        return std::nullopt;
+    }
+    if (!options.track.empty()) {
+        return fail(options.path,
+                    "an instrument or bank file has no track list; leave out --track");
+    }
+    const voice_file_read read = format->read(file.bytes);
+    if (!read.ok) {
+        return fail(options.path, read.problem);
+    }
+    if (!read.dropped.empty()) {
+        print_note(options.path,
+                   "dropped what a voice cannot hold: " + join_field_names(read.dropped));
+    }
+    if (options.json) {
+        std::cout << "{\"format\": " << json_quote(format->id) << ", \"voices\": [";
+        for (std::size_t i = 0; i < read.voices.size(); ++i) {
+            std::cout << (i ? ", " : "") << "{\"index\": " << i
+                      << ", \"name\": " << json_quote(read.voices[i].name) << ", ";
+            print_voice_json(read.voices[i].voice);
+        }
+        std::cout << "]}\n";
+        return 0;
+    }
+    std::cout << format->name << ": " << read.voices.size()
+              << (read.voices.size() == 1 ? " voice\n" : " voices\n");
+    for (std::size_t i = 0; i < read.voices.size(); ++i) {
+        const named_voice& voice = read.voices[i];
+        std::cout << "voice " << i << ": " << voice_to_hex(voice.voice)
+                  << (voice.name.empty() ? "" : " ") << voice.name << '\n';
+        print_decoded(voice.voice);
+    }
+    return 0;
+}
+
 int run_voices(const voices_options& options) {
+    if (std::optional<int> handled = run_voice_file(options)) {
+        return *handled;
+    }
     std::optional<opened_file> opened = open_for_command(options.path, options.track);
     if (!opened) {
         return 1;
@@ -93,11 +150,16 @@ void add_voices_command(CLI::App& app, cli_context& context) {
     auto options = std::make_shared<voices_options>();
     CLI::App* command = app.add_subcommand(
         "voices", "Print each voice of a track as 50 hex digits (working order) and its fields");
-    command->add_option("FILE", options->path, "ROM image or bare track")->required();
+    command
+        ->add_option("FILE", options->path,
+                     "ROM image, instrument or bank file (dmp tfi vgi opni y12 eif fui wopn gyb "
+                     "opm ymx syx), or bare track")
+        ->required();
     command->add_option("--track,-t", options->track,
                         "track index 0-18 or display name (ROM only)");
     command->add_flag("--json", options->json, "print JSON instead of text");
-    command->footer("Example: kavelo voices demo-rom.bin --track \"Basalt Zone\"");
+    command->footer("Examples:\n  kavelo voices demo-rom.bin --track \"Basalt Zone\"\n"
+                    "  kavelo voices lead.tfi");
     command->callback([options, &context] { context.exit_code = run_voices(*options); });
 }
 

@@ -244,6 +244,14 @@ voice_file_written write_voice_file(const file_system& fs, const std::string& pa
     return written;
 }
 
+void name_voices_after_file(std::vector<named_voice>& voices, const std::string& stem) {
+    for (std::size_t i = 0; i < voices.size(); ++i) {
+        if (voices[i].name.empty()) {
+            voices[i].name = voices.size() == 1 ? stem : stem + " " + std::to_string(i + 1);
+        }
+    }
+}
+
 std::string join_field_names(const std::vector<std::string>& names) {
     std::string joined;
     for (const std::string& name : names) {

@@ -57,6 +57,10 @@ voice_file_written write_voice_bytes(const voice_format& format,
 voice_file_written write_voice_file(const file_system& fs, const std::string& path,
                                     std::span<const named_voice> voices);
 
+// Gives each voice without a name of its own the file's name: "stem" for a lone voice,
+// "stem N" (from 1) in a file of several.
+void name_voices_after_file(std::vector<named_voice>& voices, const std::string& stem);
+
 // One line for a reader's dropped fields or a writer's lost ones: "SSG-EG, AMS".
 std::string join_field_names(const std::vector<std::string>& names);
 
