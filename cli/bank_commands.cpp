@@ -35,8 +35,9 @@ std::optional<std::vector<named_voice>> read_bank(const std::string& path) {
     return read_voices(path);
 }
 
+// A bank whose extension names no format is a .ymx bank, as it always was.
 int write_bank(const std::string& path, const std::vector<named_voice>& entries) {
-    return write_voices(path, entries);
+    return write_voices(path, entries, "ymx");
 }
 
 int run_list(const bank_options& options) {

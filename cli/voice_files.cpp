@@ -25,8 +25,15 @@ std::optional<std::vector<named_voice>> read_voices(const std::string& path) {
     return std::move(read.voices);
 }
 
-int write_voices(const std::string& path, const std::vector<named_voice>& voices) {
-    const voice_file_written written = write_voice_file(native_file_system(), path, voices);
+int write_voices(const std::string& path, const std::vector<named_voice>& voices,
+                 std::string_view fallback) {
+    const voice_format* format = voice_format_by_extension(path);
+    for (const voice_format& f : voice_formats()) {
+        if (!format && f.id == fallback) {
+            format = &f;
+        }
+    }
+    const voice_file_written written = write_voice_file(native_file_system(), path, voices, format);
     if (!written.ok) {
         return fail(path, written.problem);
     }

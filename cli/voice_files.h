@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kavelo::cli {
@@ -17,7 +18,9 @@ void print_note(const std::string& file, const std::string& text);
 // Reads any instrument or bank file; nothing when it is refused.
 std::optional<std::vector<named_voice>> read_voices(const std::string& path);
 
-// Writes voices in the format of the path's extension and prints "wrote N voices to PATH".
-int write_voices(const std::string& path, const std::vector<named_voice>& voices);
+// Writes voices in the format of the path's extension (or `fallback` when the extension
+// names none) and prints "wrote N voices to PATH".
+int write_voices(const std::string& path, const std::vector<named_voice>& voices,
+                 std::string_view fallback = {});
 
 } // namespace kavelo::cli

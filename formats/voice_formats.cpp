@@ -223,8 +223,11 @@ voice_file_written write_voice_bytes(const voice_format& format,
 }
 
 voice_file_written write_voice_file(const file_system& fs, const std::string& path,
-                                    std::span<const named_voice> voices) {
-    const voice_format* format = voice_format_by_extension(path);
+                                    std::span<const named_voice> voices,
+                                    const voice_format* format) {
+    if (!format) {
+        format = voice_format_by_extension(path);
+    }
     if (!format || !format->write) {
         voice_file_written written;
         written.problem = "The extension of " + path +

@@ -53,9 +53,10 @@ struct voice_file_written {
 voice_file_written write_voice_bytes(const voice_format& format,
                                      std::span<const named_voice> voices,
                                      std::vector<uint8_t>& out);
-// The format from the path's extension; the file is replaced atomically.
+// In `format`, or the format of the path's extension; the file is replaced atomically.
 voice_file_written write_voice_file(const file_system& fs, const std::string& path,
-                                    std::span<const named_voice> voices);
+                                    std::span<const named_voice> voices,
+                                    const voice_format* format = nullptr);
 
 // Gives each voice without a name of its own the file's name: "stem" for a lone voice,
 // "stem N" (from 1) in a file of several.
