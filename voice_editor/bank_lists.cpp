@@ -68,6 +68,12 @@ std::optional<voice_record> voice_editor_session::import_entry(int index) const 
             return state_.imported_bank[static_cast<std::size_t>(index)].voice;
         }
         break;
+    case import_source::instrument_files:
+    case import_source::voice_bank_file:
+        if (index < static_cast<int>(state_.imported_voices.size())) {
+            return state_.imported_voices[static_cast<std::size_t>(index)].voice;
+        }
+        break;
     case import_source::none:
         break;
     }
@@ -88,9 +94,11 @@ void voice_editor_session::add_import_entry() {
     if (!voice) {
         return;
     }
-    const std::string name = state_.source == import_source::tx81z
-                                 ? tx81z_voice_name(state_.tx81z, index)
-                                 : state_.imported_bank[static_cast<std::size_t>(index)].name;
+    const auto entry = static_cast<std::size_t>(index);
+    const std::string name =
+        state_.source == import_source::tx81z  ? tx81z_voice_name(state_.tx81z, index)
+        : state_.source == import_source::bank ? state_.imported_bank[entry].name
+                                               : state_.imported_voices[entry].name;
     if (!state_.export_bank.add(*voice, name)) {
         view_.show_message(bank_full, error_title);
         return;

@@ -3,6 +3,7 @@
 // dialog procedure turns each user action into one call here.
 
 #include "formats/tx81z.h"
+#include "formats/voice_file.h"
 #include "formats/ymx_bank.h"
 #include "rom/rom_access.h"
 #include "rom/voice_table.h"
@@ -13,7 +14,14 @@
 
 namespace kavelo {
 
-enum class import_source : int32_t { none = 0, tx81z = 1, bank = 2 };
+// Instrument files and voice banks of every format list named voices of their own.
+enum class import_source : int32_t {
+    none = 0,
+    tx81z = 1,
+    bank = 2,
+    instrument_files = 3,
+    voice_bank_file = 4
+};
 
 inline constexpr int preview_note_index = 1;
 
@@ -31,6 +39,7 @@ struct voice_editor_state {
     import_source source = import_source::none;
     tx81z_store tx81z;
     std::vector<bank_voice> imported_bank;
+    std::vector<named_voice> imported_voices; // instrument files and voice banks
 };
 
 class voice_editor_session {
@@ -63,6 +72,12 @@ class voice_editor_session {
     void show_export_name();
     void rename_export_entry(std::string_view text);
 
+    // Instrument and bank files of every format (voice_file_commands.cpp).
+    void import_instrument_files();
+    void import_voice_bank();
+    void export_voice();
+    void export_bank_as();
+
   private:
     void load_voices(uint32_t start);
     void save_prompt();
@@ -71,6 +86,7 @@ class voice_editor_session {
     std::optional<voice_record> import_entry(int index) const;
     std::vector<std::string> export_names() const;
     void refresh_export_list(int selection);
+    void import_voice_files(const std::vector<std::string>& paths, import_source source);
 
     voice_editor_state& state_;
     voice_editor_view& view_;
