@@ -79,11 +79,13 @@ def voice_file_seeds(kavelo):
             subprocess.run([kavelo, "export-voice", rom, "--track", "2", "--voice", "1", "-o", out],
                            check=True, capture_output=True)
             put("voice_files", "one." + ext, open(out, "rb").read())
-        for ext in ["gyb", "opm", "ymx"]:
+        for ext in ["gyb", "opm", "ymx", "wopn"]:
             out = os.path.join(tmp, "bank." + ext)
             subprocess.run([kavelo, "bank", "export", rom, "--track", "2", "-o", out],
                            check=True, capture_output=True)
-            put("voice_files", "bank." + ext, open(out, "rb").read())
+            data = open(out, "rb").read()
+            # The fuzz target pads a WOPN head to whole instrument sets.
+            put("voice_files", "bank." + ext, data[:700] if ext == "wopn" else data)
     dmp = open(os.path.join(HERE, "corpus", "voice_files", "one.dmp"), "rb").read()
     put("voice_files", "version-8.dmp", bytes([8, 1]) + dmp[3:])
     regs = bytes(range(0x10, 0x2C)) + bytes([0x3A])
