@@ -132,13 +132,25 @@ KAVELO_GUI_TEST(voice_editor_imports_instrument_files_and_exports_a_bank) {
 
     // "Export Bank As..." in the format its name gives.
     const std::string wopn = write_work_file(work_name("out.wopn"), {9});
-    answer_file_dialog(app, dialog, IDM_EXPORT_BANK_AS, wopn);
+    post_command(dialog, IDM_EXPORT_BANK_AS);
+    HWND save = wait_dialog(app.process().pid(), "Open");
+    expect(save != nullptr, "Export Bank As... asks for a file");
+    save_screenshot(save, "export-bank-as-dialog");
+    fill_file_dialog(save, wopn);
+    expect(wait_gone(save), "the file dialog closes");
     const std::vector<kavelo::named_voice> exported{{bass.voice, work_name("bass").substr(0, 10)},
                                                     {lead_read, work_name("lead").substr(0, 10)},
                                                     gyb_voices[1]};
     const std::vector<unsigned char> want = encoded("wopn", exported);
-    expect(wait_until([&] { return bytes_now(wopn) == want; }),
-           "the WOPN bank holds the three voices with their list names");
+    const bool written = wait_until([&] { return bytes_now(wopn) == want; });
+    const std::vector<unsigned char> got = bytes_now(wopn);
+    std::size_t differs = 0;
+    while (differs < got.size() && differs < want.size() && got[differs] == want[differs]) {
+        ++differs;
+    }
+    expect(written, "the WOPN bank holds the three voices with their list names (" +
+                        std::to_string(got.size()) + " bytes, first difference at " +
+                        std::to_string(differs) + ")");
     expect(app.log_text().find("Bank of 3 voices exported") != std::string::npos,
            "the Status log reports the export");
 
