@@ -90,7 +90,7 @@ std::optional<int> run_voice_file(const voices_options& options) {
         return fail(options.path,
                     "an instrument or bank file has no track list; leave out --track");
     }
-    const voice_file_read read = format->read(file.bytes);
+    const voice_file_read read = read_voice_bytes(options.path, file.bytes, &format);
     if (!read.ok) {
         return fail(options.path, read.problem);
     }

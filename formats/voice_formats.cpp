@@ -174,13 +174,27 @@ const voice_format* recognise_voice_file(std::string_view path, std::span<const 
     return format ? format : voice_format_by_extension(path);
 }
 
-voice_file_read read_voice_bytes(std::string_view path, std::span<const uint8_t> file) {
-    const voice_format* format = recognise_voice_file(path, file);
+voice_file_read read_voice_bytes(std::string_view path, std::span<const uint8_t> file,
+                                 const voice_format** used) {
+    const voice_format* by_magic = voice_format_by_magic(file);
+    const voice_format* by_extension = voice_format_by_extension(path);
+    const voice_format* format = by_magic ? by_magic : by_extension;
     if (!format) {
         return refuse_voice_file(
             "Neither its content nor its extension names an instrument or bank format.");
     }
-    return format->read(file);
+    voice_file_read read = format->read(file);
+    if (!read.ok && by_magic && by_extension && by_extension != by_magic) {
+        voice_file_read by_name = by_extension->read(file);
+        if (by_name.ok) {
+            format = by_extension;
+            read = std::move(by_name);
+        }
+    }
+    if (used) {
+        *used = format;
+    }
+    return read;
 }
 
 voice_file_read read_voice_file(const file_system& fs, const std::string& path) {

@@ -37,8 +37,12 @@ const voice_format* voice_format_by_extension(std::string_view path);
 // Magic bytes first, then the extension; nullptr when neither names a format.
 const voice_format* recognise_voice_file(std::string_view path, std::span<const uint8_t> file);
 
-// Reads a file already in memory with the format its content or name gives.
-voice_file_read read_voice_bytes(std::string_view path, std::span<const uint8_t> file);
+// Reads a file already in memory with the format its content or name gives. When the
+// format of the magic bytes refuses the file and the extension names another format, that
+// one is tried too: a few magic bytes can occur by chance in a file of a format without any.
+// `used` tells which format read it.
+voice_file_read read_voice_bytes(std::string_view path, std::span<const uint8_t> file,
+                                 const voice_format** used = nullptr);
 // Reads a whole file; a file of no known format, or one that cannot be read, is refused.
 voice_file_read read_voice_file(const file_system& fs, const std::string& path);
 

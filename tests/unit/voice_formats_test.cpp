@@ -360,6 +360,15 @@ TEST(VoiceFormatTable, RecognisesByMagicBeforeExtension) {
     EXPECT_EQ(recognise_voice_file("drums.tfi", wopn)->id, "wopn");
     EXPECT_EQ(recognise_voice_file("LEAD.TFI", std::vector<uint8_t>(42, 0))->id, "tfi");
     EXPECT_EQ(recognise_voice_file("track.bin", std::vector<uint8_t>(42, 0)), nullptr);
+    // An Echo instrument whose first bytes happen to be the GYB signature is still read.
+    std::vector<uint8_t> eif(29, 0);
+    eif[0] = 26;
+    eif[1] = 12;
+    eif[2] = 2;
+    const voice_format* used = nullptr;
+    const voice_file_read read = read_voice_bytes("odd.eif", eif, &used);
+    EXPECT_TRUE(read.ok) << read.problem;
+    EXPECT_EQ(used->id, "eif");
     const std::vector<named_voice> two(2);
     std::vector<uint8_t> out;
     EXPECT_FALSE(write_voice_bytes(*voice_format_by_extension("a.tfi"), two, out).ok);
