@@ -60,7 +60,7 @@ voice_file_read read_dmp(std::span<const uint8_t> file) {
     dropped_fields dropped;
     dropped.note("FMS", d[0]);
     dropped.note("AMS", d[3]);
-    fm_voice v;
+    voice_params v;
     if (!field_in_range("FB", -1, d[1], 7, result.problem) ||
         !field_in_range("ALG", -1, d[2], 7, result.problem)) {
         return result;
@@ -81,7 +81,7 @@ voice_file_read read_dmp(std::span<const uint8_t> file) {
             !field_in_range("D2R", i, o[9], 31, result.problem)) {
             return result;
         }
-        fm_operator& op = v.op[static_cast<std::size_t>(i)];
+        operator_params& op = v.op[static_cast<std::size_t>(i)];
         op = {detune_from_offset3(o[8] & 7), o[0], o[1], o[7], o[2], o[6], o[3], o[9], o[4], o[5]};
         dropped.note("DT2", o[8] >> 4);
         dropped.note("SSG-EG", o[10]);
@@ -93,9 +93,9 @@ voice_file_read read_dmp(std::span<const uint8_t> file) {
 }
 
 bool write_dmp(std::span<const named_voice> voices, std::vector<uint8_t>& out, std::string&) {
-    const fm_voice v = unpack_voice(voices[0].voice);
+    const voice_params v = unpack_voice(voices[0].voice);
     out = {current_version, system_genesis, mode_fm, 0, v.fb, v.alg, 0};
-    for (const fm_operator& o : v.op) {
+    for (const operator_params& o : v.op) {
         out.insert(out.end(), {o.mul, o.tl, o.ar, o.d1r, o.d1l, o.rr, o.am, o.rs,
                                detune_to_offset3(o.dt), o.d2r, 0});
     }

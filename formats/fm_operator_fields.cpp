@@ -33,12 +33,12 @@ constexpr std::array<uint8_t, 8> offset3_to_chip{7, 6, 5, 0, 1, 2, 3, 4};
 
 } // namespace
 
-fm_voice unpack_voice(const voice_record& r) {
-    fm_voice v;
+voice_params unpack_voice(const voice_record& r) {
+    voice_params v;
     v.alg = r[0] & 0x07;
     v.fb = (r[0] >> 3) & 0x07;
     for (int i = 0; i < 4; ++i) {
-        fm_operator& o = v.op[static_cast<std::size_t>(i)];
+        operator_params& o = v.op[static_cast<std::size_t>(i)];
         o.dt = (r[at(1, i)] >> 4) & 0x07;
         o.mul = r[at(1, i)] & 0x0F;
         o.rs = r[at(5, i)] >> 6;
@@ -53,11 +53,11 @@ fm_voice unpack_voice(const voice_record& r) {
     return v;
 }
 
-voice_record pack_voice(const fm_voice& v) {
+voice_record pack_voice(const voice_params& v) {
     voice_record r{};
     r[0] = static_cast<uint8_t>((v.fb & 7) << 3 | (v.alg & 7));
     for (int i = 0; i < 4; ++i) {
-        const fm_operator& o = v.op[static_cast<std::size_t>(i)];
+        const operator_params& o = v.op[static_cast<std::size_t>(i)];
         r[at(1, i)] = static_cast<uint8_t>((o.dt & 7) << 4 | (o.mul & 15));
         r[at(5, i)] = static_cast<uint8_t>((o.rs & 3) << 6 | (o.ar & 31));
         r[at(9, i)] = static_cast<uint8_t>((o.am & 1) << 7 | (o.d1r & 31));

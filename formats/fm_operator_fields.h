@@ -13,7 +13,7 @@
 
 namespace kavelo {
 
-struct fm_operator {
+struct operator_params {
     uint8_t dt = 0;  // chip encoding: 0 none, 1-3 up, 4-7 down (4 is "minus zero")
     uint8_t mul = 0; // 0-15
     uint8_t tl = 0;  // 0-127
@@ -25,20 +25,20 @@ struct fm_operator {
     uint8_t d1l = 0; // 0-15
     uint8_t rr = 0;  // 0-15
 
-    bool operator==(const fm_operator&) const = default;
+    bool operator==(const operator_params&) const = default;
 };
 
-struct fm_voice {
+struct voice_params {
     uint8_t alg = 0; // 0-7
     uint8_t fb = 0;  // 0-7
-    std::array<fm_operator, 4> op{};
+    std::array<operator_params, 4> op{};
 
-    bool operator==(const fm_voice&) const = default;
+    bool operator==(const voice_params&) const = default;
 };
 
-fm_voice unpack_voice(const voice_record& record);
+voice_params unpack_voice(const voice_record& record);
 // Keeps only each field's own bits; the bits the chip ignores come out zero.
-voice_record pack_voice(const fm_voice& voice);
+voice_record pack_voice(const voice_params& voice);
 
 // Several formats store detune as -3..+3 plus 3 (0-6, 3 = none). The mapping is a
 // bijection on 0-7, so 7 (beyond +3) and the chip's 4 ("minus zero") pair up.

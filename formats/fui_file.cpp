@@ -26,7 +26,7 @@ constexpr char new_magic[] = "FINS";
 constexpr char old_magic[] = "-Furnace instr.-";
 constexpr uint16_t type_fm_opn = 1;
 
-voice_file_read finish(const fm_voice& v, std::string name, dropped_fields& dropped) {
+voice_file_read finish(const voice_params& v, std::string name, dropped_fields& dropped) {
     voice_file_read result;
     result.voices.push_back({pack_voice(v), std::move(name)});
     result.dropped = dropped.take();
@@ -34,7 +34,7 @@ voice_file_read finish(const fm_voice& v, std::string name, dropped_fields& drop
     return result;
 }
 
-bool read_fm_feature(std::span<const uint8_t> data, fm_voice& v, dropped_fields& dropped,
+bool read_fm_feature(std::span<const uint8_t> data, voice_params& v, dropped_fields& dropped,
                      std::string& problem) {
     constexpr std::size_t operator_size = 8;
     if (data.size() < 4 || (data[0] & 0x0F) != 4 || data.size() < 4 + 4 * operator_size) {
@@ -48,7 +48,7 @@ bool read_fm_feature(std::span<const uint8_t> data, fm_voice& v, dropped_fields&
     dropped.note("FMS2/AMS2", data[2] >> 5 | data[3] >> 6);
     for (int i = 0; i < 4; ++i) {
         auto o = data.subspan(4 + operator_size * static_cast<std::size_t>(i), operator_size);
-        fm_operator& op = v.op[static_cast<std::size_t>(i)];
+        operator_params& op = v.op[static_cast<std::size_t>(i)];
         op.dt = detune_from_offset3((o[0] >> 4) & 7);
         op.mul = o[0] & 15;
         op.tl = o[1] & 127;
@@ -81,7 +81,7 @@ voice_file_read read_new(std::span<const uint8_t> file) {
                                  ", not an FM (OPN) instrument.");
     }
     std::string name;
-    fm_voice v;
+    voice_params v;
     bool have_fm = false;
     dropped_fields dropped;
     while (in.left() > 0) {
@@ -134,7 +134,7 @@ voice_file_read read_old(std::span<const uint8_t> file) {
                                  ", not an FM instrument.");
     }
     voice_file_read result;
-    fm_voice v;
+    voice_params v;
     if (!field_in_range("ALG", -1, common[0], 7, result.problem) ||
         !field_in_range("FB", -1, common[1], 7, result.problem)) {
         return result;

@@ -27,7 +27,7 @@ constexpr unsigned am_on = 128;
 
 struct pending {
     named_voice voice;
-    fm_voice fields;
+    voice_params fields;
     int line = 0;
     unsigned seen = 0; // bit 0 LFO, 1 CH, 2-5 slots
 };
@@ -173,7 +173,7 @@ bool write_opm(std::span<const named_voice> voices, std::vector<uint8_t>& out, s
     // Slots are written M1, C1, M2, C2, as OPM banks list them.
     constexpr std::array<int, 4> listing{0, 2, 1, 3};
     for (std::size_t n = 0; n < voices.size(); ++n) {
-        const fm_voice v = unpack_voice(voices[n].voice);
+        const voice_params v = unpack_voice(voices[n].voice);
         // A name is the rest of its line.
         std::string name = voices[n].name;
         std::replace_if(
@@ -182,7 +182,7 @@ bool write_opm(std::span<const named_voice> voices, std::vector<uint8_t>& out, s
         text << "\n@:" << n << ' ' << name << "\nLFO: 0 0 0 0 0\nCH: 64 " << int(v.fb) << ' '
              << int(v.alg) << " 0 0 " << all_slots << " 0\n";
         for (int slot : listing) {
-            const fm_operator& o = v.op[static_cast<std::size_t>(slot)];
+            const operator_params& o = v.op[static_cast<std::size_t>(slot)];
             text << slot_tags[static_cast<std::size_t>(slot)] << ' ' << int(o.ar) << ' '
                  << int(o.d1r) << ' ' << int(o.d2r) << ' ' << int(o.rr) << ' ' << int(o.d1l) << ' '
                  << int(o.tl) << ' ' << int(o.rs) << ' ' << int(o.mul) << ' ' << int(o.dt) << " 0 "

@@ -25,7 +25,7 @@ voice_file_read read_tfi(std::span<const uint8_t> file) {
         !field_in_range("FB", -1, file[1], 7, result.problem)) {
         return result;
     }
-    fm_voice v;
+    voice_params v;
     v.alg = file[0];
     v.fb = file[1];
     for (int i = 0; i < 4; ++i) {
@@ -52,9 +52,9 @@ voice_file_read read_tfi(std::span<const uint8_t> file) {
 }
 
 bool write_tfi(std::span<const named_voice> voices, std::vector<uint8_t>& out, std::string&) {
-    const fm_voice v = unpack_voice(voices[0].voice);
+    const voice_params v = unpack_voice(voices[0].voice);
     out = {v.alg, v.fb};
-    for (const fm_operator& o : v.op) {
+    for (const operator_params& o : v.op) {
         out.insert(out.end(), {o.mul, detune_to_offset3(o.dt), o.tl, o.rs, o.ar, o.d1r, o.d2r, o.rr,
                                o.d1l, 0});
     }

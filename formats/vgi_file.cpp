@@ -28,7 +28,7 @@ voice_file_read read_vgi(std::span<const uint8_t> file) {
     }
     dropped.note("AMS", (file[2] >> 4) & 3);
     dropped.note("FMS", file[2] & 7);
-    fm_voice v;
+    voice_params v;
     v.alg = file[0];
     v.fb = file[1];
     for (int i = 0; i < 4; ++i) {
@@ -63,9 +63,9 @@ voice_file_read read_vgi(std::span<const uint8_t> file) {
 }
 
 bool write_vgi(std::span<const named_voice> voices, std::vector<uint8_t>& out, std::string&) {
-    const fm_voice v = unpack_voice(voices[0].voice);
+    const voice_params v = unpack_voice(voices[0].voice);
     out = {v.alg, v.fb, 0};
-    for (const fm_operator& o : v.op) {
+    for (const operator_params& o : v.op) {
         out.insert(out.end(), {o.mul, detune_to_offset3(o.dt), o.tl, o.rs, o.ar,
                                static_cast<uint8_t>(o.am << 7 | o.d1r), o.d2r, o.rr, o.d1l, 0});
     }

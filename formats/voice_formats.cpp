@@ -113,13 +113,13 @@ std::string extension_of(std::string_view path) {
 
 // The fields of two voices that differ, by name; "bits the chip ignores" when only those do.
 void differing_fields(const voice_record& given, const voice_record& back, dropped_fields& names) {
-    const fm_voice a = unpack_voice(given);
-    const fm_voice b = unpack_voice(back);
+    const voice_params a = unpack_voice(given);
+    const voice_params b = unpack_voice(back);
     names.note("ALG", a.alg != b.alg);
     names.note("FB", a.fb != b.fb);
     for (std::size_t i = 0; i < 4; ++i) {
-        const fm_operator& x = a.op[i];
-        const fm_operator& y = b.op[i];
+        const operator_params& x = a.op[i];
+        const operator_params& y = b.op[i];
         names.note("DT", x.dt != y.dt);
         names.note("MUL", x.mul != y.mul);
         names.note("TL", x.tl != y.tl);

@@ -21,7 +21,7 @@ std::filesystem::path make_folder() {
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     for (int i = 0; i < file_count; ++i) {
-        fm_voice v;
+        voice_params v;
         v.alg = static_cast<uint8_t>(i % 8);
         v.fb = static_cast<uint8_t>(i / 8 % 8);
         for (std::size_t op = 0; op < 4; ++op) {

@@ -15,7 +15,7 @@ namespace gui {
 namespace {
 
 kavelo::named_voice test_voice(uint8_t seed, const std::string& name) {
-    kavelo::fm_voice v;
+    kavelo::voice_params v;
     v.alg = seed % 8;
     v.fb = static_cast<uint8_t>((seed + 3) % 8);
     for (std::size_t i = 0; i < 4; ++i) {

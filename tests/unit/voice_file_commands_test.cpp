@@ -56,7 +56,7 @@ struct file_view : voice_editor_view {
 };
 
 named_voice sample(uint8_t seed, std::string name) {
-    fm_voice v;
+    voice_params v;
     v.alg = seed % 8;
     for (std::size_t i = 0; i < 4; ++i) {
         v.op[i] = {

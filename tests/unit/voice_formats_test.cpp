@@ -12,7 +12,7 @@ namespace {
 std::vector<named_voice> sample_voices() {
     std::vector<named_voice> voices;
     for (uint8_t n = 0; n < 3; ++n) {
-        fm_voice v;
+        voice_params v;
         v.alg = static_cast<uint8_t>(n * 3 % 8);
         v.fb = static_cast<uint8_t>(7 - n);
         for (std::size_t i = 0; i < 4; ++i) {
@@ -29,8 +29,8 @@ std::vector<named_voice> sample_voices() {
 }
 
 voice_record without_am(const voice_record& record) {
-    fm_voice v = unpack_voice(record);
-    for (fm_operator& o : v.op) {
+    voice_params v = unpack_voice(record);
+    for (operator_params& o : v.op) {
         o.am = 0;
     }
     return pack_voice(v);
