@@ -11,6 +11,7 @@
 #include "voice_editor/voice_fields.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <iostream>
 
 namespace kavelo::cli {
@@ -19,6 +20,7 @@ namespace {
 
 struct voices_options {
     std::string path;
+    std::vector<std::string> more; // further files, each printed after its name
     std::string track;
     bool json = false;
 };
@@ -155,12 +157,28 @@ void add_voices_command(CLI::App& app, cli_context& context) {
                      "ROM image, instrument or bank file (dmp tfi vgi opni y12 eif fui wopn gyb "
                      "opm ymx syx), or bare track")
         ->required();
+    command->add_option("MORE", options->more, "further files, each after a line with its name");
     command->add_option("--track,-t", options->track,
                         "track index 0-18 or display name (ROM only)");
     command->add_flag("--json", options->json, "print JSON instead of text");
     command->footer("Examples:\n  kavelo voices demo-rom.bin --track \"Basalt Zone\"\n"
-                    "  kavelo voices lead.tfi");
-    command->callback([options, &context] { context.exit_code = run_voices(*options); });
+                    "  kavelo voices lead.tfi\n  kavelo voices instruments/*");
+    command->callback([options, &context] {
+        if (options->more.empty()) {
+            context.exit_code = run_voices(*options);
+            return;
+        }
+        // Several files: each one's output follows its name; one that fails does not stop
+        // the others, and the exit code says that one failed.
+        voices_options one = *options;
+        std::vector<std::string> paths{options->path};
+        paths.insert(paths.end(), options->more.begin(), options->more.end());
+        for (const std::string& path : paths) {
+            one.path = path;
+            std::cout << "==> " << path << '\n';
+            context.exit_code = std::max(context.exit_code, run_voices(one));
+        }
+    });
 }
 
 } // namespace kavelo::cli

@@ -14,6 +14,12 @@ for ext in dmp tfi vgi opni y12 eif; do
     expect_out "voice 0: $want"
 done
 
+# Several files in one run, each after its name; a refused one fails the run, not the rest.
+expect_exit 1 voices one.dmp missing.tfi one.y12
+expect_out "==> one.y12"
+[ "$(grep -c "^voice 0: $want" out.txt)" -eq 2 ] || fail_check "both readable files listed"
+expect_err "missing.tfi"
+
 # The whole track through every bank format, and each bank into every other and back.
 for ext in ymx wopn gyb opm; do
     expect_exit 0 bank export rom.bin --track 2 -o "all.$ext"
