@@ -4,7 +4,8 @@
 //   0      : version                                   (FM data at 1, 49 bytes)
 //   1-8, 10: version, mode (1 = FM)                     (FM data at 2, 50 bytes)
 //   9      : version, mode, operator count              (FM data at 3, 51 bytes)
-//   11     : version, system (2 Genesis), mode          (FM data at 3, 51 bytes)
+//   11     : version, system (2 Genesis, 0x42 Genesis with the special channel 3), mode
+//                                                       (FM data at 3, 51 bytes)
 // FM data: FMS, FB, ALG, AMS, then 4 operators of 11 bytes in register order (OP1..OP4):
 //   MULT, TL, AR, DR, SL, RR, AM, RS, DT, D2R, SSG-EG (bit 3 on, bits 0-2 shape).
 // DT is stored with an offset of 3 (0-6, 3 = none). Files are written as version 11.
@@ -20,6 +21,7 @@ constexpr std::size_t operator_size = 11;
 constexpr std::size_t fm_data_size = 4 + 4 * operator_size;
 constexpr uint8_t current_version = 11;
 constexpr uint8_t system_genesis = 2;
+constexpr uint8_t system_genesis_ext_ch3 = 0x42; // the same chip, channel 3 in special mode
 constexpr uint8_t mode_fm = 1;
 
 } // namespace
@@ -47,7 +49,7 @@ voice_file_read read_dmp(std::span<const uint8_t> file) {
             size_problem(file.size(), start + fm_data_size,
                          "a DefleMask FM preset of this version; the rest is not an FM preset"));
     }
-    if (version == 11 && file[1] != system_genesis) {
+    if (version == 11 && file[1] != system_genesis && file[1] != system_genesis_ext_ch3) {
         return refuse_voice_file("The preset is for DefleMask system " + std::to_string(file[1]) +
                                  ", not the Genesis (2).");
     }

@@ -106,7 +106,10 @@ voice_file_read read_new(std::span<const uint8_t> file) {
             }
             have_fm = true;
         } else {
-            dropped.add(std::string("feature ") + char(code[0]) + char(code[1]));
+            const std::string tag{char(code[0]), char(code[1])};
+            dropped.add(tag == "MA"                                       ? "macros"
+                        : tag[0] == 'O' && tag[1] >= '1' && tag[1] <= '4' ? "operator macros"
+                                                                          : "feature " + tag);
         }
     }
     if (!have_fm) {
