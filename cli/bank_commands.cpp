@@ -1,12 +1,15 @@
-// kavelo bank list/export/from-sysex/add/remove: .ymx banks from the command line,
-// read and written by the same code as the editor's.
+// kavelo bank list/export/from-sysex/add/remove: voice banks from the command line in
+// every bank format (.ymx, .wopn, .gyb, .opm; .syx read only), read and written by the
+// same code as the editor's. A bank's format comes from its content, then its extension.
 
 #include "cli/commands.h"
 #include "cli/json_text.h"
 #include "cli/opened_file.h"
 #include "cli/vgm_voices_command.h"
+#include "cli/voice_files.h"
 #include "cli/voice_sources.h"
 #include "formats/tx81z.h"
+#include "formats/voice_formats.h"
 #include "formats/ymx_bank.h"
 #include "rom/voice_table.h"
 
@@ -29,26 +32,13 @@ struct bank_options {
     bool json = false;
 };
 
-std::optional<std::vector<bank_voice>> read_bank(const std::string& path) {
-    bank_read_result bank = bank_import(native_file_system(), path);
-    if (!bank.ok) {
-        fail(path, bank.problem);
-        return std::nullopt;
-    }
-    if (!bank.notice.empty()) {
-        fail(path, bank.notice);
-        return std::nullopt;
-    }
-    return std::move(bank.entries);
+std::optional<std::vector<named_voice>> read_bank(const std::string& path) {
+    return read_voices(path);
 }
 
-int write_bank(const std::string& path, const std::vector<bank_voice>& entries) {
-    std::string problem;
-    if (!bank_export(native_file_system(), path, entries, problem)) {
-        return fail(path, problem);
-    }
-    std::cout << "wrote " << entries.size() << " voices to " << path << '\n';
-    return 0;
+// A bank whose extension names no format is a .ymx bank, as it always was.
+int write_bank(const std::string& path, const std::vector<named_voice>& entries) {
+    return write_voices(path, entries, "ymx");
 }
 
 int run_list(const bank_options& options) {
@@ -68,7 +58,8 @@ int run_list(const bank_options& options) {
     }
     for (std::size_t i = 0; i < entries->size(); ++i) {
         const std::string& name = (*entries)[i].name;
-        std::cout << i << '\t' << name << std::string(bank_name_length + 1 - name.size(), ' ')
+        const std::size_t pad = name.size() < bank_name_length ? bank_name_length - name.size() : 0;
+        std::cout << i << '\t' << name << std::string(pad + 1, ' ')
                   << voice_to_hex((*entries)[i].voice) << '\n';
     }
     return 0;
@@ -84,7 +75,7 @@ int run_export(const bank_options& options) {
     if (loaded.code != result_done) {
         return fail(options.source, loaded.problem);
     }
-    std::vector<bank_voice> entries;
+    std::vector<named_voice> entries;
     for (int32_t i = 0; i < table.count; ++i) {
         entries.push_back({table.voices[i], "Voice " + std::to_string(i)});
     }
@@ -97,7 +88,7 @@ int run_from_sysex(const bank_options& options) {
     if (!dump.ok) {
         return fail(options.source, dump.problem);
     }
-    std::vector<bank_voice> entries;
+    std::vector<named_voice> entries;
     for (int32_t i = 0; i < store.voice_count; ++i) {
         entries.push_back({tx81z_voice_to_record(store, i), tx81z_voice_name(store, i)});
     }
@@ -109,11 +100,12 @@ int run_add(const bank_options& options) {
     if (!voice) {
         return 1;
     }
-    if (options.name.size() > bank_name_length) {
+    const voice_format* format = voice_format_by_extension(options.bank);
+    if (format && format->id == "ymx" && options.name.size() > bank_name_length) {
         return fail(options.bank,
                     "a voice name has at most 10 characters: \"" + options.name + "\"");
     }
-    std::vector<bank_voice> entries;
+    std::vector<named_voice> entries;
     if (std::filesystem::exists(options.bank)) {
         auto existing = read_bank(options.bank);
         if (!existing) {
@@ -121,7 +113,8 @@ int run_add(const bank_options& options) {
         }
         entries = std::move(*existing);
     }
-    if (entries.size() >= static_cast<std::size_t>(bank_max_entries)) {
+    if (format && format->id == "ymx" &&
+        entries.size() >= static_cast<std::size_t>(bank_max_entries)) {
         return fail(options.bank, "the bank already holds 128 voices, as many as a bank file can");
     }
     entries.push_back({*voice, options.name});
@@ -144,14 +137,15 @@ int run_remove(const bank_options& options) {
 } // namespace
 
 void add_bank_commands(CLI::App& app, cli_context& context) {
-    CLI::App* bank = app.add_subcommand("bank", "Read and write .ymx voice banks");
+    CLI::App* bank = app.add_subcommand(
+        "bank", "Read and write voice banks (.ymx, .wopn, .gyb, .opm; .syx read only)");
     bank->require_subcommand(1);
     bank->footer(
         "Example: kavelo bank list leads.ymx (kavelo bank COMMAND --help for each command)");
     auto options = std::make_shared<bank_options>();
 
     CLI::App* list = bank->add_subcommand("list", "Print each entry: index, name, voice hex");
-    list->add_option("BANK", options->bank, ".ymx bank file")->required();
+    list->add_option("BANK", options->bank, "bank (or instrument) file of any format")->required();
     list->add_flag("--json", options->json, "print JSON instead of text");
     list->footer("Example: kavelo bank list leads.ymx");
     list->callback([options, &context] { context.exit_code = run_list(*options); });
@@ -161,26 +155,33 @@ void add_bank_commands(CLI::App& app, cli_context& context) {
     exported->add_option("FILE", options->source, "ROM image or bare track")->required();
     exported->add_option("--track,-t", options->track,
                          "track index 0-18 or display name (ROM only)");
-    exported->add_option("-o,--output", options->output, "bank file to write")->required();
+    exported
+        ->add_option("-o,--output", options->output,
+                     "bank file to write; its extension is its format")
+        ->required();
     exported->footer("Example: kavelo bank export demo-rom.bin --track 2 -o basalt.ymx");
     exported->callback([options, &context] { context.exit_code = run_export(*options); });
 
     CLI::App* sysex = bank->add_subcommand(
         "from-sysex", "Write every voice of a TX81Z dump to a bank under its TX81Z name");
     sysex->add_option("DUMP", options->source, "TX81Z .syx dump")->required();
-    sysex->add_option("-o,--output", options->output, "bank file to write")->required();
+    sysex
+        ->add_option("-o,--output", options->output,
+                     "bank file to write; its extension is its format")
+        ->required();
     sysex->footer("Example: kavelo bank from-sysex factory.syx -o factory.ymx");
     sysex->callback([options, &context] { context.exit_code = run_from_sysex(*options); });
 
     CLI::App* add = bank->add_subcommand("add", "Append a voice to a bank (made if missing)");
-    add->add_option("BANK", options->bank, ".ymx bank file")->required();
+    add->add_option("BANK", options->bank, "bank file of any written format")->required();
     add->add_option("VOICE", options->voice, "50 hex digits in working order")->required();
-    add->add_option("--name,-n", options->name, "entry name, at most 10 characters")->required();
+    add->add_option("--name,-n", options->name, "entry name (at most 10 characters in a .ymx)")
+        ->required();
     add->footer("Example: kavelo bank add leads.ymx 3a7102...(50 hex digits) --name \"Warm Lead\"");
     add->callback([options, &context] { context.exit_code = run_add(*options); });
 
     CLI::App* remove = bank->add_subcommand("remove", "Remove entry I from a bank");
-    remove->add_option("BANK", options->bank, ".ymx bank file")->required();
+    remove->add_option("BANK", options->bank, "bank file of any written format")->required();
     remove->add_option("I", options->index, "entry index, from 0")->required();
     remove->footer("Example: kavelo bank remove leads.ymx 2");
     remove->callback([options, &context] { context.exit_code = run_remove(*options); });

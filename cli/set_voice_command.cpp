@@ -19,6 +19,7 @@ struct set_voice_options {
     std::string hex;
     std::string bank;
     std::string sysex;
+    std::string file;
     int entry = -1;
 };
 
@@ -28,6 +29,9 @@ std::optional<voice_record> chosen_voice(const set_voice_options& options) {
     }
     if (!options.sysex.empty()) {
         return voice_from_sysex(options.sysex, options.entry);
+    }
+    if (!options.file.empty()) {
+        return voice_from_file(options.file, options.entry);
     }
     return voice_from_argument(options.hex);
 }
@@ -79,19 +83,25 @@ void add_set_voice_command(CLI::App& app, cli_context& context) {
         command->add_option("--from-sysex", options->sysex, "take the voice from a TX81Z dump");
     auto* entry =
         command->add_option("--entry", options->entry, "entry of the bank or dump (from 0)");
+    auto* from = command->add_option("--from", options->file,
+                                     "take the voice from any instrument or bank file");
     bank->excludes(sysex);
+    from->excludes(bank);
+    from->excludes(sysex);
     bank->needs(entry);
     sysex->needs(entry);
     command->footer("Examples:\n"
                     "  kavelo set-voice demo-rom.bin --track 2 --voice 0 "
                     "3a7102130...(50 hex digits)\n"
                     "  kavelo set-voice demo-rom.bin --track \"Title Screen\" --voice 0 "
-                    "--from-bank leads.ymx --entry 3");
+                    "--from-bank leads.ymx --entry 3\n"
+                    "  kavelo set-voice demo-rom.bin --track 2 --voice 1 --from lead.tfi");
     command->callback([options, &context] {
-        const bool from_file = !options->bank.empty() || !options->sysex.empty();
+        const bool from_file =
+            !options->bank.empty() || !options->sysex.empty() || !options->file.empty();
         if (from_file == !options->hex.empty()) {
             throw CLI::ValidationError(
-                "give either VOICE or --from-bank/--from-sysex with --entry");
+                "give either VOICE, --from FILE or --from-bank/--from-sysex with --entry");
         }
         context.exit_code = run_set_voice(*options);
     });

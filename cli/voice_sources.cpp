@@ -1,6 +1,7 @@
 #include "cli/voice_sources.h"
 
 #include "cli/commands.h"
+#include "cli/voice_files.h"
 #include "formats/tx81z.h"
 #include "formats/ymx_bank.h"
 
@@ -42,6 +43,25 @@ std::optional<voice_record> voice_from_sysex(const std::string& path, int entry)
         return std::nullopt;
     }
     return tx81z_voice_to_record(store, entry);
+}
+
+std::optional<voice_record> voice_from_file(const std::string& path, int entry) {
+    const auto voices = read_voices(path);
+    if (!voices) {
+        return std::nullopt;
+    }
+    const int count = static_cast<int>(voices->size());
+    if (entry < 0 && count != 1) {
+        fail(path, "the file holds " + std::to_string(count) + " voices; choose one with --entry");
+        return std::nullopt;
+    }
+    const int chosen = entry < 0 ? 0 : entry;
+    if (chosen >= count) {
+        fail(path, "the file has no entry " + std::to_string(chosen) + " (it holds " +
+                       std::to_string(count) + ")");
+        return std::nullopt;
+    }
+    return (*voices)[static_cast<std::size_t>(chosen)].voice;
 }
 
 } // namespace kavelo::cli

@@ -78,6 +78,11 @@
 #define IDM_KEYBOARD_WINDOW 32930
 // Voice editor: Import > Music Log (VGM) (32920-32929)
 #define IDM_IMPORT_VGM 32920
+// Instrument and bank files of every format (32900-32919)
+#define IDM_IMPORT_INSTRUMENT_FILES 32900
+#define IDM_IMPORT_VOICE_BANK 32901
+#define IDM_EXPORT_VOICE 32902
+#define IDM_EXPORT_BANK_AS 32903
 
 // Controls of the main window and the About box
 #define IDC_STATUS_LOG 0 // the EDIT child filling the main window

@@ -68,9 +68,11 @@ std::optional<voice_record> voice_editor_session::import_entry(int index) const 
             return state_.imported_bank[static_cast<std::size_t>(index)].voice;
         }
         break;
+    case import_source::instrument_files:
+    case import_source::voice_bank_file:
     case import_source::music_log:
-        if (index < static_cast<int>(state_.imported_log.size())) {
-            return state_.imported_log[static_cast<std::size_t>(index)].voice;
+        if (index < static_cast<int>(state_.imported_voices.size())) {
+            return state_.imported_voices[static_cast<std::size_t>(index)].voice;
         }
         break;
     case import_source::none:
@@ -94,11 +96,11 @@ void voice_editor_session::add_import_entry() {
     if (!voice) {
         return;
     }
-    const auto at = static_cast<std::size_t>(index);
-    const std::string name = state_.source == import_source::tx81z
-                                 ? tx81z_voice_name(state_.tx81z, index)
-                             : state_.source == import_source::bank ? state_.imported_bank[at].name
-                                                                    : state_.imported_log[at].name;
+    const auto entry = static_cast<std::size_t>(index);
+    const std::string name =
+        state_.source == import_source::tx81z  ? tx81z_voice_name(state_.tx81z, index)
+        : state_.source == import_source::bank ? state_.imported_bank[entry].name
+                                               : state_.imported_voices[entry].name;
     if (!state_.export_bank.add(*voice, name)) {
         view_.show_message(bank_full, error_title);
         return;

@@ -34,10 +34,10 @@ void voice_editor_session::import_music_log() {
         return;
     }
     std::vector<std::string> names;
-    state_.imported_log.clear();
+    state_.imported_voices.clear();
     for (const vgm_voice& v : voices) {
         names.push_back(v.name);
-        state_.imported_log.push_back({v.voice, v.name});
+        state_.imported_voices.push_back({v.voice, v.name});
     }
     view_.set_import_list(names);
     state_.source = import_source::music_log;

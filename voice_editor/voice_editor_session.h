@@ -3,6 +3,7 @@
 // dialog procedure turns each user action into one call here.
 
 #include "formats/tx81z.h"
+#include "formats/voice_file.h"
 #include "formats/ymx_bank.h"
 #include "rom/rom_access.h"
 #include "rom/voice_table.h"
@@ -15,7 +16,15 @@
 
 namespace kavelo {
 
-enum class import_source : int32_t { none = 0, tx81z = 1, bank = 2, music_log = 3 };
+// Instrument files, voice banks and music logs list named voices of their own.
+enum class import_source : int32_t {
+    none = 0,
+    tx81z = 1,
+    bank = 2,
+    instrument_files = 3,
+    voice_bank_file = 4,
+    music_log = 5
+};
 
 inline constexpr int preview_note_index = 1;
 
@@ -36,7 +45,8 @@ struct voice_editor_state {
     // Undo and redo of the shown voice, and the operator clipboard of the context menu.
     voice_history history;
     std::optional<operator_bytes> operator_clipboard;
-    std::vector<bank_voice> imported_log; // voices of a VGM log, volume variants grouped
+    // Instrument files, voice banks and music logs (volume variants grouped).
+    std::vector<named_voice> imported_voices;
 };
 
 class voice_editor_session {
@@ -90,6 +100,12 @@ class voice_editor_session {
     // Another file is open: show it from its first track (or the bare track) and voice 0.
     void show_file(std::string path, file_mode mode);
 
+    // Instrument and bank files of every format (voice_file_commands.cpp).
+    void import_instrument_files();
+    void import_voice_bank();
+    void export_voice();
+    void export_bank_as();
+
   private:
     void show_first_voice();
     voice_snapshot snapshot() const;
@@ -103,6 +119,7 @@ class voice_editor_session {
     std::optional<voice_record> import_entry(int index) const;
     std::vector<std::string> export_names() const;
     void refresh_export_list(int selection);
+    void import_voice_files(const std::vector<std::string>& paths, import_source source);
 
     voice_editor_state& state_;
     voice_editor_view& view_;

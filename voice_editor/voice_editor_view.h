@@ -36,6 +36,12 @@ class voice_editor_view : public voice_controls {
     virtual std::optional<std::string> choose_bank_file() = 0;
     virtual std::optional<std::string> choose_music_log_file() = 0; // .vgm or .vgz
     virtual std::optional<std::string> choose_bank_export_file() = 0;
+    // Instrument and bank files of every format: the chosen paths (several may be chosen to
+    // read), or none when cancelled. A path to write carries the chosen format's extension.
+    virtual std::vector<std::string> choose_instrument_files() { return {}; }
+    virtual std::vector<std::string> choose_voice_bank_files() { return {}; }
+    virtual std::optional<std::string> choose_voice_export_file() { return std::nullopt; }
+    virtual std::optional<std::string> choose_bank_export_as_file() { return std::nullopt; }
 
     virtual void set_preview_enabled(bool enabled) = 0;
     virtual void play_preview(const voice_record& voice, int note_index) = 0;

@@ -12,6 +12,7 @@
 #include "voice_editor/file_dialogs_win32.h"
 #include "voice_editor/voice_edit_win32.h"
 #include "voice_editor/voice_editor_session.h"
+#include "voice_editor/voice_file_dialogs_win32.h"
 #include "voice_editor_ids.h"
 
 #include <commdlg.h>
@@ -124,6 +125,18 @@ class voice_dialog_view : public voice_editor_view {
         return ask_for_file(dialog_, "VGM Music Logs (*.vgm;*.vgz)", "*.vgm;*.vgz", "vgm",
                             OFN_FILEMUSTEXIST);
     }
+    std::vector<std::string> choose_instrument_files() override {
+        return ask_for_voice_files(dialog_, voice_file_kind::single_voice);
+    }
+    std::vector<std::string> choose_voice_bank_files() override {
+        return ask_for_voice_files(dialog_, voice_file_kind::bank);
+    }
+    std::optional<std::string> choose_voice_export_file() override {
+        return ask_for_voice_file_to_write(dialog_, voice_file_kind::single_voice);
+    }
+    std::optional<std::string> choose_bank_export_as_file() override {
+        return ask_for_voice_file_to_write(dialog_, voice_file_kind::bank);
+    }
     std::optional<std::string> choose_bank_export_file() override {
         // No flags: a new name may be typed, and an existing file is replaced.
         return ask_for_file(dialog_, "Orvana Ym2612 Bank Files (*.ymx)", "*.ymx", "ymx", 0);
@@ -207,6 +220,18 @@ void on_command_id(HWND dialog, voice_editor_session& session, int id) {
         break;
     case IDM_IMPORT_VGM:
         session.import_music_log();
+        break;
+    case IDM_IMPORT_INSTRUMENT_FILES:
+        session.import_instrument_files();
+        break;
+    case IDM_IMPORT_VOICE_BANK:
+        session.import_voice_bank();
+        break;
+    case IDM_EXPORT_VOICE:
+        session.export_voice();
+        break;
+    case IDM_EXPORT_BANK_AS:
+        session.export_bank_as();
         break;
     case IDC_SEND_TO_VOICE:
         session.send_to_voice();

@@ -69,6 +69,31 @@ def ymx_seeds(kavelo):
     put("ymx_bank", "empty.ymx", b"YM2612\0\0")
 
 
+def voice_file_seeds(kavelo):
+    # One file of every written format from a demo track, plus the older versions that
+    # are only read: a version-8 DefleMask preset and a version-1 GYB bank.
+    with tempfile.TemporaryDirectory() as tmp:
+        rom = os.path.join(tmp, "demo-rom.bin")
+        subprocess.run([kavelo, "demo-rom", "-o", rom], check=True, capture_output=True)
+        for ext in ["dmp", "tfi", "vgi", "opni", "y12", "eif"]:
+            out = os.path.join(tmp, "one." + ext)
+            subprocess.run([kavelo, "export-voice", rom, "--track", "2", "--voice", "1", "-o", out],
+                           check=True, capture_output=True)
+            put("voice_files", "one." + ext, open(out, "rb").read())
+        for ext in ["gyb", "opm", "ymx", "wopn"]:
+            out = os.path.join(tmp, "bank." + ext)
+            subprocess.run([kavelo, "bank", "export", rom, "--track", "2", "-o", out],
+                           check=True, capture_output=True)
+            data = open(out, "rb").read()
+            # The fuzz target pads a WOPN head to whole instrument sets.
+            put("voice_files", "bank." + ext, data[:700] if ext == "wopn" else data)
+    dmp = open(os.path.join(HERE, "corpus", "voice_files", "one.dmp"), "rb").read()
+    put("voice_files", "version-8.dmp", bytes([8, 1]) + dmp[3:])
+    regs = bytes(range(0x10, 0x2C)) + bytes([0x3A])
+    put("voice_files", "version-1.gyb", bytes([26, 12, 1, 1, 0]) + bytes(256) + regs + bytes([0]) +
+        bytes([4]) + b"Lead" + bytes(4))
+
+
 def vgm_file(commands, version=0x150, clock=7670453):
     header = bytearray(0x40)
     header[0:4] = b"Vgm "
@@ -155,6 +180,7 @@ def main():
     rom_seeds(kavelo)
     tx81z_seeds()
     ymx_seeds(kavelo)
+    voice_file_seeds(kavelo)
     vgm_seeds()
     vgm_voices_seeds()
     fm_script_seeds()

@@ -1,0 +1,66 @@
+// libOPNMIDI single instruments (*.opni), versions 1 and 2.
+//   0  "WOPN2-INST\0" (version 1) or "WOPN2-IN2T\0" and a little-endian version,
+//   then a percussion flag byte and one instrument record (see wopn_instrument.h).
+// Written as version 2.
+
+#include "formats/voice_file_formats.h"
+#include "formats/wopn_instrument.h"
+
+#include <cstring>
+
+namespace kavelo {
+
+namespace {
+
+constexpr char magic_v1[] = "WOPN2-INST";
+constexpr char magic_v2[] = "WOPN2-IN2T";
+constexpr std::size_t magic_size = 11;
+
+} // namespace
+
+voice_file_read read_opni(std::span<const uint8_t> file) {
+    byte_cursor in(file);
+    std::span<const uint8_t> magic;
+    if (!in.take(magic_size, magic)) {
+        return refuse_voice_file(size_problem(file.size(), magic_size, "the OPNI signature"));
+    }
+    uint16_t version = 1;
+    if (std::memcmp(magic.data(), magic_v2, magic_size) == 0) {
+        if (!in.u16le(version)) {
+            return refuse_voice_file("The OPNI instrument ends inside its header.");
+        }
+    } else if (std::memcmp(magic.data(), magic_v1, magic_size) != 0) {
+        return refuse_voice_file("The file does not begin with an OPNI instrument signature.");
+    }
+    if (version < 1 || version > 2) {
+        return refuse_voice_file("OPNI version " + std::to_string(version) +
+                                 " is unknown (versions 1 and 2 are read).");
+    }
+    const std::size_t ins_size = version >= 2 ? wopn_instrument_size_v2 : wopn_instrument_size_v1;
+    uint8_t percussion = 0;
+    std::span<const uint8_t> ins;
+    if (!in.u8(percussion) || !in.take(ins_size, ins)) {
+        return refuse_voice_file(
+            size_problem(file.size(), in.position() + 1 + ins_size, "an OPNI instrument"));
+    }
+    if (in.left() != 0) {
+        return refuse_voice_file(
+            size_problem(file.size(), in.position(), "an OPNI instrument of this version"));
+    }
+    voice_file_read result;
+    dropped_fields dropped;
+    result.voices.push_back(wopn_instrument_to_voice(ins, percussion != 0, dropped));
+    result.dropped = dropped.take();
+    result.ok = true;
+    return result;
+}
+
+bool write_opni(std::span<const named_voice> voices, std::vector<uint8_t>& out, std::string&) {
+    out.assign(magic_v2, magic_v2 + magic_size);
+    put_u16le(out, 2);
+    out.push_back(0);
+    put_wopn_instrument(out, voices[0]);
+    return true;
+}
+
+} // namespace kavelo
