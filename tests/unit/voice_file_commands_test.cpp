@@ -47,6 +47,7 @@ struct file_view : voice_editor_view {
     std::optional<std::string> choose_tx81z_file() override { return std::nullopt; }
     std::optional<std::string> choose_bank_file() override { return std::nullopt; }
     std::optional<std::string> choose_bank_export_file() override { return std::nullopt; }
+    std::optional<std::string> choose_music_log_file() override { return std::nullopt; }
     std::vector<std::string> choose_instrument_files() override { return next_files; }
     std::vector<std::string> choose_voice_bank_files() override { return next_files; }
     std::optional<std::string> choose_voice_export_file() override { return next_output; }
