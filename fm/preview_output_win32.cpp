@@ -1,13 +1,11 @@
 #include "fm/preview_output_win32.h"
 
 #include "app/app_win32.h"
+#include "fm/direct_sound_win32.h"
 #include "fm/preview_render.h"
 
-#include <mmsystem.h>
-
-#include <dsound.h>
-
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace kavelo {
@@ -17,17 +15,6 @@ namespace {
 constexpr DWORD secondary_bytes = 0x40000;
 constexpr DWORD played_bytes = 0x20000;  // 32768 frames of 16-bit stereo
 constexpr DWORD play_deadline_ms = 5000; // a stalled device must not hang the program
-
-WAVEFORMATEX output_format() {
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 2;
-    format.nSamplesPerSec = 44100;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = static_cast<WORD>(format.wBitsPerSample / 8 * format.nChannels);
-    format.nAvgBytesPerSec = format.nBlockAlign * format.nSamplesPerSec;
-    return format;
-}
 
 // Releases what it holds when the preview ends, on every path.
 struct sound_objects {
@@ -48,19 +35,15 @@ struct sound_objects {
 };
 
 bool open_output(HWND window, sound_objects& sound, WAVEFORMATEX& format) {
-    if (FAILED(DirectSoundCreate(nullptr, &sound.device, nullptr))) {
-        status_log_append("  * Preview: no sound device could be opened");
-        return false;
-    }
-    if (FAILED(sound.device->SetCooperativeLevel(window, DSSCL_PRIORITY))) {
-        status_log_append("  * Preview: the sound device refused the cooperative level");
+    if (const char* failure = open_direct_sound(window, sound.device)) {
+        status_log_append(std::string("  * Preview: ") + failure);
         return false;
     }
     DSBUFFERDESC primary{};
     primary.dwSize = sizeof primary;
     primary.dwFlags = DSBCAPS_PRIMARYBUFFER;
     const HRESULT created = sound.device->CreateSoundBuffer(&primary, &sound.primary, nullptr);
-    format = output_format();
+    format = direct_sound_format();
     if (FAILED(created)) {
         status_log_append("  * Preview: the primary sound buffer could not be created");
         return false;

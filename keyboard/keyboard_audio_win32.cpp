@@ -1,8 +1,6 @@
 #include "keyboard/keyboard_audio_win32.h"
 
-#include <mmsystem.h>
-
-#include <dsound.h>
+#include "fm/direct_sound_win32.h"
 
 #include <cstring>
 
@@ -11,17 +9,6 @@ namespace kavelo {
 namespace {
 
 constexpr uint32_t frame_bytes = 4; // 16-bit stereo
-
-WAVEFORMATEX stream_format() {
-    WAVEFORMATEX format{};
-    format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = 2;
-    format.nSamplesPerSec = 44100;
-    format.wBitsPerSample = 16;
-    format.nBlockAlign = static_cast<WORD>(format.wBitsPerSample / 8 * format.nChannels);
-    format.nAvgBytesPerSec = format.nBlockAlign * format.nSamplesPerSec;
-    return format;
-}
 
 } // namespace
 
@@ -38,17 +25,11 @@ keyboard_audio::~keyboard_audio() {
 }
 
 bool keyboard_audio::start(HWND window, std::string& problem) {
-    if (FAILED(DirectSoundCreate(nullptr, &device_, nullptr))) {
-        device_ = nullptr;
-        problem = "no sound device could be opened";
+    if (const char* failure = open_direct_sound(window, device_)) {
+        problem = failure;
         return false;
     }
-    if (FAILED(device_->SetCooperativeLevel(window, DSSCL_PRIORITY))) {
-        problem = "the sound device refused the cooperative level";
-        release_all();
-        return false;
-    }
-    WAVEFORMATEX format = stream_format();
+    WAVEFORMATEX format = direct_sound_format();
     DSBUFFERDESC desc{};
     desc.dwSize = sizeof desc;
     // Global focus: the notes go on sounding while the Voice editor has the focus.
