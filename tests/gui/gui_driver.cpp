@@ -363,6 +363,11 @@ void press_chord(std::initializer_list<WORD> modifiers, WORD key) {
     send_inputs(inputs);
 }
 
+void send_key(WORD key, bool up) {
+    std::vector<INPUT> inputs{key_input(key, up)};
+    send_inputs(inputs);
+}
+
 void type_char_chord(std::initializer_list<WORD> modifiers, char character) {
     const SHORT scan = VkKeyScanA(character);
     if (scan == -1) {

@@ -94,6 +94,8 @@ HWND file_dialog_type_list(HWND dialog);
 bool bring_to_front(HWND window);
 // Holds the modifiers (VK_CONTROL, VK_MENU, VK_SHIFT), taps the key, releases all.
 void press_chord(std::initializer_list<WORD> modifiers, WORD key);
+// One key down (or up) alone, as a key held, repeated or released.
+void send_key(WORD key, bool up);
 // The character as typed on the current keyboard layout, with extra modifiers held.
 void type_char_chord(std::initializer_list<WORD> modifiers, char character);
 void click_at(POINT screen_point);

@@ -2,6 +2,7 @@
 // ALSA's default device (see run-gui-tests.sh) and compared with the live synth's render of
 // the same key-on and key-off.
 
+#include "sound_capture.h"
 #include "voice_editor_support.h"
 
 #include "keyboard/live_synth.h"
@@ -12,31 +13,6 @@
 namespace gui {
 
 namespace {
-
-std::string capture_path() {
-    return environment().work_dir + "\\sound-capture.raw";
-}
-
-std::vector<int16_t> captured_samples() {
-    std::vector<uint8_t> bytes;
-    if (GetFileAttributesA(capture_path().c_str()) != INVALID_FILE_ATTRIBUTES) {
-        bytes = file_bytes(capture_path());
-    }
-    std::vector<int16_t> samples(bytes.size() / 2);
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        samples[i] = static_cast<int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
-    }
-    return samples;
-}
-
-void key(WORD vk, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof input);
-}
 
 // The Keyboard's synth keyed on at frame 0 and off after `hold` frames (stereo, 16-bit).
 std::vector<int16_t> render_note(const kavelo::voice_record& voice, int32_t note, uint32_t hold,
@@ -50,16 +26,6 @@ std::vector<int16_t> render_note(const kavelo::voice_record& voice, int32_t note
     synth.note_off(note);
     synth.render(std::span<int16_t>(out).subspan(2 * std::size_t{hold}), frames - hold);
     return out;
-}
-
-double difference(const std::vector<int16_t>& captured, std::size_t start,
-                  const std::vector<int16_t>& rendered, std::size_t from, std::size_t to,
-                  std::size_t step) {
-    double sum = 0;
-    for (std::size_t i = from; i < to && 2 * (start + i) + 1 < captured.size(); i += step) {
-        sum += std::abs(captured[2 * (start + i)] - rendered[2 * i]);
-    }
-    return sum;
 }
 
 } // namespace
@@ -99,29 +65,29 @@ KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
     Sleep(1000);
 
     // Z plays the C of the lowest octave shown (C3); auto-repeat must not strike it again.
-    key('Z', false);
+    send_key('Z', false);
     expect(note_shown("C3"), "the note's name is shown");
     Sleep(150);
-    key('Z', false); // as the keyboard repeats a held key
+    send_key('Z', false); // as the keyboard repeats a held key
     Sleep(150);
-    key('Z', false);
+    send_key('Z', false);
     save_screenshot(keyboard, "keyboard-held");
     Sleep(300);
-    key('Z', true);
+    send_key('Z', true);
     Sleep(1500);
     save_screenshot(keyboard, "keyboard-released");
 
     // From the editor: X plays D3, and silencing every operator while it is held is heard
     // at once (an abrupt end, where a release would fade).
     expect(bring_to_front(dialog), "the editor takes the focus back");
-    key('X', false);
+    send_key('X', false);
     expect(note_shown("D3"), "keys play while the editor has the focus");
     Sleep(300);
     for (int op = 1; op <= 4; ++op) {
         user_picks(dialog, op_control(op, IDC_OP1_TL), 127);
     }
     Sleep(300);
-    key('X', true);
+    send_key('X', true);
     Sleep(300);
     post_command(keyboard, IDCANCEL);
     expect(wait_gone(keyboard), "the Keyboard window closes");
@@ -139,19 +105,11 @@ KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
     // The note's start: the least difference with the held note's first 100 ms.
     constexpr uint32_t probe = 4410;
     const std::vector<int16_t> held = render_note(voice, 48, 1u << 30, probe);
-    std::size_t start = 0;
-    double least = -1;
-    for (std::size_t offset = 0; offset + probe < captured_frames; ++offset) {
-        const double d = difference(samples, offset, held, 0, probe, 8);
-        if (least < 0 || d < least) {
-            least = d;
-            start = offset;
-        }
-    }
+    const std::size_t start = rendered_start(samples, held, probe, 8);
     // The key-off: the hold whose render fits the capture best, coarse then fine.
     const auto fit = [&](uint32_t hold) {
         const std::vector<int16_t> r = render_note(voice, 48, hold, hold + 8820);
-        return difference(samples, start, r, hold > 2205 ? hold - 2205 : 0, hold + 8820, 1);
+        return capture_difference(samples, start, r, hold > 2205 ? hold - 2205 : 0, hold + 8820, 1);
     };
     uint32_t best_hold = 0;
     double best = -1;
@@ -171,19 +129,9 @@ KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
     }
     const uint32_t frames = best_hold + 22050;
     const std::vector<int16_t> rendered = render_note(voice, 48, best_hold, frames);
-    double signal = 0;
-    double error = 0;
-    std::size_t heard = 0;
-    for (; heard < frames && start + heard < captured_frames; ++heard) {
-        for (std::size_t c = 0; c < 2; ++c) {
-            const double want = rendered[2 * heard + c];
-            const double got = samples[2 * (start + heard) + c];
-            signal += want * want;
-            error += (got - want) * (got - want);
-        }
-    }
-    expect(signal > 0, "the rendered note is not silent");
-    expect(heard == frames, "the capture holds the whole note and its release");
+    const capture_match match = match_capture(samples, start, rendered, frames);
+    expect(match.signal > 0, "the rendered note is not silent");
+    expect(match.heard == frames, "the capture holds the whole note and its release");
     // Held for 0.6 s by the test's clock; the capture device here takes frames faster than
     // real time, so the stream renders more of them in that time.
     expect(best_hold > 22050 && best_hold < 132300,
@@ -204,7 +152,7 @@ KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
     expect(end_peak * 4 > note_peak, "the held note fell silent at the edit (" +
                                          std::to_string(end_peak) + " in its last 10 ms, " +
                                          std::to_string(note_peak) + " before)");
-    const double error_share = std::sqrt(error / signal);
+    const double error_share = std::sqrt(match.error / match.signal);
     expect(error_share < 0.1, "what was played is the held note and its release (difference " +
                                   std::to_string(error_share * 100) + "% of the signal)");
 }

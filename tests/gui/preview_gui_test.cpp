@@ -1,34 +1,14 @@
 // The Voice editor's Preview heard through Wine: ALSA's default device is routed into a file
 // (see run-gui-tests.sh), and what was played is compared with the core's render.
 
+#include "sound_capture.h"
 #include "voice_editor_support.h"
 
 #include "fm/preview_render.h"
 
 #include <cmath>
-#include <cstdlib>
 
 namespace gui {
-
-namespace {
-
-std::string capture_path() {
-    return environment().work_dir + "\\sound-capture.raw";
-}
-
-std::vector<int16_t> captured_samples() {
-    std::vector<uint8_t> bytes;
-    if (GetFileAttributesA(capture_path().c_str()) != INVALID_FILE_ATTRIBUTES) {
-        bytes = file_bytes(capture_path());
-    }
-    std::vector<int16_t> samples(bytes.size() / 2);
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        samples[i] = static_cast<int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
-    }
-    return samples;
-}
-
-} // namespace
 
 KAVELO_GUI_TEST(voice_editor_preview_plays_the_rendered_voice) {
     kavelo_session app;
@@ -64,40 +44,17 @@ KAVELO_GUI_TEST(voice_editor_preview_plays_the_rendered_voice) {
     // Find where the note starts in the capture (the least difference over a stretch of the
     // rendering), then compare the whole note. The device's mixer filters a little, so the
     // difference is measured as a share of the signal.
-    auto rendered = [&](std::size_t frame, int channel) {
-        return (channel == 0 ? left[frame] : right[frame]) * 256.0;
-    };
-    auto captured = [&](std::size_t frame, int channel) {
-        return static_cast<double>(samples[2 * frame + channel]);
-    };
-    const std::size_t captured_frames = samples.size() / 2;
-    std::size_t start = 0;
-    double least = -1;
-    for (std::size_t offset = 0; offset + played_frames / 2 < captured_frames; ++offset) {
-        double difference = 0;
-        for (std::size_t frame = 0; frame < played_frames / 2; frame += 16) {
-            difference += std::abs(captured(frame + offset, 0) - rendered(frame, 0));
-        }
-        if (least < 0 || difference < least) {
-            least = difference;
-            start = offset;
-        }
+    std::vector<int16_t> rendered(2 * left.size());
+    for (std::size_t frame = 0; frame < left.size(); ++frame) {
+        rendered[2 * frame] = static_cast<int16_t>(left[frame] * 256);
+        rendered[2 * frame + 1] = static_cast<int16_t>(right[frame] * 256);
     }
-    double signal = 0;
-    double error = 0;
-    std::size_t heard = 0;
-    for (; heard < played_frames && start + heard < captured_frames; ++heard) {
-        for (int channel = 0; channel < 2; ++channel) {
-            const double want = rendered(heard, channel);
-            const double got = captured(start + heard, channel);
-            signal += want * want;
-            error += (got - want) * (got - want);
-        }
-    }
-    expect(signal > 0, "the rendered note is not silent");
-    expect(heard >= played_frames * 95 / 100,
-           "the device played the first 32768 frames (" + std::to_string(heard) + " heard)");
-    const double error_share = std::sqrt(error / signal);
+    const std::size_t start = rendered_start(samples, rendered, played_frames / 2, 16);
+    const capture_match match = match_capture(samples, start, rendered, played_frames);
+    expect(match.signal > 0, "the rendered note is not silent");
+    expect(match.heard >= played_frames * 95 / 100,
+           "the device played the first 32768 frames (" + std::to_string(match.heard) + " heard)");
+    const double error_share = std::sqrt(match.error / match.signal);
     expect(error_share < 0.1, "what was played is the rendered note (difference " +
                                   std::to_string(error_share * 100) + "% of the signal)");
 }
