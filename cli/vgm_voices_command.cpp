@@ -3,10 +3,10 @@
 
 #include "cli/vgm_voices_command.h"
 
+#include "cli/decoded_voice.h"
 #include "cli/json_text.h"
 #include "fm/vgm_voices.h"
 #include "formats/ymx_bank.h"
-#include "voice_editor/voice_fields.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -16,46 +16,12 @@ namespace kavelo::cli {
 
 namespace {
 
-std::string field_name(const field_control& control) {
-    std::string name(control.field->label);
-    if (!name.empty() && name.back() == ':') {
-        name.pop_back();
-    }
-    return name;
-}
-
-void print_fields(const voice_record& voice) {
-    const auto controls = voice_field_controls();
-    std::cout << "    ALG " << int(field_value(voice, controls[0])) << "  FBL "
-              << int(field_value(voice, controls[1])) << '\n';
-    for (std::size_t op = 0; op < 4; ++op) {
-        std::cout << "    OP" << op + 1 << ' ';
-        for (std::size_t f = 0; f < 10; ++f) {
-            const field_control& control = controls[2 + 10 * op + f];
-            std::cout << ' ' << field_name(control) << ' '
-                      << field_entry_text(*control.field, field_value(voice, control));
-        }
-        std::cout << '\n';
-    }
-}
-
 void print_json_voice(std::size_t index, const vgm_voice& v) {
-    const auto controls = voice_field_controls();
     std::cout << "{\"index\": " << index << ", \"hex\": \"" << voice_to_hex(v.voice)
               << "\", \"channel\": " << v.channel << ", \"key_ons\": " << v.key_ons
-              << ", \"name\": " << json_quote(v.name)
-              << ", \"alg\": " << int(field_value(v.voice, controls[0]))
-              << ", \"fbl\": " << int(field_value(v.voice, controls[1])) << ", \"operators\": [";
-    for (std::size_t op = 0; op < 4; ++op) {
-        std::cout << (op ? ", " : "") << "{";
-        for (std::size_t f = 0; f < 10; ++f) {
-            const field_control& control = controls[2 + 10 * op + f];
-            std::cout << (f ? ", " : "") << json_quote(field_name(control)) << ": "
-                      << int(field_value(v.voice, control));
-        }
-        std::cout << "}";
-    }
-    std::cout << "]}";
+              << ", \"name\": " << json_quote(v.name) << ", ";
+    print_decoded_json(v.voice);
+    std::cout << "}";
 }
 
 // Reads, unpacks and extracts one log; prints the error (file and offset) and returns false.
@@ -150,7 +116,7 @@ int run_vgm_voices(const std::string& path, bool merge_volume, bool json) {
         const vgm_voice& v = voices[i];
         std::cout << "voice " << i << ": " << voice_to_hex(v.voice) << "  channel " << v.channel
                   << ", " << v.key_ons << " key-ons, \"" << v.name << "\"\n";
-        print_fields(v.voice);
+        print_decoded(v.voice);
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 // that a VGM music log keys on, in working order, decoded.
 
 #include "cli/commands.h"
+#include "cli/decoded_voice.h"
 #include "cli/json_text.h"
 #include "cli/opened_file.h"
 #include "cli/vgm_voices_command.h"
@@ -29,25 +30,9 @@ struct voices_options {
 
 // The fields of one voice as JSON members, and the closing brace of its object.
 void print_voice_json(const voice_record& voice) {
-    const auto controls = voice_field_controls();
-    std::cout << "\"hex\": \"" << voice_to_hex(voice)
-              << "\", \"alg\": " << int(field_value(voice, controls[0]))
-              << ", \"fbl\": " << int(field_value(voice, controls[1])) << ", \"operators\": [";
-    for (std::size_t op = 0; op < 4; ++op) {
-        std::cout << (op ? ", " : "") << "{";
-        for (std::size_t f = 0; f < 10; ++f) {
-            const field_control& control = controls[2 + 10 * op + f];
-            std::string name(control.field->label);
-            if (name.back() == ':') {
-                name.pop_back();
-            }
-            // Values are the fields as stored; the release list shows 2k + 1 for them.
-            std::cout << (f ? ", " : "") << json_quote(name) << ": "
-                      << int(field_value(voice, control));
-        }
-        std::cout << "}";
-    }
-    std::cout << "]}";
+    std::cout << "\"hex\": \"" << voice_to_hex(voice) << "\", ";
+    print_decoded_json(voice);
+    std::cout << "}";
 }
 
 void print_json(const std::string& track, const voice_table& table) {
@@ -57,25 +42,6 @@ void print_json(const std::string& track, const voice_table& table) {
         print_voice_json(table.voices[i]);
     }
     std::cout << "]}\n";
-}
-
-void print_decoded(const voice_record& voice) {
-    const auto controls = voice_field_controls();
-    std::cout << "    ALG " << int(field_value(voice, controls[0])) << "  FBL "
-              << int(field_value(voice, controls[1])) << '\n';
-    for (std::size_t op = 1; op <= 4; ++op) {
-        std::cout << "    OP" << op << ' ';
-        for (std::size_t i = 2 + 10 * (op - 1); i < 12 + 10 * (op - 1); ++i) {
-            const field_control& control = controls[i];
-            std::string label(control.field->label);
-            if (label.back() == ':') {
-                label.pop_back();
-            }
-            std::cout << ' ' << label << ' '
-                      << field_entry_text(*control.field, field_value(voice, control));
-        }
-        std::cout << '\n';
-    }
 }
 
 // An instrument or bank file, when the file is no ROM image and its content or extension
