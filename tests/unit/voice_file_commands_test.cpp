@@ -1,6 +1,7 @@
 // The Voice editor's instrument and bank file commands, over a view made of plain data and
 // a file system in memory.
 
+#include "fake_voice_editor_view.h"
 #include "formats/fm_operator_fields.h"
 #include "formats/voice_formats.h"
 #include "memory_file_system.h"
@@ -11,50 +12,6 @@
 
 namespace kavelo {
 namespace {
-
-struct file_view : voice_editor_view {
-    std::map<uint16_t, int> lists;
-    std::map<uint16_t, bool> boxes;
-    std::vector<std::pair<std::string, std::string>> messages;
-    std::vector<std::string> log_lines;
-    std::vector<std::string> import_names;
-    int import_index = -1;
-    std::vector<std::string> export_names;
-    std::vector<std::string> next_files;
-    std::optional<std::string> next_output;
-
-    void select(uint16_t id, int entry) override { lists[id] = entry; }
-    int selection(uint16_t id) const override { return lists.count(id) ? lists.at(id) : -1; }
-    void check(uint16_t id, bool on) override { boxes[id] = on; }
-    bool checked(uint16_t id) const override { return boxes.count(id) && boxes.at(id); }
-    bool ask_save_voice() override { return false; }
-    void show_message(std::string_view text, std::string_view title) override {
-        messages.emplace_back(text, title);
-    }
-    void log(std::string_view line) override { log_lines.emplace_back(line); }
-    void show_algorithm_picture(int) override {}
-    void set_track_list(bool, int) override {}
-    int track_selection() const override { return 0; }
-    void set_voice_list(int) override {}
-    int voice_selection() const override { return 0; }
-    void set_import_list(const std::vector<std::string>& names) override { import_names = names; }
-    int import_selection() const override { return import_index; }
-    void set_export_list(const std::vector<std::string>& names, int) override {
-        export_names = names;
-    }
-    int export_selection() const override { return -1; }
-    void set_voice_name_field(std::string_view) override {}
-    std::optional<std::string> choose_tx81z_file() override { return std::nullopt; }
-    std::optional<std::string> choose_bank_file() override { return std::nullopt; }
-    std::optional<std::string> choose_bank_export_file() override { return std::nullopt; }
-    std::optional<std::string> choose_music_log_file() override { return std::nullopt; }
-    std::vector<std::string> choose_instrument_files() override { return next_files; }
-    std::vector<std::string> choose_voice_bank_files() override { return next_files; }
-    std::optional<std::string> choose_voice_export_file() override { return next_output; }
-    std::optional<std::string> choose_bank_export_as_file() override { return next_output; }
-    void set_preview_enabled(bool) override {}
-    void play_preview(const voice_record&, int) override {}
-};
 
 named_voice sample(uint8_t seed, std::string name) {
     voice_params v;
@@ -76,7 +33,7 @@ std::vector<uint8_t> encoded(std::string_view extension, const std::vector<named
 struct voice_files : ::testing::Test {
     test::memory_file_system fs;
     voice_editor_state state;
-    file_view view;
+    test::fake_voice_editor_view view;
     voice_editor_session session{state, view,
                                  rom_access{fs, "/rom.bin", file_mode::rom_image,
                                             [this](std::string_view line) { view.log(line); }}};
