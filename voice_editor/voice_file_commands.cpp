@@ -20,6 +20,22 @@ std::string stem_of(const std::string& path) {
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
+// Shows a failed write (a message and a log line) or logs what the format could not hold;
+// false when the write failed.
+bool report_write(voice_editor_view& view, const std::string& path,
+                  const voice_file_written& written) {
+    if (!written.ok) {
+        view.show_message(written.problem, "Error!");
+        view.log(written.problem);
+        return false;
+    }
+    if (!written.lost.empty()) {
+        view.log("  * " + file_name_of(path) +
+                 ": the format cannot hold: " + join_field_names(written.lost));
+    }
+    return true;
+}
+
 } // namespace
 
 void voice_editor_session::import_instrument_files() {
@@ -72,14 +88,8 @@ void voice_editor_session::export_voice() {
     const named_voice voice{voice_editor_read_voice(view_),
                             "Voice " + std::to_string(state_.current_index)};
     const voice_file_written written = write_voice_file(access_.fs, *path, std::span(&voice, 1));
-    if (!written.ok) {
-        view_.show_message(written.problem, "Error!");
-        view_.log(written.problem);
+    if (!report_write(view_, *path, written)) {
         return;
-    }
-    if (!written.lost.empty()) {
-        view_.log("  * " + file_name_of(*path) +
-                  ": the format cannot hold: " + join_field_names(written.lost));
     }
     view_.log("  * Voice exported to " + file_name_of(*path));
 }
@@ -94,14 +104,8 @@ void voice_editor_session::export_bank_as() {
         voices.push_back({entry.voice, entry.name});
     }
     const voice_file_written written = write_voice_file(access_.fs, *path, voices);
-    if (!written.ok) {
-        view_.show_message(written.problem, "Error!");
-        view_.log(written.problem);
+    if (!report_write(view_, *path, written)) {
         return;
-    }
-    if (!written.lost.empty()) {
-        view_.log("  * " + file_name_of(*path) +
-                  ": the format cannot hold: " + join_field_names(written.lost));
     }
     view_.log("  * Bank of " + std::to_string(voices.size()) + " voices exported to " +
               file_name_of(*path));

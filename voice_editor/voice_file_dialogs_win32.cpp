@@ -42,11 +42,10 @@ filter_list make_filters(voice_file_kind kind, bool writing) {
     return list;
 }
 
-} // namespace
-
-std::vector<std::string> ask_for_voice_files(HWND owner, voice_file_kind kind) {
-    const filter_list filters = make_filters(kind, false);
-    std::vector<char> buffer(32 * 1024, '\0');
+// The settings both dialogs share; the chosen path (or paths) land in `buffer`, whose last
+// `spare` bytes stay free for the NULs that end the answer.
+OPENFILENAMEA dialog_settings(HWND owner, const filter_list& filters, std::vector<char>& buffer,
+                              std::size_t spare) {
     OPENFILENAMEA dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
@@ -54,7 +53,16 @@ std::vector<std::string> ask_for_voice_files(HWND owner, voice_file_kind kind) {
     dialog.lpstrFilter = filters.text.c_str();
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = buffer.data();
-    dialog.nMaxFile = static_cast<DWORD>(buffer.size() - 2);
+    dialog.nMaxFile = static_cast<DWORD>(buffer.size() - spare);
+    return dialog;
+}
+
+} // namespace
+
+std::vector<std::string> ask_for_voice_files(HWND owner, voice_file_kind kind) {
+    const filter_list filters = make_filters(kind, false);
+    std::vector<char> buffer(32 * 1024, '\0');
+    OPENFILENAMEA dialog = dialog_settings(owner, filters, buffer, 2);
     dialog.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     if (!GetOpenFileNameA(&dialog)) {
         return {};
@@ -78,14 +86,7 @@ std::vector<std::string> ask_for_voice_files(HWND owner, voice_file_kind kind) {
 std::optional<std::string> ask_for_voice_file_to_write(HWND owner, voice_file_kind kind) {
     const filter_list filters = make_filters(kind, true);
     std::vector<char> buffer(1024, '\0');
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner;
-    dialog.hInstance = the_app().instance;
-    dialog.lpstrFilter = filters.text.c_str();
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = buffer.data();
-    dialog.nMaxFile = static_cast<DWORD>(buffer.size() - 1);
+    OPENFILENAMEA dialog = dialog_settings(owner, filters, buffer, 1);
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
     if (!GetOpenFileNameA(&dialog)) {
         return std::nullopt;
