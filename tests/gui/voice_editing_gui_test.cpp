@@ -80,9 +80,12 @@ KAVELO_GUI_TEST(voice_editor_undo_revert_operators_and_other_files) {
     // The Edit menu as the keyboard opens it: nothing to undo yet.
     std::vector<menu_popup> menu = read_menu(dialog);
     expect(menu.size() >= 2 && menu[1].text == "Edit", "the second popup is Edit");
-    const std::vector<std::string> edit_items{"Copy Voice",   "Paste Voice",  "",
-                                              "Undo\tCtrl+Z", "Redo\tCtrl+Y", "Revert Voice"};
-    expect_equal(static_cast<long long>(menu[1].items.size()), 6, "Edit menu items");
+    const std::vector<std::string> edit_items{
+        "Copy Voice",       "Paste Voice",  "", "Undo\tCtrl+Z",
+        "Redo\tCtrl+Y",     "Revert Voice", "", "Export Voice...",
+        "Export Bank As..."};
+    expect_equal(static_cast<long long>(menu[1].items.size()),
+                 static_cast<long long>(edit_items.size()), "Edit menu items");
     for (std::size_t i = 0; i < edit_items.size(); ++i) {
         expect_equal(menu[1].items[i].text, edit_items[i], "Edit item " + std::to_string(i));
     }
