@@ -331,7 +331,7 @@ LRESULT CALLBACK on_thread_message(int code, WPARAM wparam, LPARAM lparam) {
         (m->message == WM_KEYDOWN || m->message == WM_KEYUP)) {
         const HWND root = GetAncestor(m->hwnd, GA_ROOT);
         if (open_window && (root == attached_editor || root == open_window->window) &&
-                   take_note_key(*open_window, *m)) {
+            take_note_key(*open_window, *m)) {
             m->message = WM_NULL;
         }
     }

@@ -7,10 +7,10 @@
 make_log() {
     python3 - "$@" <<'PY'
 import sys
-out, specs = sys.argv[1], sys.argv[2:]
+out, keyons = sys.argv[1], sys.argv[2:]
 d = bytearray(0x40); d[0:4] = b"Vgm "; d[8] = 0x50; d[9] = 1; d[0x34] = 0x0C
-for spec in specs:
-    hexv, slot = spec.split(":"); v = bytes.fromhex(hexv); slot = int(slot)
+for keyon in keyons:
+    hexv, slot = keyon.split(":"); v = bytes.fromhex(hexv); slot = int(slot)
     part, c = slot >> 2, slot & 3
     w = lambda r, x: d.extend([0x52 + part, r, x])
     w(0xB0 + c, v[0])
