@@ -91,6 +91,8 @@ voice_file_read read_opm(std::span<const uint8_t> file) {
             current->line = number;
             const std::size_t space = body.find(' ');
             current->voice.name = space == std::string::npos ? "" : body.substr(space + 1);
+            // A carriage return inside a line cannot be written back; it reads as a space.
+            std::replace(current->voice.name.begin(), current->voice.name.end(), '\r', ' ');
             continue;
         }
         if (!current) {
