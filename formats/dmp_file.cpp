@@ -1,13 +1,15 @@
 // DefleMask presets (*.dmp), FM instruments of the Genesis system.
 //
 // Byte 0 is the file version. The header before the FM data differs by version:
-//   0      : version                                   (FM data at 1, 49 bytes)
-//   1-8, 10: version, mode (1 = FM)                     (FM data at 2, 50 bytes)
-//   9      : version, mode, operator count              (FM data at 3, 51 bytes)
+//   0, 1   : version, operator count                   (FB at 2, no FMS; 49 bytes)
+//   2-9    : version, mode (1 = FM), operator count     (FM data at 3, 51 bytes)
+//   10     : version, mode                              (FM data at 2, 50 bytes)
 //   11     : version, system (2 Genesis, 0x42 Genesis with the special channel 3), mode
 //                                                       (FM data at 3, 51 bytes)
-// FM data: FMS, FB, ALG, AMS, then 4 operators of 11 bytes in register order (OP1..OP4):
-//   MULT, TL, AR, DR, SL, RR, AM, RS, DT, D2R, SSG-EG (bit 3 on, bits 0-2 shape).
+// The operator count byte is not examined: a 2-operator preset is shorter and refused.
+// FM data: FMS (absent before version 2), FB, ALG, AMS, then 4 operators of 11 bytes in
+// register order (OP1..OP4): MULT, TL, AR, DR, SL, RR, AM, RS, DT (DT2 in bits 4-5), D2R,
+// SSG-EG (bit 3 on, bits 0-2 shape).
 // DT is stored with an offset of 3 (0-6, 3 = none). Files are written as version 11.
 
 #include "formats/fm_operator_fields.h"
@@ -18,7 +20,7 @@ namespace kavelo {
 namespace {
 
 constexpr std::size_t operator_size = 11;
-constexpr std::size_t fm_data_size = 4 + 4 * operator_size;
+constexpr std::size_t operators_size = 4 * operator_size;
 constexpr uint8_t current_version = 11;
 constexpr uint8_t system_genesis = 2;
 constexpr uint8_t system_genesis_ext_ch3 = 0x42; // the same chip, channel 3 in special mode
@@ -31,36 +33,34 @@ voice_file_read read_dmp(std::span<const uint8_t> file) {
         return refuse_voice_file("The file is empty; a DefleMask preset starts with its version.");
     }
     const uint8_t version = file[0];
-    std::size_t start = 2;
-    if (version == 0) {
-        start = 1;
-    } else if (version == 9 || version == 11) {
-        start = 3;
-    } else if (version > 11) {
+    if (version > 11) {
         return refuse_voice_file("DefleMask preset version " + std::to_string(version) +
                                  " is unknown (versions 0 to 11 are read).");
     }
-    if (file.size() < start + fm_data_size) {
-        return refuse_voice_file(size_problem(file.size(), start + fm_data_size,
-                                              "a DefleMask FM preset of this version"));
-    }
-    if (file.size() > start + fm_data_size) {
+    // Where FB is: FMS comes just before it from version 2 on, ALG and AMS after it.
+    const std::size_t fb_at = version < 2 ? 2 : version == 10 ? 3 : 4;
+    const std::size_t size = fb_at + 3 + operators_size;
+    if (file.size() < size) {
         return refuse_voice_file(
-            size_problem(file.size(), start + fm_data_size,
+            size_problem(file.size(), size, "a DefleMask FM preset of this version"));
+    }
+    if (file.size() > size) {
+        return refuse_voice_file(
+            size_problem(file.size(), size,
                          "a DefleMask FM preset of this version; the rest is not an FM preset"));
     }
     if (version == 11 && file[1] != system_genesis && file[1] != system_genesis_ext_ch3) {
         return refuse_voice_file("The preset is for DefleMask system " + std::to_string(file[1]) +
                                  ", not the Genesis (2).");
     }
-    const uint8_t mode = version == 0 ? mode_fm : file[version == 11 ? 2 : 1];
+    const uint8_t mode = version < 2 ? mode_fm : file[version == 11 ? 2 : 1];
     if (mode != mode_fm) {
         return refuse_voice_file("The preset is a standard (PSG) instrument, not an FM one.");
     }
-    auto d = file.subspan(start);
+    const auto d = file.subspan(fb_at - 1);
     voice_file_read result;
     dropped_fields dropped;
-    dropped.note("FMS", d[0]);
+    dropped.note("FMS", version < 2 ? 0 : d[0]);
     dropped.note("AMS", d[3]);
     voice_params v;
     if (!field_in_range("FB", -1, d[1], 7, result.problem) ||

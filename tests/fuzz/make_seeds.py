@@ -88,7 +88,8 @@ def voice_file_seeds(kavelo):
             # The fuzz target pads a WOPN head to whole instrument sets.
             put("voice_files", "bank." + ext, data[:700] if ext == "wopn" else data)
     dmp = open(os.path.join(HERE, "corpus", "voice_files", "one.dmp"), "rb").read()
-    put("voice_files", "version-8.dmp", bytes([8, 1]) + dmp[3:])
+    # Versions 2 to 9 keep an operator count after the mode byte.
+    put("voice_files", "version-8.dmp", bytes([8, 1, 4]) + dmp[3:])
     regs = bytes(range(0x10, 0x2C)) + bytes([0x3A])
     put("voice_files", "version-1.gyb", bytes([26, 12, 1, 1, 0]) + bytes(256) + regs + bytes([0]) +
         bytes([4]) + b"Lead" + bytes(4))

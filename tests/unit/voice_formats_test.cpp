@@ -106,10 +106,14 @@ std::vector<uint8_t> dmp_fm_block() {
 }
 
 TEST(DmpFile, ReadsEveryVersionHeaderToTheSameVoice) {
+    // Versions 0 and 1: version, operator count, then the block without FMS. Versions 2-9:
+    // version, mode, operator count. Version 10: version, mode. Version 11: version,
+    // system, mode.
     const auto fm = dmp_fm_block();
-    std::vector<std::vector<uint8_t>> files{{0}, {8, 1}, {10, 1}, {9, 1, 4}, {11, 2, 1}};
+    std::vector<std::vector<uint8_t>> files{{0, 4},    {1, 4},  {2, 1, 4}, {8, 1, 4},
+                                            {9, 1, 4}, {10, 1}, {11, 2, 1}};
     for (auto& file : files) {
-        file.insert(file.end(), fm.begin(), fm.end());
+        file.insert(file.end(), fm.begin() + (file[0] < 2 ? 1 : 0), fm.end());
     }
     const voice_file_read first = read_dmp(files[0]);
     ASSERT_TRUE(first.ok) << first.problem;
@@ -122,11 +126,17 @@ TEST(DmpFile, ReadsEveryVersionHeaderToTheSameVoice) {
         const voice_file_read read = read_dmp(file);
         ASSERT_TRUE(read.ok) << "version " << int(file[0]) << ": " << read.problem;
         EXPECT_EQ(read.voices[0].voice, r) << "version " << int(file[0]);
+        // The operator count of the early versions is not FMS.
+        EXPECT_TRUE(read.dropped.empty()) << "version " << int(file[0]);
     }
-    std::vector<uint8_t> psg = files[4];
+    // A version 8 preset without the operator count byte is one byte short.
+    std::vector<uint8_t> short_v8{8, 1};
+    short_v8.insert(short_v8.end(), fm.begin(), fm.end());
+    EXPECT_FALSE(read_dmp(short_v8).ok);
+    std::vector<uint8_t> psg = files[6];
     psg[2] = 0;
     EXPECT_FALSE(read_dmp(psg).ok);
-    std::vector<uint8_t> ssg = files[4];
+    std::vector<uint8_t> ssg = files[6];
     ssg[3 + 4 + 10] = 8 | 2;
     EXPECT_EQ(read_dmp(ssg).dropped, std::vector<std::string>{"SSG-EG"});
 }
