@@ -1,7 +1,9 @@
 // libOPNMIDI single instruments (*.opni), versions 1 and 2.
 //   0  "WOPN2-INST\0" (version 1) or "WOPN2-IN2T\0" and a little-endian version,
-//   then a percussion flag byte and one instrument record (see wopn_instrument.h).
-// Written as version 2.
+//   then a percussion flag byte and one instrument record (see wopn_instrument.h) of 65
+//   bytes in both versions: the key-on/off delays of a version 2 bank record are not
+//   part of a single instrument file.
+// Written as version 2 (79 bytes).
 
 #include "formats/voice_file_formats.h"
 #include "formats/wopn_instrument.h"
@@ -36,7 +38,7 @@ voice_file_read read_opni(std::span<const uint8_t> file) {
         return refuse_voice_file("OPNI version " + std::to_string(version) +
                                  " is unknown (versions 1 and 2 are read).");
     }
-    const std::size_t ins_size = version >= 2 ? wopn_instrument_size_v2 : wopn_instrument_size_v1;
+    const std::size_t ins_size = wopn_instrument_size;
     uint8_t percussion = 0;
     std::span<const uint8_t> ins;
     if (!in.u8(percussion) || !in.take(ins_size, ins)) {
@@ -59,7 +61,7 @@ bool write_opni(std::span<const named_voice> voices, std::vector<uint8_t>& out, 
     out.assign(magic_v2, magic_v2 + magic_size);
     put_u16le(out, 2);
     out.push_back(0);
-    put_wopn_instrument(out, voices[0]);
+    put_wopn_instrument(out, voices[0], false);
     return true;
 }
 

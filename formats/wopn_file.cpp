@@ -3,8 +3,10 @@
 //   then melodic bank count and percussion bank count (big-endian 16 bits), the chip's LFO
 //   byte, (version 2) 34 bytes of bank names and MIDI bank numbers per bank, then each
 //   bank's 128 instruments (see wopn_instrument.h), melodic banks first.
-// Blank slots are skipped; the voices of every other slot are listed in file order.
-// Written as version 2, the voices filling the melodic banks in order.
+// Blank slots are skipped; the voices of every other slot are listed in file order. The
+// key-on/off delays are measurements of the sound, not settings, and are not kept.
+// Written as version 2, the voices filling the melodic banks in order, followed by one
+// blank percussion set: libOPNMIDI refuses a bank without a set of each kind.
 
 #include "formats/voice_file_formats.h"
 #include "formats/wopn_instrument.h"
@@ -23,6 +25,7 @@ constexpr std::size_t bank_meta_size = 34;
 constexpr std::size_t bank_slots = 128;
 constexpr std::size_t operator_size = 7;
 constexpr std::array<uint8_t, 6> registers{0x30, 0x40, 0x50, 0x60, 0x70, 0x80};
+constexpr uint16_t longest_delay_ms = 0x7FFF; // the delays are signed 16-bit numbers
 
 } // namespace
 
@@ -40,9 +43,6 @@ named_voice wopn_instrument_to_voice(std::span<const uint8_t> ins, bool percussi
             set_register_byte(voice.voice, registers[r], i, o[r]);
         }
         dropped.note("SSG-EG", o[6]);
-    }
-    if (ins.size() >= wopn_instrument_size_v2) {
-        dropped.note("key-on/off delays", ins[65] | ins[66] | ins[67] | ins[68]);
     }
     return voice;
 }
@@ -62,7 +62,8 @@ bool wopn_instrument_is_blank(std::span<const uint8_t> ins) {
     return true;
 }
 
-void put_wopn_instrument(std::vector<uint8_t>& out, const named_voice& voice) {
+void put_wopn_instrument(std::vector<uint8_t>& out, const named_voice& voice, bool with_delays) {
+    const std::size_t start = out.size();
     put_fixed_name(out, voice.name, 32);
     out.insert(out.end(), {0, 0, 0, voice.voice[0], 0});
     for (int i = 0; i < 4; ++i) {
@@ -71,7 +72,14 @@ void put_wopn_instrument(std::vector<uint8_t>& out, const named_voice& voice) {
         }
         out.push_back(0);
     }
-    out.insert(out.end(), 4, 0);
+    if (with_delays) {
+        // Zero delays mark a blank slot, so a voice claims the longest sound, which never
+        // lets a player take its channel while it may still be heard.
+        const bool blank = wopn_instrument_is_blank(std::span(out).subspan(start));
+        const uint16_t delay = blank ? 0 : longest_delay_ms;
+        put_u16be(out, delay);
+        put_u16be(out, delay);
+    }
 }
 
 voice_file_read read_wopn(std::span<const uint8_t> file) {
@@ -99,7 +107,7 @@ voice_file_read read_wopn(std::span<const uint8_t> file) {
         return refuse_voice_file("The WOPN bank ends inside its header.");
     }
     const std::size_t banks = std::size_t{melodic} + percussion;
-    const std::size_t ins_size = version >= 2 ? wopn_instrument_size_v2 : wopn_instrument_size_v1;
+    const std::size_t ins_size = version >= 2 ? wopn_bank_instrument_size_v2 : wopn_instrument_size;
     const std::size_t need =
         in.position() + (version >= 2 ? banks * bank_meta_size : 0) + banks * bank_slots * ins_size;
     if (file.size() < need) {
@@ -130,25 +138,26 @@ voice_file_read read_wopn(std::span<const uint8_t> file) {
 
 bool write_wopn(std::span<const named_voice> voices, std::vector<uint8_t>& out,
                 std::string& problem) {
-    const std::size_t banks =
+    const std::size_t melodic =
         std::max<std::size_t>(1, (voices.size() + bank_slots - 1) / bank_slots);
-    if (banks > 0xFFFF) {
+    if (melodic > 0xFFFF) {
         problem = "Too many voices for a WOPN bank.";
         return false;
     }
+    constexpr std::size_t percussion = 1;
     out.assign(magic_v2, magic_v2 + magic_size);
     put_u16le(out, 2);
-    put_u16be(out, static_cast<uint16_t>(banks));
-    put_u16be(out, 0);
+    put_u16be(out, static_cast<uint16_t>(melodic));
+    put_u16be(out, static_cast<uint16_t>(percussion));
     out.push_back(0);
-    for (std::size_t b = 0; b < banks; ++b) {
+    for (std::size_t b = 0; b < melodic + percussion; ++b) {
         out.insert(out.end(), 32, 0);
-        out.push_back(0);                       // bank LSB
-        out.push_back(static_cast<uint8_t>(b)); // bank MSB
+        out.push_back(0);                                                   // bank LSB
+        out.push_back(static_cast<uint8_t>(b < melodic ? b : b - melodic)); // bank MSB
     }
     const named_voice blank{};
-    for (std::size_t slot = 0; slot < banks * bank_slots; ++slot) {
-        put_wopn_instrument(out, slot < voices.size() ? voices[slot] : blank);
+    for (std::size_t slot = 0; slot < (melodic + percussion) * bank_slots; ++slot) {
+        put_wopn_instrument(out, slot < voices.size() ? voices[slot] : blank, true);
     }
     return true;
 }

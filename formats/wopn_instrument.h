@@ -5,20 +5,24 @@
 //   36    LFO sensitivity (0xB4)     37-64 4 operators of 7 raw register bytes in register
 //         order (OP1..OP4): 0x30 DT/MUL, 0x40 TL, 0x50 RS/AR, 0x60 AM/D1R, 0x70 D2R,
 //         0x80 D1L/RR, 0x90 SSG-EG
-//   65-68 (version 2) key-on and key-off delays in ms, big-endian.
+//   65-68 (version 2 banks only) key-on and key-off delays in ms, big-endian: how long the
+//         sound lasts while the key is held and after it is released, measured by the
+//         program that made the bank; both zero marks a blank slot.
 
 #include "formats/fm_operator_fields.h"
 #include "formats/voice_file.h"
 
 namespace kavelo {
 
-inline constexpr std::size_t wopn_instrument_size_v1 = 65;
-inline constexpr std::size_t wopn_instrument_size_v2 = 69;
+inline constexpr std::size_t wopn_instrument_size = 65;
+inline constexpr std::size_t wopn_bank_instrument_size_v2 = 69; // with the delays
 
 named_voice wopn_instrument_to_voice(std::span<const uint8_t> instrument, bool percussion,
                                      dropped_fields& dropped);
 // A blank slot: no name and no voice bytes; readers skip it and writers fill gaps with it.
 bool wopn_instrument_is_blank(std::span<const uint8_t> instrument);
-void put_wopn_instrument(std::vector<uint8_t>& out, const named_voice& voice);
+// Appends the 65-byte record, and with `with_delays` the version 2 delays: zero for a
+// blank voice, otherwise the longest time, as nothing here measures the sound.
+void put_wopn_instrument(std::vector<uint8_t>& out, const named_voice& voice, bool with_delays);
 
 } // namespace kavelo

@@ -239,6 +239,59 @@ TEST(WopnFile, ReadsVersionsOneAndTwoWithPercussionSets) {
     }
 }
 
+TEST(OpniFile, ReadsBothVersionsWithSixtyFiveByteRecords) {
+    // A single instrument holds no key-on/off delays, in version 2 as in version 1.
+    for (int version = 1; version <= 2; ++version) {
+        const char* magic = version == 1 ? "WOPN2-INST" : "WOPN2-IN2T";
+        std::vector<uint8_t> file(magic, magic + 11);
+        if (version == 2) {
+            file.insert(file.end(), {2, 0});
+        }
+        file.push_back(0); // melodic
+        std::vector<uint8_t> ins = wopn_instrument("Bass", 0x2C, 65);
+        ins[34] = 0;
+        ins[37 + 3 * 7 + 1] = 0x15; // the fourth record is register +0xC (OP4): TL
+        file.insert(file.end(), ins.begin(), ins.end());
+        ASSERT_EQ(file.size(), version == 1 ? 77u : 79u);
+        const voice_file_read read = read_voice_bytes("x.opni", file);
+        ASSERT_TRUE(read.ok) << "version " << version << ": " << read.problem;
+        EXPECT_EQ(read.voices[0].name, "Bass");
+        EXPECT_EQ(read.voices[0].voice[0], 0x2C);
+        EXPECT_EQ(read.voices[0].voice[4], 0x21);  // OP1 DT/MUL
+        EXPECT_EQ(read.voices[0].voice[21], 0x15); // OP4 TL
+        EXPECT_TRUE(read.dropped.empty());
+        file.insert(file.end(), 4, 0);
+        EXPECT_FALSE(read_opni(file).ok) << "version " << version << " with delays";
+    }
+    std::vector<uint8_t> out;
+    const std::vector<named_voice> one{{voice_record{}, "x"}};
+    ASSERT_TRUE(write_voice_bytes(*voice_format_by_extension("a.opni"), one, out).ok);
+    EXPECT_EQ(out.size(), 79u);
+}
+
+TEST(WopnFile, WritesAPercussionSetAndDelaysThatMarkVoicesAsUsed) {
+    // libOPNMIDI refuses a bank without a percussion set and takes a version 2 slot whose
+    // delays are both zero for a blank one.
+    const auto voices = sample_voices();
+    std::vector<uint8_t> out;
+    ASSERT_TRUE(write_voice_bytes(*voice_format_by_extension("a.wopn"), voices, out).ok);
+    constexpr std::size_t head = 11 + 2 + 5 + 2 * 34;
+    ASSERT_EQ(out.size(), head + 2 * 128 * 69);
+    EXPECT_EQ(out[13] << 8 | out[14], 1); // melodic sets
+    EXPECT_EQ(out[15] << 8 | out[16], 1); // percussion sets
+    for (std::size_t slot = 0; slot < 256; ++slot) {
+        const std::size_t delays = head + slot * 69 + 65;
+        const int on = out[delays] << 8 | out[delays + 1];
+        const int off = out[delays + 2] << 8 | out[delays + 3];
+        EXPECT_EQ(on, slot < voices.size() ? 0x7FFF : 0) << "slot " << slot;
+        EXPECT_EQ(off, on) << "slot " << slot;
+    }
+    const voice_file_read back = read_wopn(out);
+    ASSERT_TRUE(back.ok) << back.problem;
+    EXPECT_EQ(back.voices.size(), voices.size());
+    EXPECT_TRUE(back.dropped.empty());
+}
+
 TEST(GybFile, ReadsVersionsOneToThree) {
     for (int version = 1; version <= 3; ++version) {
         std::vector<uint8_t> regs(28, 0);
