@@ -1,7 +1,8 @@
 #pragma once
 // The YM2612 fields of a Voice record, unpacked, for the instrument file formats that
 // keep each parameter in a byte of its own. Operators are indexed 0-3 in register order
-// (+0x0, +0x4, +0x8, +0xC: OP1..OP4), the order in which every supported file stores them;
+// (+0x0, +0x4, +0x8, +0xC: OP1..OP4), the order in which every supported file stores them
+// (descriptions that number slots as the chip's algorithm charts do call it S1, S3, S2, S4);
 // the record keeps each group as OP4, OP3, OP2, OP1, so operator i is group position 3 - i.
 
 #include "rom/voice_record.h"
