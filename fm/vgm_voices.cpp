@@ -164,14 +164,19 @@ int32_t carrier_count(uint8_t algorithm) {
 }
 
 std::string vgm_voice_name(int32_t channel, int64_t key_ons) {
-    // Five digits fit the 10 characters of a bank entry name; larger counts are rounded down.
-    std::string count = std::to_string(key_ons);
-    if (key_ons > 99999999) {
-        count = std::to_string(key_ons / 1000000) + "M";
-    } else if (key_ons > 99999) {
-        count = std::to_string(key_ons / 1000) + "k";
+    // Five digits fit the 10 characters of a bank entry name; a larger count is rounded down
+    // to at most four digits and a unit (k, M, G, T, P, E), so it fits as well.
+    if (key_ons <= 99999) {
+        return "ch" + std::to_string(channel) + " #" + std::to_string(key_ons);
     }
-    return "ch" + std::to_string(channel) + " #" + count;
+    static constexpr char units[] = "kMGTPE";
+    int unit = 0;
+    key_ons /= 1000;
+    while (key_ons > 9999) {
+        key_ons /= 1000;
+        ++unit;
+    }
+    return "ch" + std::to_string(channel) + " #" + std::to_string(key_ons) + units[unit];
 }
 
 bool extract_vgm_voices(std::span<const uint8_t> file, std::vector<vgm_voice>& voices,

@@ -3,6 +3,7 @@
 
 #include "fm/vgm_voices.h"
 
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -287,10 +288,25 @@ TEST(vgm_voices, damaged_logs_are_refused_at_the_command) {
 }
 
 TEST(vgm_voices, names_fit_a_bank_entry) {
-    EXPECT_EQ(vgm_voice_name(2, 3), "ch2 #3");
-    EXPECT_EQ(vgm_voice_name(6, 99999), "ch6 #99999");
-    EXPECT_EQ(vgm_voice_name(6, 123456), "ch6 #123k");
-    EXPECT_EQ(vgm_voice_name(6, 123456789), "ch6 #123M");
+    struct name_case {
+        int32_t channel;
+        int64_t key_ons;
+        const char* name;
+    };
+    const name_case cases[] = {
+        {2, 3, "ch2 #3"},
+        {6, 99999, "ch6 #99999"},
+        {6, 123456, "ch6 #123k"},
+        {6, 9999999, "ch6 #9999k"},
+        {6, 10000000, "ch6 #10M"}, // five digits and a unit would be 11 characters
+        {6, 123456789, "ch6 #123M"},
+        {6, INT64_MAX, "ch6 #9223P"},
+    };
+    for (const name_case& c : cases) {
+        const std::string name = vgm_voice_name(c.channel, c.key_ons);
+        EXPECT_EQ(name, c.name) << c.key_ons;
+        EXPECT_LE(name.size(), 10u) << name;
+    }
 }
 
 TEST(vgm_voices, logs_collected_without_duplicates) {
