@@ -9,7 +9,10 @@
 #include "formats/ymx_bank.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 
 namespace kavelo::cli {
@@ -87,6 +90,14 @@ int run_bank_from_vgm(const from_vgm_options& options) {
 } // namespace
 
 bool is_music_log(const std::string& path) {
+    // A file named as a log is read as one, so a damaged log gets the log's own error
+    // rather than being taken for a bare track.
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".vgm" || extension == ".vgz") {
+        return true;
+    }
     std::vector<uint8_t> head;
     if (native_file_system().read_head(path, 4, head) != read_status::ok) {
         return false;

@@ -8,7 +8,8 @@
 
 namespace kavelo::cli {
 
-// True when the file starts like a music log: "Vgm ", or the gzip magic of a .vgz.
+// True when the file is named .vgm or .vgz or starts like a music log: "Vgm ", or the
+// gzip magic of a .vgz.
 bool is_music_log(const std::string& path);
 
 // Prints the voices of one log; 0, or 1 after an error line naming the file and offset.

@@ -70,6 +70,11 @@ expect_same logs.ymx before.ymx
 head -c 30 song.vgz >cut.vgz
 expect_exit 1 voices cut.vgz
 expect_err "gzip data is damaged or cut short"
+# A file named as a log that is none gets the log's error, not a reading as a bare track.
+head -c 200 /dev/zero >blank.VGM
+expect_exit 1 voices blank.VGM
+expect_one_error_line
+expect_err "blank.VGM"
 
 # More distinct voices than a bank holds: refused, nothing written.
 python3 -c '
