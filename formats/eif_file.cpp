@@ -11,7 +11,6 @@ namespace kavelo {
 namespace {
 
 constexpr std::size_t eif_size = 29;
-constexpr std::array<uint8_t, 6> registers{0x30, 0x40, 0x50, 0x60, 0x70, 0x80};
 
 } // namespace
 
@@ -23,9 +22,9 @@ voice_file_read read_eif(std::span<const uint8_t> file) {
     dropped_fields dropped;
     voice_record record{};
     record[0] = file[0];
-    for (std::size_t r = 0; r < registers.size(); ++r) {
+    for (std::size_t r = 0; r < operator_registers.size(); ++r) {
         for (int i = 0; i < 4; ++i) {
-            set_register_byte(record, registers[r], i,
+            set_register_byte(record, operator_registers[r], i,
                               file[1 + 4 * r + static_cast<std::size_t>(i)]);
         }
     }
@@ -41,7 +40,7 @@ voice_file_read read_eif(std::span<const uint8_t> file) {
 bool write_eif(std::span<const named_voice> voices, std::vector<uint8_t>& out, std::string&) {
     const voice_record& record = voices[0].voice;
     out = {record[0]};
-    for (uint8_t base : registers) {
+    for (uint8_t base : operator_registers) {
         for (int i = 0; i < 4; ++i) {
             out.push_back(register_byte(record, base, i));
         }

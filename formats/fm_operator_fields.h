@@ -46,8 +46,12 @@ voice_record pack_voice(const voice_params& voice);
 uint8_t detune_from_offset3(uint8_t stored);
 uint8_t detune_to_offset3(uint8_t chip);
 
+// The operator register groups in address order, as the formats that dump registers keep
+// them: DT/MUL, TL, RS/AR, AM/D1R, D2R, D1L/RR.
+inline constexpr std::array<uint8_t, 6> operator_registers{0x30, 0x40, 0x50, 0x60, 0x70, 0x80};
+
 // Raw register bytes of operator i (register order) for the formats that dump registers:
-// base is 0x30, 0x40, 0x50, 0x60, 0x70 or 0x80.
+// base is one of operator_registers.
 uint8_t register_byte(const voice_record& record, uint8_t base, int op);
 void set_register_byte(voice_record& record, uint8_t base, int op, uint8_t value);
 

@@ -23,7 +23,6 @@ namespace kavelo {
 namespace {
 
 constexpr std::array<uint8_t, 2> signature{26, 12};
-constexpr std::array<uint8_t, 6> registers{0x30, 0x40, 0x50, 0x60, 0x70, 0x80};
 constexpr std::size_t map_size = 256;
 constexpr std::size_t v3_header_size = 16;
 constexpr std::size_t gm_programs = 128;
@@ -33,9 +32,9 @@ constexpr uint8_t pan_both = 0xC0;
 named_voice voice_from_registers(std::span<const uint8_t> regs, bool with_b4,
                                  dropped_fields& dropped) {
     named_voice voice;
-    for (std::size_t r = 0; r < registers.size(); ++r) {
+    for (std::size_t r = 0; r < operator_registers.size(); ++r) {
         for (int i = 0; i < 4; ++i) {
-            set_register_byte(voice.voice, registers[r], i,
+            set_register_byte(voice.voice, operator_registers[r], i,
                               regs[4 * r + static_cast<std::size_t>(i)]);
         }
     }
@@ -172,7 +171,7 @@ bool write_gyb(std::span<const named_voice> voices, std::vector<uint8_t>& out,
     for (const named_voice& voice : voices) {
         const std::size_t name_length = std::min<std::size_t>(voice.name.size(), 255);
         put_u16le(out, static_cast<uint16_t>(2 + 30 + 3 + name_length));
-        for (uint8_t base : registers) {
+        for (uint8_t base : operator_registers) {
             for (int i = 0; i < 4; ++i) {
                 out.push_back(register_byte(voice.voice, base, i));
             }

@@ -24,7 +24,6 @@ constexpr std::size_t magic_size = 11;
 constexpr std::size_t bank_meta_size = 34;
 constexpr std::size_t bank_slots = 128;
 constexpr std::size_t operator_size = 7;
-constexpr std::array<uint8_t, 6> registers{0x30, 0x40, 0x50, 0x60, 0x70, 0x80};
 constexpr uint16_t longest_delay_ms = 0x7FFF; // the delays are signed 16-bit numbers
 
 } // namespace
@@ -39,8 +38,8 @@ named_voice wopn_instrument_to_voice(std::span<const uint8_t> ins, bool percussi
     dropped.note("AMS/FMS", ins[36]);
     for (int i = 0; i < 4; ++i) {
         auto o = ins.subspan(37 + operator_size * static_cast<std::size_t>(i), operator_size);
-        for (std::size_t r = 0; r < registers.size(); ++r) {
-            set_register_byte(voice.voice, registers[r], i, o[r]);
+        for (std::size_t r = 0; r < operator_registers.size(); ++r) {
+            set_register_byte(voice.voice, operator_registers[r], i, o[r]);
         }
         dropped.note("SSG-EG", o[6]);
     }
@@ -54,7 +53,7 @@ bool wopn_instrument_is_blank(std::span<const uint8_t> ins) {
         return false;
     }
     for (std::size_t i = 0; i < 4; ++i) {
-        const auto o = ins.subspan(37 + operator_size * i, registers.size());
+        const auto o = ins.subspan(37 + operator_size * i, operator_registers.size());
         if (std::any_of(o.begin(), o.end(), [](uint8_t b) { return b != 0; })) {
             return false;
         }
@@ -67,7 +66,7 @@ void put_wopn_instrument(std::vector<uint8_t>& out, const named_voice& voice, bo
     put_fixed_name(out, voice.name, 32);
     out.insert(out.end(), {0, 0, 0, voice.voice[0], 0});
     for (int i = 0; i < 4; ++i) {
-        for (uint8_t base : registers) {
+        for (uint8_t base : operator_registers) {
             out.push_back(register_byte(voice.voice, base, i));
         }
         out.push_back(0);

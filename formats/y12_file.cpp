@@ -15,7 +15,6 @@ namespace {
 
 constexpr std::size_t y12_size = 128;
 constexpr std::size_t block_size = 16;
-constexpr std::array<uint8_t, 6> registers{0x30, 0x40, 0x50, 0x60, 0x70, 0x80};
 
 } // namespace
 
@@ -33,8 +32,8 @@ voice_file_read read_y12(std::span<const uint8_t> file) {
     record[0] = static_cast<uint8_t>(file[0x41] << 3 | file[0x40]);
     for (int i = 0; i < 4; ++i) {
         auto block = file.subspan(block_size * static_cast<std::size_t>(i), block_size);
-        for (std::size_t r = 0; r < registers.size(); ++r) {
-            set_register_byte(record, registers[r], i, block[r]);
+        for (std::size_t r = 0; r < operator_registers.size(); ++r) {
+            set_register_byte(record, operator_registers[r], i, block[r]);
         }
         dropped.note("SSG-EG", block[6]);
     }
@@ -48,9 +47,9 @@ bool write_y12(std::span<const named_voice> voices, std::vector<uint8_t>& out, s
     const voice_record& record = voices[0].voice;
     out.assign(y12_size, 0);
     for (int i = 0; i < 4; ++i) {
-        for (std::size_t r = 0; r < registers.size(); ++r) {
+        for (std::size_t r = 0; r < operator_registers.size(); ++r) {
             out[block_size * static_cast<std::size_t>(i) + r] =
-                register_byte(record, registers[r], i);
+                register_byte(record, operator_registers[r], i);
         }
     }
     out[0x40] = record[0] & 7;
