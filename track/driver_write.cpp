@@ -20,6 +20,7 @@ std::string format_driver_write(int64_t frame, const driver_write& write) {
         std::snprintf(text, sizeof text, "%lld drum %02x", f, write.value);
         return text;
     case write_target::timpani_pitch:
+    case write_target::voice_load:
         break;
     }
     return {};

@@ -1,14 +1,15 @@
 #pragma once
 // One write the sound driver makes: a YM2612 register of part I or II, a byte to the PSG
-// port, a sample number handed to the DAC program, or the timpani pitch it is told
-// before a timpani sample (not a port write: the log leaves it out).
+// port, a sample number handed to the DAC program; and two events that are not port
+// writes, which the log leaves out: the timpani pitch the DAC program is told before a
+// timpani sample, and a channel loading a voice (reg: the music channel, value: the voice).
 
 #include <cstdint>
 #include <string>
 
 namespace kavelo {
 
-enum class write_target : uint8_t { ym0, ym1, psg, drum, timpani_pitch };
+enum class write_target : uint8_t { ym0, ym1, psg, drum, timpani_pitch, voice_load };
 
 struct driver_write {
     write_target target = write_target::ym0;

@@ -542,6 +542,7 @@ void track_interpreter::load_voice(int32_t index, channel_record ch,
         channel_write(vc, table_byte(voice_register_table + 20 + k), level, out);
     }
     channel_write(vc, 0xB4, ch[record::pan], out);
+    out.push_back({write_target::voice_load, static_cast<uint8_t>(index), ch[record::voice]});
     if (const int32_t chip = chip_channel_of(vc); chip >= 0) {
         chip_voice_[chip] = ch[record::voice];
         chip_loader_[chip] = index;

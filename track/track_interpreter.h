@@ -11,6 +11,7 @@
 #include "rom/voice_record.h"
 #include "track/channel_record.h"
 #include "track/driver_write.h"
+#include "track/track_source.h"
 
 #include <array>
 #include <cstdint>
@@ -26,12 +27,6 @@ inline constexpr int32_t drum_channel = 0;
 inline constexpr int32_t first_psg_channel = 7;
 // More flags than this in one read cannot be music: the stream loops through flags alone.
 inline constexpr int32_t max_flags_per_read = 4096;
-
-struct track_source {
-    std::vector<uint8_t> image; // the whole file
-    file_mode mode = file_mode::rom_image;
-    uint32_t track_start = 0; // 0 in a bare track
-};
 
 // The YM2612 channel (0-5) that a voice-control byte addresses, or -1 for none.
 int32_t chip_channel_of(uint8_t vc);
@@ -55,6 +50,8 @@ class track_interpreter {
 
     // False once no channel plays any more: every stream stopped.
     bool playing() const;
+    // How many times the channel has jumped back to repeat its stream.
+    int32_t jumps_back(int32_t channel) const { return jumps_back_[channel]; }
     // How many times every playing channel has jumped back to repeat its stream.
     int32_t loops_completed() const;
     // Channels whose stream was started by the header.
