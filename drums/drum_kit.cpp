@@ -83,7 +83,8 @@ bool find_drum_kit(std::span<const uint8_t> rom, drum_kit& kit, std::string& pro
         !std::equal(dpcm_deltas.begin(), dpcm_deltas.end(),
                     program.begin() + dpcm_delta_table_address)) {
         problem = silent + std::string("the DAC program's delta table at ") +
-                  hex(dpcm_delta_table_address, 4) + " is not 00 01 02 04 ... F0 E0 C0.";
+                  hex(dpcm_delta_table_address, 4) +
+                  " differs from 00 01 02 04 08 10 20 40 80 FF FE FC F8 F0 E0 C0.";
         return false;
     }
     drum_kit found;
