@@ -1,16 +1,10 @@
 #include "drums/dac_compression.h"
 
-#include <cstdio>
+#include "drums/drum_hex.h"
 
 namespace kavelo {
 
 namespace {
-
-std::string hex(std::size_t value) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%zX", value);
-    return text;
-}
 
 // Reads the stream with every read bounded; the first failure stops it with a problem.
 class stream_reader {
@@ -29,7 +23,8 @@ class stream_reader {
 
     uint8_t byte() {
         if (pos_ >= data_.size()) {
-            fail("The compressed DAC program runs past the end of the data at " + hex(pos_) + ".");
+            fail("The compressed DAC program runs past the end of the data at " + drum_hex(pos_) +
+                 ".");
             return 0;
         }
         return data_[pos_++];
@@ -64,7 +59,7 @@ class stream_reader {
 bool copy_back(std::vector<uint8_t>& out, std::size_t back, std::size_t count, stream_reader& in) {
     if (back > out.size()) {
         in.fail("The compressed DAC program refers to " + std::to_string(back - out.size()) +
-                " bytes before the start of its output at output position " + hex(out.size()) +
+                " bytes before the start of its output at output position " + drum_hex(out.size()) +
                 ".");
         return false;
     }
@@ -86,8 +81,8 @@ dac_unpack_result decompress_dac_program(std::span<const uint8_t> data, std::siz
     std::vector<uint8_t>& out = result.program;
     stream_reader in(data, offset);
     if (offset >= data.size()) {
-        in.fail("The compressed DAC program at " + hex(offset) + " starts past the end of the " +
-                std::to_string(data.size()) + " bytes of data.");
+        in.fail("The compressed DAC program at " + drum_hex(offset) +
+                " starts past the end of the " + std::to_string(data.size()) + " bytes of data.");
     } else {
         in.load_descriptor();
     }

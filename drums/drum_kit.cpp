@@ -2,22 +2,16 @@
 
 #include "drums/dac_compression.h"
 #include "drums/dpcm.h"
+#include "drums/drum_hex.h"
 #include "rom/byte_order.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace kavelo {
 
 namespace {
 
 constexpr char silent[] = "The drums are silent: ";
-
-std::string hex(std::size_t value, int digits) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%0*zX", digits, value);
-    return text;
-}
 
 uint16_t read_le16(std::span<const uint8_t> bytes, std::size_t at) {
     return static_cast<uint16_t>(bytes[at + 1] << 8 | bytes[at]);
@@ -42,7 +36,7 @@ bool take_samples(std::span<const uint8_t> program, drum_kit& kit, std::string& 
         }
         if (start + length > program.size()) {
             problem = silent + std::string("the DAC program's ") + name + " sample (" +
-                      std::to_string(length) + " bytes at " + hex(start, 4) +
+                      std::to_string(length) + " bytes at " + drum_hex(start, 4) +
                       ") reaches past the end of its " + std::to_string(program.size()) + " bytes.";
             return false;
         }
@@ -58,16 +52,16 @@ bool take_samples(std::span<const uint8_t> program, drum_kit& kit, std::string& 
 bool find_drum_kit(std::span<const uint8_t> rom, drum_kit& kit, std::string& problem) {
     if (rom.size() < dac_program_pointer_offset + 4) {
         problem = silent + std::string("the ROM image ends before the DAC program's address at ") +
-                  hex(dac_program_pointer_offset, 4) + ".";
+                  drum_hex(dac_program_pointer_offset, 4) + ".";
         return false;
     }
     const auto pointer = rom.subspan<dac_program_pointer_offset, 4>();
     const uint32_t address =
         static_cast<uint32_t>(read_be16(pointer.first<2>())) << 16 | read_be16(pointer.last<2>());
     if (address != dac_program_rom_offset) {
-        problem = silent + std::string("the address at ") + hex(dac_program_pointer_offset, 4) +
-                  " is " + hex(address, 8) + ", not the DAC program's " +
-                  hex(dac_program_rom_offset, 5) + ".";
+        problem = silent + std::string("the address at ") +
+                  drum_hex(dac_program_pointer_offset, 4) + " is " + drum_hex(address, 8) +
+                  ", not the DAC program's " + drum_hex(dac_program_rom_offset, 5) + ".";
         return false;
     }
     dac_unpack_result unpacked = decompress_dac_program(rom, address);
@@ -83,7 +77,7 @@ bool find_drum_kit(std::span<const uint8_t> rom, drum_kit& kit, std::string& pro
         !std::equal(dpcm_deltas.begin(), dpcm_deltas.end(),
                     program.begin() + dpcm_delta_table_address)) {
         problem = silent + std::string("the DAC program's delta table at ") +
-                  hex(dpcm_delta_table_address, 4) +
+                  drum_hex(dpcm_delta_table_address, 4) +
                   " differs from 00 01 02 04 08 10 20 40 80 FF FE FC F8 F0 E0 C0.";
         return false;
     }
@@ -92,9 +86,10 @@ bool find_drum_kit(std::span<const uint8_t> rom, drum_kit& kit, std::string& pro
         return false;
     }
     if (rom.size() < long_pcm_rom_offset + long_pcm_size) {
-        problem = silent + std::string("the ROM image ends at ") + hex(rom.size(), 5) +
-                  ", before the end of the long sample at " + hex(long_pcm_rom_offset, 5) + "-" +
-                  hex(long_pcm_rom_offset + long_pcm_size - 1, 5) + ".";
+        problem = silent + std::string("the ROM image is only ") + drum_hex(rom.size(), 5) +
+                  " bytes long, too short for the long sample at " +
+                  drum_hex(long_pcm_rom_offset, 5) + "-" +
+                  drum_hex(long_pcm_rom_offset + long_pcm_size - 1, 5) + ".";
         return false;
     }
     const auto long_pcm = rom.subspan(long_pcm_rom_offset, long_pcm_size);

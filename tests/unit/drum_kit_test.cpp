@@ -107,7 +107,7 @@ TEST(find_drum_kit, refuses_each_fault_with_one_sentence_and_leaves_the_kit_alon
         {"empty sample", [](bytes& p) { p[0xD6 + 2] = 0, p[0xD6 + 3] = 0; }, none,
          "kick sample is empty"},
         {"ROM too short for the long sample", none, [](bytes& rom) { rom.resize(rom_size - 1); },
-         "ends at 0x7FFFF, before the end of the long sample at 0x79688-0x7FFFF."},
+         "is only 0x7FFFF bytes long, too short for the long sample at 0x79688-0x7FFFF."},
     };
     for (const fault& f : faults) {
         SCOPED_TRACE(f.name);
