@@ -63,12 +63,11 @@ void drum_player::start(uint8_t handed_over) {
     second_value_ = false;
     if (index >= long_first) {
         source_ = source::long_pcm;
-        sample_ = &kit_.long_pcm;
-        if (sample_->empty()) {
+        if (kit_.long_pcm.empty()) {
             source_ = source::none;
             return;
         }
-        dac_ = sample_->front();
+        dac_ = kit_.long_pcm.front();
         remaining_ = long_pcm_byte_cycles() * cycle_units;
         return;
     }
@@ -78,9 +77,9 @@ void drum_player::start(uint8_t handed_over) {
         return;
     }
     source_ = source::dpcm;
-    sample_ = &kit_.dpcm[index];
+    dpcm_index_ = index;
     pitch_ = index == 2 ? timpani_pitch_ : kit_.pitch[index];
-    dac_ = dpcm_step(dac_centre, static_cast<uint8_t>(sample_->front() >> 4));
+    dac_ = dpcm_step(dac_centre, static_cast<uint8_t>(kit_.dpcm[index].front() >> 4));
     remaining_ = dpcm_first_half_cycles(pitch_) * cycle_units;
 }
 
@@ -88,12 +87,12 @@ void drum_player::start(uint8_t handed_over) {
 void drum_player::next_value() {
     if (source_ == source::dpcm && !second_value_) {
         second_value_ = true;
-        dac_ = dpcm_step(dac_, (*sample_)[position_]);
+        dac_ = dpcm_step(dac_, sample()[position_]);
         remaining_ = (dpcm_byte_cycles(pitch_) - dpcm_first_half_cycles(pitch_)) * cycle_units;
         return;
     }
     second_value_ = false;
-    if (++position_ == sample_->size()) {
+    if (++position_ == sample().size()) {
         const bool was_long = source_ == source::long_pcm;
         source_ = source::none;
         if (was_long && pending_ != 0) {
@@ -102,10 +101,10 @@ void drum_player::next_value() {
         return;
     }
     if (source_ == source::dpcm) {
-        dac_ = dpcm_step(dac_, static_cast<uint8_t>((*sample_)[position_] >> 4));
+        dac_ = dpcm_step(dac_, static_cast<uint8_t>(sample()[position_] >> 4));
         remaining_ = dpcm_first_half_cycles(pitch_) * cycle_units;
     } else {
-        dac_ = (*sample_)[position_];
+        dac_ = sample()[position_];
         remaining_ = long_pcm_byte_cycles() * cycle_units;
     }
 }

@@ -55,6 +55,9 @@ class drum_player {
 
     void start(uint8_t handed_over);
     void next_value();
+    const std::vector<uint8_t>& sample() const {
+        return source_ == source::long_pcm ? kit_.long_pcm : kit_.dpcm[dpcm_index_];
+    }
 
     drum_kit kit_;
     uint8_t timpani_pitch_;
@@ -62,10 +65,10 @@ class drum_player {
     bool dac_enabled_ = false;
 
     source source_ = source::none;
-    const std::vector<uint8_t>* sample_ = nullptr;
-    std::size_t position_ = 0;  // byte of the sample being played
-    bool second_value_ = false; // the byte's low nibble is out (DPCM)
-    uint8_t pitch_ = 0;         // latched at the start of a DPCM sample
+    std::size_t dpcm_index_ = 0; // kick, snare, timpani
+    std::size_t position_ = 0;   // byte of the sample being played
+    bool second_value_ = false;  // the byte's low nibble is out (DPCM)
+    uint8_t pitch_ = 0;          // latched at the start of a DPCM sample
     uint8_t dac_ = 0x80;
     int64_t remaining_ = 0; // time units left of the DAC value that is out
 };

@@ -184,6 +184,21 @@ TEST(drum_player, the_dac_holds_its_last_value_after_a_sample_ends) {
     EXPECT_EQ(out[2000], level(0xA0));
 }
 
+TEST(drum_player, a_copy_plays_on_from_where_the_original_was_with_its_own_kit) {
+    drum_kit kit = holding_kit();
+    kit.dpcm[1] = bytes(850, 0x19); // +1 then -1: every frame shows the position
+    drum_player straight(kit);
+    straight.trigger(0x82);
+    const std::vector<int16_t> expected = render(straight, 600);
+
+    drum_player original(kit);
+    original.trigger(0x82);
+    render(original, 100);
+    drum_player copy = original;
+    original = drum_player(holding_kit()); // the original's kit is gone
+    EXPECT_EQ(render(copy, 500), std::vector<int16_t>(expected.begin() + 100, expected.end()));
+}
+
 TEST(drum_player, the_timpani_pitch_stays_until_changed_and_starts_at_the_kit_s) {
     drum_kit kit = holding_kit(100);
     kit.pitch[2] = 0x12;
