@@ -21,6 +21,7 @@ namespace kavelo {
 namespace {
 
 constexpr std::size_t chunk_samples = 256;
+static_assert(4 * psg_full_scale <= 32767, "four channels at full level must fit a sample");
 
 // Amplitude by attenuation: 8191 x 10^(-2k / 20) rounded; 15 is off.
 constexpr std::array<int32_t, 16> amplitude_table = {8191, 6506, 5168, 4105, 3261, 2590, 2057, 1634,

@@ -3,13 +3,17 @@
 // and a noise channel, driven by port bytes, rendered as mono 16-bit samples.
 //
 // Port bytes:
-//   1 cc t dddd  latch channel cc (3 = noise), register t (0 tone or noise control,
-//                1 attenuation), and write dddd to the register's low 4 bits
+//   1 cc t dddd  latch channel cc (0-2 tone channels 1-3, 3 noise), register t (0 tone
+//                period or noise control, 1 attenuation), and write dddd to its low 4 bits
 //   0 x dddddd   data: a latched tone register takes dddddd as its period's high 6 bits;
 //                a latched attenuation or noise register takes dddd as its low 4 bits
-// Registers: tone period 10 bits; attenuation 4 bits, 2 dB a step, 15 = off; noise control
-// 3 bits: bit 2 white (1) or periodic (0), bits 0-1 shift rate (clock/512, /1024, /2048,
-// or 3: tone channel 3's period).
+// Registers: tone period 10 bits, plays clock / (32 N) Hz, 0 acting as 1 on this console's
+// chip; attenuation 4 bits, 2 dB a step, 15 = off; noise control 3 bits: bit 2 white (1) or
+// periodic (0), bits 0-1 the shift rate clock / 512, / 1024, / 2048, or 3: tone 3's period.
+// Noise: a 16-bit shift register, set to 0x8000 by every write to the noise control, shifts
+// right on each rise of the noise counter's square (half the counter's reload rate), taking
+// in at bit 15 bit 0 XOR bit 3 (white) or bit 0 (periodic); the output is bit 0.
+// A write between two renders takes effect from the first sample of the second.
 
 #include <algorithm>
 #include <array>
