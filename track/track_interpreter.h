@@ -63,6 +63,7 @@ class track_interpreter {
     // Messages since the last call: stopped channels and what the driver could not do.
     std::vector<std::string> take_messages();
 
+    const track_source& source() const { return source_; }
     uint32_t voice_table_address() const { return voice_table_; }
     // Puts a stored (ROM order) voice in place of voice `number` in the image and appends
     // the writes that reload it on the chip channels that last loaded it, as the driver

@@ -34,7 +34,8 @@ int32_t put_track_voices(track_source& source, std::span<const voice_record> voi
         result_done) {
         return 0;
     }
-    const auto count = std::min<std::size_t>(voices.size(), static_cast<std::size_t>(extent.voices_in_track));
+    const auto count =
+        std::min<std::size_t>(voices.size(), static_cast<std::size_t>(extent.voices_in_track));
     for (std::size_t i = 0; i < count; ++i) {
         const voice_record stored = swap_voice_order(voices[i]);
         std::copy(stored.begin(), stored.end(),
