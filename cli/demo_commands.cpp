@@ -1,7 +1,7 @@
 // kavelo demo-rom / demo-track: write the synthetic demo files.
 
 #include "cli/commands.h"
-#include "rom/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "rom/file_image.h"
 
 #include <CLI/CLI.hpp>

@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
     add_bank_commands(app, context);
     add_checksum_command(app, context);
     add_convert_commands(app, context);
+    add_track_commands(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -13,7 +13,7 @@ constexpr uint32_t frame_bytes = 4; // 16-bit stereo
 } // namespace
 
 keyboard_audio::keyboard_audio()
-    : feeder_(stream_ring_frames, stream_lead_frames, stream_guard_frames),
+    : feeder_(stream_ring_frames, stream_lead_frames, stream_guard_frames, stream_refill_frames),
       scratch_(2 * std::size_t{stream_ring_frames}) {
     InitializeCriticalSection(&lock_);
     QueryPerformanceFrequency(&clock_rate_);
@@ -116,9 +116,12 @@ void keyboard_audio::feed_once() {
     const feed_plan plan = feeder_.refill(play, write, now_frames);
     stalls_.store(feeder_.stalls());
     lead_frames_.store(feeder_.lead_frames());
-    if (plan.silence.count > 0) {
-        std::memset(scratch_.data(), 0, std::size_t{plan.silence.count} * frame_bytes);
-        copy_to_ring(plan.silence, scratch_.data());
+    target_frames_.store(feeder_.target_frames());
+    for (const ring_span& cleared : {plan.silence, plan.dropped}) {
+        if (cleared.count > 0) {
+            std::memset(scratch_.data(), 0, std::size_t{cleared.count} * frame_bytes);
+            copy_to_ring(cleared, scratch_.data());
+        }
     }
     if (plan.render.count > 0) {
         with_synth([&](live_synth& synth) { synth.render(scratch_, plan.render.count); });

@@ -20,6 +20,7 @@ inline constexpr uint32_t stream_ring_frames = 44100; // one second
 inline constexpr uint32_t stream_lead_frames = 882;   // 20 ms ahead of the play cursor
 inline constexpr uint32_t stream_guard_frames = 132;  // 3 ms past the device's write cursor
 inline constexpr DWORD stream_refill_ms = 4;
+inline constexpr uint32_t stream_refill_frames = 44100 * stream_refill_ms / 1000;
 
 class keyboard_audio {
   public:
@@ -44,8 +45,10 @@ class keyboard_audio {
     // The largest distance seen between the device's play and write cursors, in frames.
     uint32_t device_write_lead() const { return device_write_lead_.load(); }
     uint32_t stalls() const { return stalls_.load(); }
-    // How far ahead of the play cursor the stream renders (20 ms unless the device leaps).
+    // How far ahead of the play cursor the stream rendered, and aims to (20 ms unless the
+    // device's cursor moves in larger steps).
     uint32_t lead_frames() const { return lead_frames_.load(); }
+    uint32_t target_frames() const { return target_frames_.load(); }
 
   private:
     static DWORD WINAPI thread_main(void* self);
@@ -65,6 +68,7 @@ class keyboard_audio {
     std::atomic<uint32_t> device_write_lead_{0};
     std::atomic<uint32_t> stalls_{0};
     std::atomic<uint32_t> lead_frames_{stream_lead_frames};
+    std::atomic<uint32_t> target_frames_{stream_lead_frames};
 };
 
 } // namespace kavelo

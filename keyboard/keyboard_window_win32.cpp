@@ -155,9 +155,10 @@ void update_status(keyboard_window& k) {
     if (!k.sound_problem.empty()) {
         line = "No sound: " + k.sound_problem + ". The keys still work, silently.";
     } else {
-        const uint32_t device_ms = k.audio.device_write_lead() * 1000 / 44100;
-        line = "Sound: rendered " + std::to_string(k.audio.lead_frames() * 1000 / 44100) +
-               " ms ahead of the play cursor (device write cursor +" + std::to_string(device_ms) +
+        const auto ms = [](uint32_t frames) { return std::to_string(frames * 1000 / 44100); };
+        line = "Sound: rendered " + ms(k.audio.lead_frames()) +
+               " ms ahead of the play cursor (target " + ms(k.audio.target_frames()) +
+               " ms, device write cursor +" + ms(k.audio.device_write_lead()) +
                " ms); late refills: " + std::to_string(k.audio.stalls());
     }
     SetDlgItemTextA(k.window, IDC_KEYBOARD_STATUS, line.c_str());

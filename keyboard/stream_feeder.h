@@ -2,8 +2,8 @@
 // Keeps a looping device buffer (a ring of frames) fed from a renderer that runs a short
 // lead ahead of the play cursor. The device reports its play cursor and the write cursor
 // (the first frame it has not committed to playing); the feeder says which frames to
-// render and which played frames to clear, so that a late refill lets the cursor run into
-// silence, never into sound it has already played. All positions are frames in the ring.
+// render and which to clear, so that a late refill lets the cursor run into silence,
+// never into sound it has already played. All positions are frames in the ring.
 
 #include <array>
 #include <cstdint>
@@ -16,41 +16,59 @@ struct ring_span {
 };
 
 struct feed_plan {
-    ring_span silence;    // clear these first
+    ring_span silence;    // clear these first: frames the cursor has passed
+    ring_span dropped;    // and these: fresh frames further ahead than the lead needs
     ring_span render;     // then write this many fresh frames here
     bool stalled = false; // the cursor ran past the fresh frames since the last refill
 };
 
 class stream_feeder {
   public:
-    // `lead` frames are kept fresh ahead of the play cursor, at least `guard` beyond the
-    // device's write cursor. A device whose play cursor leaps further between two refills
-    // than time went by (it moves in whole periods) gets one such leap plus its write lead
-    // instead, up to a quarter of the ring: less would run dry at every leap.
-    stream_feeder(uint32_t ring_frames, uint32_t lead_frames, uint32_t guard_frames);
+    // `lead` frames are kept fresh ahead of the play cursor, and at least `guard` beyond the
+    // device's write cursor after one recent step of a play cursor that moves in steps, up
+    // to a quarter of the ring. The caller refills every `refill` frames of its clock; a
+    // refill later than twice that says nothing about the device's step, since the cursor
+    // went on for as long as the refill was late.
+    stream_feeder(uint32_t ring_frames, uint32_t lead_frames, uint32_t guard_frames,
+                  uint32_t refill_frames);
 
     // One refill, with the device's cursors and a monotonic clock in frames. The first
     // call starts at the write cursor; the ring is expected to start silent.
     feed_plan refill(uint32_t play, uint32_t write, uint64_t now_frames);
 
     uint32_t stalls() const { return stalls_; }
-    // How far ahead of the play cursor the last refill left fresh frames.
-    uint32_t lead_frames() const { return last_target_; }
+    // How far ahead of the play cursor the last refill left fresh frames, and aimed to.
+    uint32_t lead_frames() const { return last_lead_; }
+    uint32_t target_frames() const { return last_target_; }
     uint32_t ring_frames() const { return ring_; }
 
   private:
+    // The device's recent behaviour over one window of the clock: the two largest steps
+    // of on-time refills and the largest write lead.
+    struct device_window {
+        uint32_t largest_step = 0;
+        uint32_t second_step = 0;
+        uint32_t write_lead = 0;
+    };
+
     uint32_t distance(uint32_t from, uint32_t to) const { return (to + ring_ - from) % ring_; }
+    void remember(uint64_t now_frames, uint32_t step, uint32_t write_lead);
+    uint32_t target() const;
 
     uint32_t ring_;
     uint32_t lead_;
     uint32_t guard_;
+    uint64_t late_after_;
     bool started_ = false;
     uint32_t last_play_ = 0;
     uint32_t write_pos_ = 0; // end of the fresh frames
     uint64_t last_now_ = 0;
     uint32_t stalls_ = 0;
-    uint32_t largest_leap_ = 0;
+    uint32_t last_lead_ = 0;
     uint32_t last_target_ = 0;
+    uint64_t window_start_ = 0;
+    device_window current_;
+    device_window previous_;
 };
 
 // A span of the ring as at most two straight pieces (the second empty unless it wraps).

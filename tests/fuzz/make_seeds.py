@@ -174,6 +174,61 @@ def fm_core_seeds():
         bytes((i * 37 + 11) % 256 for i in range(600)))
 
 
+class dac_packer:
+    """Writes the DAC program's packed stream: literals, and runs as long references of
+    one byte back; descriptors go where the reader fetches them."""
+
+    def __init__(self):
+        self.out = bytearray()
+        self.reserve()
+
+    def reserve(self):
+        self.slot = len(self.out)
+        self.out += bytes(2)
+        self.bits = 0
+
+    def bit(self, value):
+        if value:
+            self.out[self.slot + self.bits // 8] |= 1 << (self.bits % 8)
+        self.bits += 1
+        if self.bits == 16:
+            self.reserve()
+
+    def pack(self, data):
+        i = 0
+        while i < len(data):
+            run = 0
+            while i > 0 and i + run < len(data) and run < 256 and data[i + run] == data[i - 1]:
+                run += 1
+            if run >= 3:
+                self.bit(0), self.bit(1)
+                self.out += bytes([0xFF, 0xF8, run - 1])
+                i += run
+            else:
+                self.bit(1)
+                self.out.append(data[i])
+                i += 1
+        self.bit(0), self.bit(1)
+        self.out += bytes(3)
+        return bytes(self.out)
+
+
+def drum_kit_seeds():
+    # A small program shaped like the game's: delta table, sample table, three samples.
+    program = bytearray(0x100)
+    program[0x22:0x32] = bytes([0, 1, 2, 4, 8, 16, 32, 64, 128, 255, 254, 252, 248, 240, 224, 192])
+    for index, (start, length, pitch) in enumerate([(0xEE, 6, 0x17), (0xF4, 6, 1), (0xFA, 6, 0x1B)]):
+        struct.pack_into("<HHHH", program, 0xD6 + 8 * index, start, length, pitch, 0)
+    program[0xEE:0x100] = bytes((i * 37) % 256 for i in range(18))
+    put("drum_kit", "small-kit.bin", dac_packer().pack(bytes(program)))
+    # Short references of every count, a long one, and descriptors running out mid-token.
+    put("drum_kit", "short-references.bin", bytes([0xB3, 0x00, 0x41, 0x42, 0xFE, 0, 0, 0]))
+    put("drum_kit", "long-references.bin",
+        bytes([0xAB, 0x00, 0x42, 0x41, 0xFF, 0xF8, 0xFF, 0xFE, 0xF1, 0, 0, 0]))
+    put("drum_kit", "sixteenth-bit.bin", bytes([0xFF, 0x3F]) + b"abcdefghijklmn" +
+        bytes([0x0B, 0x00, 0xFE, 0, 0, 0]))
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -186,6 +241,7 @@ def main():
     vgm_voices_seeds()
     fm_script_seeds()
     fm_core_seeds()
+    drum_kit_seeds()
 
 
 if __name__ == "__main__":

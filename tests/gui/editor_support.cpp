@@ -1,6 +1,6 @@
 #include "editor_support.h"
 
-#include "rom/demo_rom.h"
+#include "demo/demo_rom.h"
 
 #include <fstream>
 #include <iterator>

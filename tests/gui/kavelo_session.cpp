@@ -1,6 +1,6 @@
 #include "kavelo_session.h"
 
-#include "rom/demo_rom.h"
+#include "demo/demo_rom.h"
 
 #include "resource.h"
 

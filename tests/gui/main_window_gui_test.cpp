@@ -7,7 +7,7 @@
 #include "kavelo_version.h"
 #include "resource.h"
 
-#include "rom/demo_rom.h"
+#include "demo/demo_rom.h"
 
 #include <cstdio>
 #include <cstring>

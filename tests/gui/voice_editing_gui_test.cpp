@@ -8,7 +8,7 @@
 #include "header_editor/header_fields.h"
 #include "header_editor_ids.h"
 #include "rom/cartridge_checksum.h"
-#include "rom/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "rom/track_table.h"
 #include "voice_editor/operator_ops.h"
 

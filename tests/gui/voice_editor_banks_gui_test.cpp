@@ -5,7 +5,7 @@
 
 #include "formats/tx81z.h"
 #include "formats/ymx_bank.h"
-#include "rom/demo_rom.h"
+#include "demo/demo_rom.h"
 
 namespace gui {
 

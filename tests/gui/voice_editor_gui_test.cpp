@@ -4,7 +4,7 @@
 
 #include "voice_editor_support.h"
 
-#include "rom/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "rom/track_table.h"
 
 namespace gui {

@@ -1,7 +1,7 @@
 #include "memory_file_system.h"
 #include "rom/byte_order.h"
 #include "rom/cartridge_checksum.h"
-#include "rom/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "rom/track_header.h"
 #include "rom/track_table.h"
 #include "rom/voice_commit.h"

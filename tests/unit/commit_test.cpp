@@ -1,4 +1,4 @@
-#include "rom/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "rom/file_image.h"
 #include "rom/track_header.h"
 #include "rom/track_table.h"

@@ -1,6 +1,6 @@
 #include "header_editor/header_editor_session.h"
 #include "header_editor/header_fields.h"
-#include "rom/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "rom/track_table.h"
 #include "test_support.h"
 

@@ -4,39 +4,59 @@
 #include "keyboard/stream_feeder.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <vector>
 
 namespace kavelo {
 namespace {
 
-constexpr uint32_t ring = 4096;
-constexpr uint32_t lead = 882; // 20 ms at 44100 Hz
+constexpr uint32_t ring = 16384; // big enough for a step of 36 ms
+constexpr uint32_t lead = 882;   // 20 ms at 44100 Hz
 constexpr uint32_t guard = 220;
+constexpr uint32_t refill_every = 176; // 4 ms
 
-// The device: plays one frame per clock tick; its write cursor runs `write_lead` ahead.
-struct fake_device {
-    std::vector<uint64_t> frames = std::vector<uint64_t>(ring, 0); // 0 is silence
-    uint64_t clock = 0;
+// How a device moves its play cursor: `step` frames at a time (1: smoothly), `rate` frames
+// per clock frame; its write cursor runs `write_lead` ahead.
+struct device_kind {
+    uint32_t step = 1;
+    double rate = 1;
     uint32_t write_lead = 300;
+};
+
+struct fake_device {
+    device_kind kind;
+    std::vector<uint64_t> frames = std::vector<uint64_t>(ring, 0); // 0 is silence
+    uint64_t position = 0;                                         // frames played so far
+    uint64_t burst = 0;                                            // frames played ahead of pace
     std::vector<uint64_t> played;
 
-    uint32_t play() const { return static_cast<uint32_t>(clock % ring); }
-    uint32_t write() const { return static_cast<uint32_t>((clock + write_lead) % ring); }
-    void run(uint64_t ticks) {
-        for (uint64_t i = 0; i < ticks; ++i) {
+    uint32_t play() const { return static_cast<uint32_t>(position % ring); }
+    uint32_t write() const { return static_cast<uint32_t>((position + kind.write_lead) % ring); }
+    void play_until(uint64_t end) {
+        for (; position < end; ++position) {
             played.push_back(frames[play()]);
-            ++clock;
         }
+    }
+    // Where the cursor is at this time of the clock.
+    void run_to(uint64_t clock) {
+        const auto paced = static_cast<uint64_t>(static_cast<double>(clock) * kind.rate);
+        play_until(paced / kind.step * kind.step + burst);
+    }
+    void leap(uint32_t count) {
+        burst += count;
+        play_until(position + count);
     }
 };
 
-// Applies a plan the way the window does: clear, then write stamps of rendered frames.
+// Applies a plan the way the window does (clear, then write stamps of rendered frames) and
+// checks that every frame but the fresh ones is silent, so a late cursor finds silence.
 struct fake_renderer {
     uint64_t next_stamp = 1;
-    void apply(const feed_plan& plan, fake_device& device) {
-        for (const ring_span& s : split_ring(plan.silence, ring)) {
-            for (uint32_t i = 0; i < s.count; ++i) {
-                device.frames[s.start + i] = 0;
+    void apply(const feed_plan& plan, const stream_feeder& feeder, fake_device& device) {
+        for (const ring_span& cleared : {plan.silence, plan.dropped}) {
+            for (const ring_span& s : split_ring(cleared, ring)) {
+                std::fill_n(device.frames.begin() + s.start, s.count, 0);
             }
         }
         for (const ring_span& s : split_ring(plan.render, ring)) {
@@ -44,26 +64,41 @@ struct fake_renderer {
                 device.frames[s.start + i] = next_stamp++;
             }
         }
+        const ring_span stale{device.play() + feeder.lead_frames(), ring - feeder.lead_frames()};
+        for (const ring_span& s : split_ring(stale, ring)) {
+            const auto begin = device.frames.begin() + s.start;
+            ASSERT_TRUE(std::all_of(begin, begin + s.count, [](uint64_t f) { return f == 0; }))
+                << "sound beyond the fresh frames";
+        }
     }
 };
+
+// Stamps that were played come in order: no frame is heard twice or after a later one.
+void expect_in_order(const std::vector<uint64_t>& played) {
+    uint64_t last = 0;
+    for (std::size_t i = 0; i < played.size(); ++i) {
+        if (played[i] != 0) {
+            ASSERT_GT(played[i], last) << "frame " << i << " replays old sound";
+            last = played[i];
+        }
+    }
+}
 
 TEST(stream_feeder, steady_refills_keep_the_lead_and_play_every_frame_once_in_order) {
     for (const uint32_t interval : {1u, 97u, 220u, 500u}) {
         SCOPED_TRACE(interval);
         fake_device device;
         fake_renderer renderer;
-        stream_feeder feeder(ring, lead, guard);
-        for (int32_t i = 0; i < 200; ++i) {
-            const feed_plan plan = feeder.refill(device.play(), device.write(), device.clock);
+        stream_feeder feeder(ring, lead, guard, refill_every);
+        for (uint64_t clock = 0; clock < 200 * interval; clock += interval) {
+            device.run_to(clock);
+            const feed_plan plan = feeder.refill(device.play(), device.write(), clock);
             EXPECT_FALSE(plan.stalled);
-            renderer.apply(plan, device);
-            // Fresh frames reach exactly `lead` beyond the play cursor.
-            const uint32_t end = (plan.render.start + plan.render.count) % ring;
-            EXPECT_EQ((end + ring - device.play()) % ring, lead);
-            device.run(interval);
+            renderer.apply(plan, feeder, device);
+            EXPECT_EQ(feeder.lead_frames(), lead);
         }
         // After the first write-lead frames of start-up silence, no gap and no repeat.
-        const std::size_t start = device.write_lead;
+        const std::size_t start = device.kind.write_lead;
         for (std::size_t i = start; i < device.played.size(); ++i) {
             ASSERT_EQ(device.played[i], i - start + 1) << "frame " << i;
         }
@@ -75,80 +110,112 @@ TEST(stream_feeder, a_late_refill_plays_silence_then_fresh_frames_never_old_ones
     // Stalls shorter and longer than half the ring, up to a ring less the device's write
     // lead: only the device itself could stop a longer one from coming round to the last
     // fresh frames again (the window's ring is a second long).
-    for (const uint64_t stall : {600ull, 1500ull, 2047ull, 3000ull, 3796ull}) {
+    for (const uint64_t stall : {600ull, 1500ull, ring / 2 - 1ull, 12000ull, ring - 300ull}) {
         SCOPED_TRACE(stall);
         fake_device device;
         fake_renderer renderer;
-        stream_feeder feeder(ring, lead, guard);
+        stream_feeder feeder(ring, lead, guard, 200);
+        uint64_t clock = 0;
         for (int32_t i = 0; i < 30; ++i) {
-            renderer.apply(feeder.refill(device.play(), device.write(), device.clock), device);
-            device.run(i == 20 ? stall : 200);
+            device.run_to(clock);
+            renderer.apply(feeder.refill(device.play(), device.write(), clock), feeder, device);
+            clock += i == 20 ? stall : 200;
         }
         EXPECT_EQ(feeder.stalls(), 1u);
-        uint64_t last = 0;
-        std::size_t silent_after_start = 0;
-        for (std::size_t i = device.write_lead; i < device.played.size(); ++i) {
-            const uint64_t stamp = device.played[i];
-            if (stamp == 0) {
-                ++silent_after_start;
-                continue;
-            }
-            ASSERT_GT(stamp, last) << "frame " << i << " replays old sound";
-            last = stamp;
-        }
+        expect_in_order(device.played);
         // The gap is the stall less the lead, plus the device's write lead after it.
-        EXPECT_EQ(silent_after_start, stall - lead + device.write_lead);
+        const auto silent =
+            std::count(device.played.begin() + device.kind.write_lead, device.played.end(), 0u);
+        EXPECT_EQ(static_cast<uint64_t>(silent), stall - lead + device.kind.write_lead);
     }
 }
 
-TEST(stream_feeder, a_write_cursor_beyond_the_lead_gets_the_guard_past_it) {
-    fake_device device;
-    device.write_lead = 1000; // more than the 882-frame lead
-    fake_renderer renderer;
-    stream_feeder feeder(ring, lead, guard);
-    for (int32_t i = 0; i < 50; ++i) {
-        const feed_plan plan = feeder.refill(device.play(), device.write(), device.clock);
-        renderer.apply(plan, device);
-        const uint32_t end = (plan.render.start + plan.render.count) % ring;
-        EXPECT_EQ((end + ring - device.play()) % ring, device.write_lead + guard);
-        device.run(150);
-    }
-    EXPECT_EQ(feeder.stalls(), 0u);
-}
-
-TEST(stream_feeder, a_cursor_that_leaps_by_periods_gets_one_leap_plus_the_write_lead) {
-    // A device that moves its play cursor 441 frames (10 ms) at a time, its write cursor
-    // one period ahead, and one that leaps 500 frames at two and a half times real time
-    // (as Wine's dsound does over ALSA's null device).
-    struct device_kind {
-        uint32_t leap;
-        uint32_t every; // clock frames between leaps
-        uint32_t expected_lead;
+TEST(stream_feeder, the_lead_stays_at_the_devices_target_through_stalls_and_bursts) {
+    // Smooth devices, one that moves in 10 ms periods, one that leaps 500 frames at two and
+    // a half times real time, and one like Wine's dsound over ALSA's file capture (steps of
+    // 36 ms at three and a half times real time). The target is the lead, or the guard past
+    // the write cursor after one step.
+    struct device_case {
+        device_kind kind;
+        uint32_t target;
     };
-    for (const device_kind& kind : {device_kind{441, 441, lead}, device_kind{500, 200, 941}}) {
-        SCOPED_TRACE(kind.leap);
-        fake_device device;
-        device.write_lead = 441;
-        fake_renderer renderer;
-        stream_feeder feeder(ring, lead, guard);
-        uint64_t clock = 0;
-        uint32_t stalls_after_first_leaps = 0;
-        for (int32_t i = 0; i < 2000; ++i) {
-            const uint32_t position = static_cast<uint32_t>(clock / kind.every * kind.leap);
-            device.clock = position; // play() and write() read the device's clock
-            const feed_plan plan = feeder.refill(device.play(), device.write(), clock);
-            if (i > 50 && plan.stalled) {
-                ++stalls_after_first_leaps;
+    enum class disturbance { none, one_stall, a_burst, late_refills };
+    for (const device_case& d :
+         {device_case{{1, 1, 300}, lead}, device_case{{1, 1, 1000}, 1396},
+          device_case{{441, 1, 441}, 1102}, device_case{{1, 3, 441}, 1189},
+          device_case{{500, 2.5, 441}, 1161}, device_case{{1588, 3.5, 441}, 2249}}) {
+        for (const disturbance what : {disturbance::none, disturbance::one_stall,
+                                       disturbance::a_burst, disturbance::late_refills}) {
+            SCOPED_TRACE(testing::Message() << d.kind.step << " x" << d.kind.rate << ", "
+                                            << static_cast<int32_t>(what));
+            fake_device device;
+            device.kind = d.kind;
+            fake_renderer renderer;
+            stream_feeder feeder(ring, lead, guard, refill_every);
+            uint64_t clock = 0;
+            uint32_t disturbances = 0;
+            uint32_t stalls_learning = 0;
+            for (int32_t i = 0; i < 600; ++i) {
+                const bool disturbed = i >= 100 && (what == disturbance::late_refills
+                                                        ? i % 10 == 0
+                                                        : what != disturbance::none && i == 100);
+                disturbances += disturbed ? 1 : 0;
+                // A stall of 23 ms; late refills each come after three periods.
+                const uint64_t late_by = what == disturbance::one_stall ? 1000 : 3 * refill_every;
+                clock += disturbed && what != disturbance::a_burst ? late_by : refill_every;
+                device.run_to(clock);
+                if (disturbed && what == disturbance::a_burst) {
+                    device.leap(1500);
+                }
+                const feed_plan plan = feeder.refill(device.play(), device.write(), clock);
+                renderer.apply(plan, feeder, device);
+                if (i >= 50) {
+                    // Every refill leaves the target's fresh frames, stalled or not.
+                    ASSERT_EQ(feeder.lead_frames(), d.target) << "refill " << i;
+                }
+                if (i == 50) {
+                    stalls_learning = feeder.stalls();
+                }
             }
-            renderer.apply(plan, device);
-            clock += 176; // a refill every 4 ms
+            EXPECT_LE(feeder.stalls() - stalls_learning, disturbances);
+            EXPECT_EQ(feeder.target_frames(), d.target);
+            expect_in_order(device.played);
         }
-        EXPECT_EQ(stalls_after_first_leaps, 0u);
-        EXPECT_EQ(feeder.lead_frames(), kind.expected_lead);
     }
+}
+
+TEST(stream_feeder, frames_rendered_beyond_a_target_that_fell_are_dropped_and_silenced) {
+    // A device that leaps 1588 frames at a time, then plays smoothly: once its steps are
+    // forgotten the lead falls back to 20 ms in one refill, not by playing what is ahead.
+    fake_device device;
+    device.kind = {1588, 1, 441};
+    fake_renderer renderer;
+    stream_feeder feeder(ring, lead, guard, refill_every);
+    uint64_t clock = 0;
+    int32_t dropped_at = -1;
+    for (int32_t i = 0; i < 400; ++i) {
+        clock += refill_every;
+        if (i == 100) {
+            device.kind.step = 1; // from here on it plays smoothly
+        }
+        device.run_to(clock);
+        const feed_plan plan = feeder.refill(device.play(), device.write(), clock);
+        renderer.apply(plan, feeder, device);
+        if (plan.dropped.count > 0) {
+            EXPECT_EQ(dropped_at, -1) << "one drop";
+            dropped_at = i;
+            EXPECT_EQ(plan.render.count, 0u);
+        }
+        EXPECT_EQ(feeder.lead_frames(), i >= 50 && dropped_at < 0 ? 2249 : feeder.target_frames());
+    }
+    EXPECT_GT(dropped_at, 100);
+    EXPECT_LT(dropped_at, 100 + 2 * 8192 / refill_every + 1);
+    EXPECT_EQ(feeder.lead_frames(), lead);
+    expect_in_order(device.played);
 }
 
 TEST(stream_feeder, spans_split_where_the_ring_wraps) {
+    constexpr uint32_t small_ring = 4096;
     struct split {
         ring_span in;
         ring_span first, second;
@@ -157,7 +224,7 @@ TEST(stream_feeder, spans_split_where_the_ring_wraps) {
          {split{{0, 10}, {0, 10}, {0, 0}}, split{{4090, 6}, {4090, 6}, {0, 0}},
           split{{4090, 10}, {4090, 6}, {0, 4}}, split{{4095, 4096}, {4095, 1}, {0, 4095}},
           split{{8190, 10}, {4094, 2}, {0, 8}}, split{{5, 9999}, {5, 4091}, {0, 5}}}) {
-        const std::array<ring_span, 2> out = split_ring(s.in, ring);
+        const std::array<ring_span, 2> out = split_ring(s.in, small_ring);
         EXPECT_EQ(out[0].start, s.first.start);
         EXPECT_EQ(out[0].count, s.first.count);
         EXPECT_EQ(out[1].start, s.second.start);

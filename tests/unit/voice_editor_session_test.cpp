@@ -1,5 +1,5 @@
 #include "fake_voice_editor_view.h"
-#include "rom/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "rom/track_table.h"
 #include "test_support.h"
 #include "voice_editor/voice_editor_session.h"

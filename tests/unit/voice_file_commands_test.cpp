@@ -5,7 +5,7 @@
 #include "formats/fm_operator_fields.h"
 #include "formats/voice_formats.h"
 #include "memory_file_system.h"
-#include "rom/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "voice_editor/voice_editor_session.h"
 
 #include <gtest/gtest.h>

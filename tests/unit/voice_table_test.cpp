@@ -1,4 +1,4 @@
-#include "rom/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "rom/track_table.h"
 #include "rom/voice_commit.h"
 #include "rom/voice_table.h"
@@ -161,47 +161,6 @@ TEST(LoadTrackVoices, RefusesFilesLargerThanEightMebibytes) {
     op_result result = load_track_voices(file.access, 0, table);
     EXPECT_EQ(result.code, result_refused);
     EXPECT_NE(result.problem.find("8 MiB"), std::string::npos);
-}
-
-TEST(DemoRom, TracksAreShapedLikeTheGames) {
-    const std::vector<uint8_t> rom = make_demo_rom();
-    ASSERT_EQ(rom.size(), demo_rom_size);
-    EXPECT_TRUE(rom_serial_matches(rom));
-    EXPECT_EQ(rom[0x18E] << 8 | rom[0x18F], cartridge_checksum(rom));
-    for (int32_t i = 0; i < track_count; ++i) {
-        const track_entry& track = track_table[i];
-        SCOPED_TRACE(track.name);
-        const int fm = i == 8 || i == 18 ? 7 : 6;
-        const int psg = i == 17 ? 0 : 3;
-        EXPECT_EQ(rom[track.start + 2], fm);
-        EXPECT_EQ(rom[track.start + 3], psg);
-        voice_table_extent extent;
-        ASSERT_EQ(locate_voice_table(rom, file_mode::rom_image, track.start, extent).code,
-                  result_done);
-        if (i == 16) {
-            EXPECT_EQ(extent.voices_in_track, 33);
-        } else {
-            EXPECT_GE(extent.voices_in_track, 1);
-            EXPECT_LE(extent.voices_in_track, 9);
-        }
-        EXPECT_EQ(extent.table_start + 25u * static_cast<uint32_t>(extent.voices_in_track),
-                  track.end);
-        // Every entry's pointer reaches channel data between the header and the voices,
-        // ending with a stop byte before the voice table.
-        const std::size_t header_size = 6 + 4 * fm + 6 * psg;
-        std::size_t entry = 6;
-        for (int k = 0; k < fm + psg; ++k) {
-            const std::size_t data = rom[track.start + entry] << 8 | rom[track.start + entry + 1];
-            EXPECT_GE(data, header_size) << "entry " << k;
-            const auto stop = std::find(rom.begin() + track.start + data,
-                                        rom.begin() + extent.table_start, uint8_t{0xF2});
-            EXPECT_NE(stop, rom.begin() + extent.table_start) << "entry " << k;
-            entry += k < fm ? 4 : 6;
-        }
-    }
-    // A demo track on its own is the same bytes as in the ROM.
-    const std::vector<uint8_t> track = make_demo_track(5);
-    EXPECT_TRUE(std::equal(track.begin(), track.end(), rom.begin() + track_table[5].start));
 }
 
 } // namespace

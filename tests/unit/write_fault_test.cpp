@@ -5,7 +5,7 @@
 #include "formats/ymx_bank.h"
 #include "memory_file_system.h"
 #include "rom/cartridge_checksum.h"
-#include "rom/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "rom/track_header.h"
 #include "rom/track_table.h"
 #include "rom/voice_commit.h"

@@ -1,4 +1,9 @@
-#include "rom/demo_rom.h"
+#include "demo/demo_rom.h"
+
+#include "demo/demo_tune.h"
+#include "drums/demo_drums.h"
+#include "drums/drum_kit.h"
+#include "track/driver_tables.h"
 
 #include "rom/byte_order.h"
 #include "rom/rom_access.h"
@@ -121,56 +126,60 @@ track_shape shape_of(int32_t index) {
     }
 }
 
-// Each channel's data: a rest, two notes and a stop byte, with a duration after each
-// note or rest, in the driver's convention of 0x80 rest, 0x81+ notes and 0xF2 stop.
-constexpr std::size_t channel_data_size = 7;
+// The key displacement each header entry gives its channel: FM3 an octave down, FM2, FM4
+// and FM6 an octave up; PSG1 two octaves down, PSG2 one.
+constexpr std::array<int8_t, 6> fm_keys{0, 12, -12, 12, 0, 12};
+constexpr std::array<int8_t, 3> psg_keys{-24, -12, 0};
 
-void write_channel_data(std::span<uint8_t, channel_data_size> data, int channel, int32_t index) {
-    const auto note = [&](int step) {
-        return static_cast<uint8_t>(0x81 + (channel * 5 + step * 7 + index) % 0x30);
-    };
-    data[0] = 0x80;
-    data[1] = static_cast<uint8_t>(0x06 * (1 + channel % 4));
-    data[2] = note(0);
-    data[3] = 0x0C;
-    data[4] = note(1);
-    data[5] = 0x18;
-    data[6] = 0xF2;
-}
-
-// Fills a track's bytes: the header, one small block of channel data per header entry
-// (the entries' pointers, relative to the track start, point at them), then the voices
-// running to the track's end.
+// Fills a track's bytes: the header, the tune's streams (the entries' pointers, relative
+// to the track start, point into them), then the voices running to the track's end. A
+// small track gets the small arrangement, and fewer voices where even that would not fit.
 void fill_track(std::span<uint8_t> track, int32_t index) {
     const track_shape shape = shape_of(index);
     const track_header_layout layout = header_layout(shape.fm_entries, shape.psg_entries);
-    const int entries = shape.fm_entries + shape.psg_entries;
-    const std::size_t data_end =
-        layout.size + channel_data_size * static_cast<std::size_t>(entries);
-    const int32_t room = static_cast<int32_t>((track.size() - data_end) / voice_record_size);
     const int32_t wanted = shape.voices > 0 ? shape.voices : 1 + (index * 4) % 9;
-    const int32_t count = std::clamp(wanted, 1, room);
+    const auto divider = static_cast<uint8_t>(1 + index % 3);
+
+    demo_tune_shape tune_shape{index,  shape.fm_entries, shape.psg_entries, divider,
+                               wanted, fm_keys,          psg_keys,          true};
+    const auto room_for = [&](const demo_tune& tune) {
+        return static_cast<int32_t>((track.size() - layout.size - tune.streams.size()) /
+                                    voice_record_size);
+    };
+    demo_tune tune = compose_demo_tune(tune_shape, layout.size);
+    if (room_for(tune) < wanted) {
+        tune_shape.roomy = false;
+        tune = compose_demo_tune(tune_shape, layout.size);
+    }
+    const int32_t count = std::clamp(room_for(tune), 1, wanted);
+    if (count < wanted) {
+        tune_shape.voices = count;
+        tune = compose_demo_tune(tune_shape, layout.size);
+    }
     const uint16_t table_offset = static_cast<uint16_t>(track.size() - voice_record_size * count);
 
     std::fill(track.begin(), track.end(), uint8_t{0});
     write_be16(track.first<2>(), table_offset);
     track[2] = shape.fm_entries;
     track[3] = shape.psg_entries;
-    track[4] = static_cast<uint8_t>(1 + index % 3); // half-time tempo modifier
+    track[4] = divider;                             // half-time tempo modifier
     track[5] = static_cast<uint8_t>(4 + index % 5); // song tempo
+    std::copy(tune.streams.begin(), tune.streams.end(), track.begin() + layout.size);
 
-    // Entry k starts with the pointer to its channel data; FM entries are 4 bytes, PSG 6.
+    // Entry k starts with the pointer to its stream; FM entries are 4 bytes, PSG 6.
     std::size_t entry = 6;
+    const int entries = shape.fm_entries + shape.psg_entries;
     for (int k = 0; k < entries; ++k) {
-        const std::size_t data = layout.size + channel_data_size * static_cast<std::size_t>(k);
-        write_be16(track.subspan(entry).first<2>(), static_cast<uint16_t>(data));
-        write_channel_data(track.subspan(data).first<channel_data_size>(), k, index);
+        write_be16(track.subspan(entry).first<2>(), tune.entries[static_cast<std::size_t>(k)]);
+        if (k >= shape.fm_entries) {
+            track[entry + 5] = tune.envelopes[static_cast<std::size_t>(k - shape.fm_entries)];
+        }
         entry += k < shape.fm_entries ? 4 : 6;
     }
     for (int channel = 1; channel < shape.fm_entries; ++channel) {
         const int n = channel - 1;
         track[*channel_modifier_byte(layout, header_channel::fm, channel, channel_modifier::key)] =
-            static_cast<uint8_t>(n == 2 ? 0xF4 : 12 * (n % 2));
+            static_cast<uint8_t>(fm_keys[static_cast<std::size_t>(n)]);
         track[*channel_modifier_byte(layout, header_channel::fm, channel,
                                      channel_modifier::volume)] =
             static_cast<uint8_t>(2 * n + index % 4);
@@ -178,7 +187,7 @@ void fill_track(std::span<uint8_t> track, int32_t index) {
     for (int channel = 1; channel <= shape.psg_entries; ++channel) {
         const int n = channel - 1;
         track[*channel_modifier_byte(layout, header_channel::psg, channel, channel_modifier::key)] =
-            static_cast<uint8_t>(0xE8 + 12 * n);
+            static_cast<uint8_t>(psg_keys[static_cast<std::size_t>(n)]);
         track[*channel_modifier_byte(layout, header_channel::psg, channel,
                                      channel_modifier::volume)] = static_cast<uint8_t>(1 + n);
     }
@@ -202,6 +211,19 @@ std::vector<uint8_t> make_demo_rom() {
     static constexpr std::string_view title = "KAVELO DEMO ROM";
     std::copy(title.begin(), title.end(), image.begin() + 0x120);
     std::memcpy(image.data() + rom_serial_offset, rom_serial, rom_serial_length);
+    // The sound driver's tables and the DAC program with its drums, where the game keeps them.
+    const std::span<const uint8_t> tables = builtin_driver_rom();
+    std::copy(tables.begin() + driver_tables_start, tables.end(),
+              image.begin() + driver_tables_start);
+    const std::vector<uint8_t> dac_program = make_demo_dac_program();
+    std::copy(dac_program.begin(), dac_program.end(), image.begin() + dac_program_rom_offset);
+    std::array<uint8_t, 4> pointer{};
+    for (int i = 0; i < 4; ++i) {
+        pointer[i] = static_cast<uint8_t>(dac_program_rom_offset >> (24 - 8 * i));
+    }
+    std::copy(pointer.begin(), pointer.end(), image.begin() + dac_program_pointer_offset);
+    const std::vector<uint8_t> crash = make_demo_long_sample();
+    std::copy(crash.begin(), crash.end(), image.begin() + long_pcm_rom_offset);
     for (int32_t i = 0; i < track_count; ++i) {
         const track_entry& track = track_table[i];
         fill_track(std::span(image).subspan(track.start, track.end - track.start), i);

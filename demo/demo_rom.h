@@ -2,8 +2,10 @@
 // A synthetic ROM image for demonstrations and tests, since the game's own ROM cannot be
 // shipped: the serial at 0x180, the 19 tracks at their Track table offsets, each shaped
 // like the game's: a header with its own channel counts (7 FM entries on tracks 8 and 18,
-// no PSG entry on track 17, 6 and 3 elsewhere), small channel data that the header's
-// pointers reach, and instrument voices running to its end (33 on track 16, 1-9 elsewhere).
+// no PSG entry on track 17, 6 and 3 elsewhere), a short original tune in the game's stream
+// format (demo/demo_tune.h), and instrument voices running to its end (33 on track 16, 1-9
+// elsewhere). The sound driver's tables, its DAC program and the drum samples lie where the
+// game keeps them, so the tracks play as the game's would.
 
 #include "rom/cartridge_checksum.h"
 #include "rom/voice_record.h"

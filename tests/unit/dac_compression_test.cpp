@@ -1,0 +1,207 @@
+// The DAC program's packing: hand-made streams of every token kind, the refusals, and
+// the packer's round trip.
+
+#include "drums/dac_compression.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+namespace kavelo {
+namespace {
+
+using bytes = std::vector<uint8_t>;
+
+std::string text(const bytes& b) {
+    return std::string(b.begin(), b.end());
+}
+
+// "ABC" repeated to `length` characters.
+std::string abc(std::size_t length) {
+    std::string out;
+    while (out.size() < length) {
+        out += "ABC"[out.size() % 3];
+    }
+    return out;
+}
+
+struct stream_case {
+    const char* name;
+    bytes stream;
+    std::string expected;
+};
+
+// Descriptor bits are listed from bit 0; every stream ends with 0 1 and 00 00 00.
+std::vector<stream_case> hand_streams() {
+    std::vector<stream_case> cases = {
+        {"literals", {0x17, 0x00, 'A', 'B', 'C', 0, 0, 0}, "ABC"}, // 1 1 1, 0 1
+        // 1 1, 0 0 b1 b0 with d = FE (2 back), 0 1: counts 2-5, overlapping from 3 on.
+        {"short count 2", {0x83, 0x00, 'A', 'B', 0xFE, 0, 0, 0}, "ABAB"},
+        {"short count 3", {0xA3, 0x00, 'A', 'B', 0xFE, 0, 0, 0}, "ABABA"},
+        {"short count 4", {0x93, 0x00, 'A', 'B', 0xFE, 0, 0, 0}, "ABABAB"},
+        {"short count 5", {0xB3, 0x00, 'A', 'B', 0xFE, 0, 0, 0}, "ABABABA"},
+        // 1 1, 0 1 FF F8 FD (254 bytes 1 back), 0 0 0 0 with d = 00: 256 back.
+        {"short, farthest",
+         {0x0B, 0x02, 'X', 'A', 0xFF, 0xF8, 0xFD, 0x00, 0, 0, 0},
+         "X" + std::string(255, 'A') + "XA"},
+        // 1 1 1, 0 1 FD F8 c: distance 0x1FFD is 3 back. c = 1 copies nothing (then 'D'),
+        // c > 1 copies c + 1 bytes.
+        {"long, c = 1", {0xB7, 0x00, 'A', 'B', 'C', 0xFD, 0xF8, 1, 'D', 0, 0, 0}, "ABCD"},
+        {"long, c = 2", {0x57, 0x00, 'A', 'B', 'C', 0xFD, 0xF8, 2, 0, 0, 0}, abc(6)},
+        {"long, c = 255", {0x57, 0x00, 'A', 'B', 'C', 0xFD, 0xF8, 255, 0, 0, 0}, abc(259)},
+        // 1 1, 0 1 FF F8 FF (1 back, 256 bytes), 0 1 FE F1: distance 0x1EFE is 258 back,
+        // which only the distance's high bits reach.
+        {"long, high distance bits",
+         {0xAB, 0x00, 'B', 'A', 0xFF, 0xF8, 0xFF, 0xFE, 0xF1, 0, 0, 0},
+         "B" + std::string(257, 'A') + "BAA"},
+        // The 16th bit is taken before a data byte: the next descriptor comes first.
+        {"16th bit before a literal",
+         {0xFF, 0xFF, 'a', 'b', 'c', 'd',  'e',  'f', 'g', 'h', 'i', 'j',
+          'k',  'l',  'm', 'n', 'o', 0x02, 0x00, 'p', 0,   0,   0},
+         "abcdefghijklmnop"},
+        {"16th bit before a long reference's bytes",
+         {0xFF, 0xBF, 'a', 'b', 'c',  'd',  'e',  'f',  'g', 'h', 'i', 'j',
+          'k',  'l',  'm', 'n', 0x02, 0x00, 0xFD, 0xF9, 0,   0,   0},
+         "abcdefghijklmnlmn"},
+        {"16th bit inside a short reference",
+         {0xFF, 0x3F, 'a', 'b', 'c', 'd',  'e',  'f',  'g', 'h', 'i',
+          'j',  'k',  'l', 'm', 'n', 0x0B, 0x00, 0xFE, 0,   0,   0},
+         "abcdefghijklmnmnmnm"},
+    };
+    // Long references with counts 1-7 copy 3-9 bytes.
+    for (uint8_t n = 1; n <= 7; ++n) {
+        cases.push_back({"long, count 1-7",
+                         {0x57, 0x00, 'A', 'B', 'C', 0xFD, static_cast<uint8_t>(0xF8 | n), 0, 0, 0},
+                         abc(3 + n + 2u)});
+    }
+    return cases;
+}
+
+TEST(dac_decompress, hand_made_streams_unpack_to_their_bytes_and_end_after_the_marker) {
+    for (const stream_case& c : hand_streams()) {
+        SCOPED_TRACE(c.name);
+        const dac_unpack_result result = decompress_dac_program(c.stream, 0);
+        ASSERT_TRUE(result.ok) << result.problem;
+        EXPECT_EQ(text(result.program), c.expected);
+        EXPECT_EQ(result.end, c.stream.size());
+    }
+}
+
+TEST(dac_decompress, starts_at_the_offset_it_is_given) {
+    bytes data = {0xEE, 0xEE, 0xEE, 0x17, 0x00, 'X', 'Y', 'Z', 0, 0, 0, 0xEE};
+    const dac_unpack_result result = decompress_dac_program(data, 3);
+    ASSERT_TRUE(result.ok) << result.problem;
+    EXPECT_EQ(text(result.program), "XYZ");
+    EXPECT_EQ(result.end, 11u);
+}
+
+TEST(dac_decompress, refuses_a_stream_cut_short_at_any_point) {
+    for (const stream_case& c : hand_streams()) {
+        SCOPED_TRACE(c.name);
+        for (std::size_t size = 0; size < c.stream.size(); ++size) {
+            const dac_unpack_result result =
+                decompress_dac_program(std::span(c.stream).first(size), 0);
+            EXPECT_FALSE(result.ok) << size;
+            EXPECT_TRUE(result.program.empty());
+            EXPECT_FALSE(result.problem.empty());
+        }
+    }
+}
+
+TEST(dac_decompress, refuses_references_before_the_start_of_the_output) {
+    const std::vector<bytes> streams = {
+        {0x00, 0x00, 0xFF, 0, 0, 0},                 // short, 1 back of nothing
+        {0x0B, 0x00, 'A', 'B', 0xFD, 0xF9, 0, 0, 0}, // long, 3 back of 2 bytes
+        {0x0B, 0x00, 'A', 'B', 0xFD, 0xF8, 5, 0, 0, 0},
+    };
+    for (const bytes& stream : streams) {
+        const dac_unpack_result result = decompress_dac_program(stream, 0);
+        EXPECT_FALSE(result.ok);
+        EXPECT_NE(result.problem.find("before the start of its output"), std::string::npos)
+            << result.problem;
+    }
+    // Copying nothing refers to nothing.
+    EXPECT_TRUE(decompress_dac_program(bytes{0x2B, 0x00, 'A', 'B', 0xFD, 0xF8, 1, 0, 0, 0}, 0).ok);
+}
+
+TEST(dac_decompress, refuses_output_beyond_the_z80_ram_and_a_start_past_the_data) {
+    const bytes full(z80_ram_size, 0x5A);
+    const dac_unpack_result fits = decompress_dac_program(compress_dac_program(full), 0);
+    ASSERT_TRUE(fits.ok) << fits.problem;
+    EXPECT_EQ(fits.program, full);
+
+    for (const std::size_t size : {z80_ram_size + 1, z80_ram_size + 300}) {
+        const bytes over(size, 0x5A);
+        const dac_unpack_result result = decompress_dac_program(compress_dac_program(over), 0);
+        EXPECT_FALSE(result.ok);
+        EXPECT_NE(result.problem.find("8192 bytes of RAM"), std::string::npos) << result.problem;
+    }
+    bytes literals(2 + z80_ram_size * 9 / 8 + 8, 0xFF); // literals only, never an end
+    EXPECT_NE(decompress_dac_program(literals, 0).problem.find("8192 bytes of RAM"),
+              std::string::npos);
+
+    const bytes stream = {0x17, 0x00, 'A', 'B', 'C', 0, 0, 0};
+    for (const std::size_t offset : {stream.size(), stream.size() + 5}) {
+        EXPECT_FALSE(decompress_dac_program(stream, offset).ok);
+    }
+}
+
+// Inputs for the round trip, by kind and length.
+bytes random_bytes(std::size_t size, uint32_t seed, uint32_t alphabet) {
+    std::mt19937 random(seed);
+    bytes out(size);
+    for (uint8_t& b : out) {
+        b = static_cast<uint8_t>(random() % alphabet);
+    }
+    return out;
+}
+
+TEST(dac_compress, round_trips_random_and_patterned_data_of_edge_lengths) {
+    const std::vector<std::size_t> lengths = {
+        0, 1, 2, 3, 4, 9, 10, 15, 16, 17, 255, 256, 257, 258, 511, 4096, 8000, 8191, z80_ram_size};
+    for (const std::size_t length : lengths) {
+        for (const uint32_t alphabet : {256u, 3u, 1u}) {
+            SCOPED_TRACE(std::to_string(length) + " bytes of " + std::to_string(alphabet));
+            const bytes data = random_bytes(length, static_cast<uint32_t>(length), alphabet);
+            const bytes packed = compress_dac_program(data);
+            const dac_unpack_result result = decompress_dac_program(packed, 0);
+            ASSERT_TRUE(result.ok) << result.problem;
+            EXPECT_EQ(result.program, data);
+            EXPECT_EQ(result.end, packed.size());
+            // Literals cost 9 bits a byte at worst, plus descriptors and the end marker.
+            EXPECT_LE(packed.size(), length * 9 / 8 + 8);
+        }
+    }
+}
+
+TEST(dac_compress, packs_repetitive_data_well) {
+    struct pack_case {
+        const char* name;
+        bytes data;
+        std::size_t at_most;
+    };
+    bytes phrase = random_bytes(100, 7, 256);
+    bytes repeated;
+    while (repeated.size() < 8000) {
+        repeated.insert(repeated.end(), phrase.begin(), phrase.end());
+    }
+    bytes sparse(7000, 0);
+    for (std::size_t i = 0; i < sparse.size(); i += 97) {
+        sparse[i] = static_cast<uint8_t>(i);
+    }
+    const std::vector<pack_case> cases = {
+        {"zeros", bytes(z80_ram_size, 0), 120},
+        {"a 100-byte phrase repeated", repeated, 240},
+        {"a byte every 97 among zeros", sparse, 7000 / 97 * 5 + 16},
+    };
+    for (const pack_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bytes packed = compress_dac_program(c.data);
+        EXPECT_LE(packed.size(), c.at_most);
+        EXPECT_EQ(decompress_dac_program(packed, 0).program, c.data);
+    }
+}
+
+} // namespace
+} // namespace kavelo

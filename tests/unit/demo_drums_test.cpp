@@ -1,0 +1,98 @@
+// The demo ROM's drums: they fit where the game keeps its DAC program, the kit finder
+// takes them, and each sound is loud, decays and comes to rest at the centre.
+
+#include "drums/demo_drums.h"
+#include "drums/dpcm.h"
+#include "drums/drum_kit.h"
+#include "drums/drum_player.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kavelo {
+namespace {
+
+using bytes = std::vector<uint8_t>;
+
+int32_t peak(std::span<const uint8_t> values) {
+    int32_t most = 0;
+    for (const uint8_t v : values) {
+        most = std::max(most, std::abs(v - 128));
+    }
+    return most;
+}
+
+double rms(std::span<const uint8_t> values) {
+    double sum = 0;
+    for (const uint8_t v : values) {
+        sum += (v - 128.0) * (v - 128.0);
+    }
+    return std::sqrt(sum / static_cast<double>(values.size()));
+}
+
+drum_kit demo_kit() {
+    const bytes packed = make_demo_dac_program();
+    const bytes long_sample = make_demo_long_sample();
+    EXPECT_LE(packed.size(), dac_program_max_packed);
+    EXPECT_EQ(long_sample.size(), long_pcm_size);
+    bytes rom(0x80000, 0);
+    const uint8_t pointer[] = {0x00, 0x07, 0x2E, 0x7C};
+    std::copy(std::begin(pointer), std::end(pointer), rom.begin() + 0x135E);
+    std::copy(packed.begin(), packed.end(), rom.begin() + 0x72E7C);
+    std::copy(long_sample.begin(), long_sample.end(), rom.begin() + 0x79688);
+    drum_kit kit;
+    std::string problem;
+    EXPECT_TRUE(find_drum_kit(rom, kit, problem)) << problem;
+    return kit;
+}
+
+TEST(demo_drums, fit_in_the_rom_and_give_a_kit_of_the_game_s_shape) {
+    const drum_kit kit = demo_kit();
+    EXPECT_EQ(kit.pitch, (std::array<uint8_t, 3>{0x17, 0x01, 0x1B}));
+    EXPECT_EQ(kit.dpcm[0].size(), 850u);
+    EXPECT_EQ(kit.dpcm[1].size(), 1904u);
+    EXPECT_EQ(kit.dpcm[2].size(), 4118u);
+    EXPECT_EQ(kit.long_pcm, make_demo_long_sample());
+}
+
+TEST(demo_drums, every_sound_is_loud_without_clipping_decays_and_ends_at_the_centre) {
+    const drum_kit kit = demo_kit();
+    const std::array<bytes, 4> sounds = {dpcm_decode(kit.dpcm[0]), dpcm_decode(kit.dpcm[1]),
+                                         dpcm_decode(kit.dpcm[2]), kit.long_pcm};
+    const std::array<const char*, 4> names = {"kick", "snare", "timpani", "long sample"};
+    for (std::size_t i = 0; i < sounds.size(); ++i) {
+        SCOPED_TRACE(names[i]);
+        const bytes& s = sounds[i];
+        EXPECT_GE(peak(s), 85);
+        EXPECT_LE(peak(s), 120);
+        const std::size_t quarter = s.size() / 4;
+        const std::span<const uint8_t> all(s);
+        EXPECT_GT(rms(all.first(quarter)), 4 * rms(all.last(quarter)));
+        EXPECT_GT(rms(all.first(quarter)), 15.0);
+        // The DAC holds the last value: it must be the centre, so nothing clicks later.
+        EXPECT_EQ(s.back(), 0x80);
+        EXPECT_EQ(peak(all.last(8)), 0);
+    }
+}
+
+TEST(demo_drums, the_kick_falls_in_pitch) {
+    // Periods between upward zero crossings, at 8200.6 values a second.
+    const bytes kick = dpcm_decode(demo_kit().dpcm[0]);
+    std::vector<std::size_t> crossings;
+    for (std::size_t i = 1; i < kick.size(); ++i) {
+        if (kick[i - 1] < 128 && kick[i] >= 128) {
+            crossings.push_back(i);
+        }
+    }
+    ASSERT_GE(crossings.size(), 6u);
+    EXPECT_LT(crossings[1] - crossings[0], 8200 / 110); // above 110 Hz at the start
+    const auto late =
+        std::find_if(crossings.begin(), crossings.end(), [](std::size_t at) { return at > 900; });
+    ASSERT_LT(late + 1, crossings.end());
+    EXPECT_GT(late[1] - late[0], 8200 / 60); // below 60 Hz after 110 ms
+}
+
+} // namespace
+} // namespace kavelo

@@ -1,0 +1,291 @@
+// The PSG against what its registers mean: tone pitch, the latch and data bytes,
+// attenuation steps, the noise shift register's sequence and rate, and the averaging of
+// each sample over its span of time.
+
+#include "psg/sn76489.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+namespace kavelo {
+namespace {
+
+constexpr uint32_t rate = 44100;
+// 16 x the rate: one counter tick a sample, so each sample is exactly one tick's output.
+constexpr uint32_t tick_clock = 16 * rate;
+
+std::vector<int16_t> render(sn76489& psg, std::size_t samples) {
+    std::vector<int16_t> out(samples);
+    psg.render(out);
+    return out;
+}
+
+std::vector<int16_t> play(uint32_t clock, std::initializer_list<uint8_t> bytes,
+                          std::size_t samples = rate) {
+    sn76489 psg(clock, rate);
+    for (uint8_t byte : bytes) {
+        psg.write(byte);
+    }
+    return render(psg, samples);
+}
+
+// Changes of sign, a sample of 0 keeping the sign before it.
+int32_t sign_changes(const std::vector<int16_t>& out) {
+    int32_t changes = 0;
+    int32_t sign = 0;
+    for (int16_t s : out) {
+        const int32_t now = (s > 0) - (s < 0);
+        changes += now != 0 && sign != 0 && now != sign;
+        sign = now != 0 ? now : sign;
+    }
+    return changes;
+}
+
+int32_t peak(const std::vector<int16_t>& out) {
+    int32_t top = 0;
+    for (int16_t s : out) {
+        top = std::max(top, std::abs(int32_t{s}));
+    }
+    return top;
+}
+
+double amplitude(int32_t attenuation) {
+    return psg_full_scale * std::pow(10.0, -2.0 * attenuation / 20.0);
+}
+
+TEST(sn76489, tone_period_sets_the_square_frequency) {
+    struct row {
+        int32_t channel;
+        uint32_t clock;
+        uint16_t period;
+    };
+    const row rows[] = {
+        {0, psg_clock, 0x010},  {1, psg_clock, 0x0FE},  {2, psg_clock, 0x1AB},
+        {0, psg_clock, 0x356},  {1, psg_clock, 0x3FF},  {2, tick_clock, 0x001},
+        {0, tick_clock, 0x000}, {1, tick_clock, 0x003}, {2, tick_clock, 0x3FF},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(testing::Message()
+                     << "channel " << r.channel << " period " << r.period << " clock " << r.clock);
+        const auto cc = static_cast<uint8_t>(r.channel << 5);
+        const auto out =
+            play(r.clock, {static_cast<uint8_t>(0x80 | cc | (r.period & 0x0F)),
+                           static_cast<uint8_t>(r.period >> 4), static_cast<uint8_t>(0x90 | cc)});
+        // Two edges a cycle of clock / (32 N) Hz; a period of 0 plays as 1.
+        const double edges = r.clock / (16.0 * std::max<uint16_t>(r.period, 1));
+        EXPECT_NEAR(sign_changes(out), edges, 1.5);
+    }
+    EXPECT_EQ(play(psg_clock, {0x80, 0x00, 0x90}), play(psg_clock, {0x81, 0x00, 0x90}));
+}
+
+TEST(sn76489, a_new_period_waits_for_the_count_under_way) {
+    sn76489 psg(tick_clock, rate);
+    for (uint8_t byte : {0x8F, 0x3F, 0x90}) {
+        psg.write(byte);
+    }
+    render(psg, 10);
+    psg.write(0x82);
+    psg.write(0x00);
+    const auto out = render(psg, 2000);
+    std::size_t first = 1;
+    while (first < out.size() && out[first] == out[0]) {
+        ++first;
+    }
+    // The count of up to 0x3FF ticks loaded before the write runs out first.
+    EXPECT_GE(first, 0x3FFu - 11);
+    EXPECT_LT(first, out.size());
+    for (std::size_t i = first; i < out.size(); ++i) {
+        EXPECT_EQ(out[i], ((i - first) / 2) % 2 == 0 ? -out[0] : out[0]) << "sample " << i;
+    }
+}
+
+TEST(sn76489, latch_and_data_bytes_reach_their_registers) {
+    struct row {
+        const char* name;
+        std::initializer_list<uint8_t> bytes;
+        uint16_t period;
+        int32_t attenuation;
+    };
+    const row rows[] = {
+        {"latch, then data", {0x8E, 0x05, 0x90}, 0x5E, 0},
+        {"data after a tone latch replaces the high bits", {0x8E, 0x05, 0x03, 0x90}, 0x3E, 0},
+        {"a tone latch replaces the low bits", {0x8E, 0x05, 0x81, 0x90}, 0x51, 0},
+        {"data after a volume latch sets the volume", {0x8E, 0x05, 0x90, 0x06}, 0x5E, 6},
+        {"volume data takes its low 4 bits", {0x8E, 0x05, 0x97, 0x32}, 0x5E, 2},
+        {"channel 2", {0xAE, 0x05, 0xB3}, 0x5E, 3},
+        {"channel 3, tone latched again", {0xCE, 0x05, 0xD0, 0xC2, 0x02}, 0x22, 0},
+        {"data after a noise latch leaves the tone", {0x8E, 0x05, 0x90, 0xE0, 0x07}, 0x5E, 0},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.name);
+        sn76489 psg;
+        for (uint8_t byte : r.bytes) {
+            psg.write(byte);
+        }
+        const auto out = render(psg, rate);
+        EXPECT_NEAR(sign_changes(out), psg_clock / (16.0 * r.period), 1.5);
+        EXPECT_NEAR(peak(out), amplitude(r.attenuation), 0.5);
+    }
+}
+
+TEST(sn76489, attenuation_steps_by_2_db_to_silence_at_15) {
+    for (int32_t channel = 0; channel < 4; ++channel) {
+        for (int32_t attenuation = 0; attenuation < 16; ++attenuation) {
+            SCOPED_TRACE(testing::Message() << "channel " << channel << " att " << attenuation);
+            const auto cc = static_cast<uint8_t>(channel << 5);
+            // Tone period 0x80; on the noise channel, periodic noise at clock / 512.
+            const auto out = play(psg_clock, {static_cast<uint8_t>(0x80 | cc), 0x08,
+                                              static_cast<uint8_t>(0x90 | cc | attenuation)});
+            EXPECT_NEAR(peak(out), attenuation == 15 ? 0.0 : amplitude(attenuation), 0.5);
+        }
+    }
+}
+
+// The noise channel's output after each shift from 0x8000, rendered one tick a sample, is
+// bit 0 of the register: white noise feeds back bit 0 XOR bit 3, periodic noise bit 0.
+std::vector<bool> white_noise_bits(std::size_t shifts) {
+    std::vector<bool> bits;
+    uint32_t r = 0x8000;
+    for (std::size_t k = 0; k <= shifts; ++k) {
+        bits.push_back((r & 1) != 0);
+        r = (r >> 1) | (((r ^ (r >> 3)) & 1) << 15);
+    }
+    return bits;
+}
+
+TEST(sn76489, white_noise_reference_starts_as_worked_by_hand) {
+    // After shifts 1-31: 0x8000 shifts down to 0x0008, then bit 3 starts feeding back.
+    constexpr std::string_view by_hand = "0000000000000010000000000001001";
+    const std::vector<bool> bits = white_noise_bits(by_hand.size());
+    for (std::size_t k = 0; k < by_hand.size(); ++k) {
+        EXPECT_EQ(bits[k + 1], by_hand[k] == '1') << "shift " << k + 1;
+    }
+}
+
+TEST(sn76489, noise_shifts_its_register_on_every_second_expiry) {
+    // The first bit 1 of either kind comes out after shift 15.
+    constexpr int32_t first_one = 15;
+    struct row {
+        const char* name;
+        std::initializer_list<uint8_t> bytes;
+        std::initializer_list<uint8_t> later; // written after `later_at` samples
+        bool white;
+        int32_t reload;
+        std::size_t shifts;
+    };
+    constexpr std::size_t later_at = 5000;
+    const row rows[] = {
+        {"white, tone 3 period 3", {0xC3, 0x00, 0xF0, 0xE7}, {}, true, 3, 60000},
+        {"periodic, tone 3 period 5", {0xC5, 0x00, 0xF0, 0xE3}, {}, false, 5, 3000},
+        {"white at clock / 512", {0xF0, 0xE4}, {}, true, 0x10, 2000},
+        {"periodic at clock / 1024", {0xF0, 0xE1}, {}, false, 0x20, 500},
+        {"white at clock / 2048", {0xF0, 0xE6}, {}, true, 0x40, 500},
+        {"rewritten control restarts it", {0xC3, 0x00, 0xF0, 0xE7}, {0xE7}, true, 3, 3000},
+        {"a data byte to it restarts it", {0xC4, 0x00, 0xF0, 0xE3}, {0x07}, true, 4, 3000},
+    };
+    const std::vector<bool> white = white_noise_bits(60000 + first_one);
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.name);
+        sn76489 psg(tick_clock, rate);
+        for (uint8_t byte : r.bytes) {
+            psg.write(byte);
+        }
+        const std::size_t interval = 2 * static_cast<std::size_t>(r.reload);
+        if (r.later.size() != 0) {
+            render(psg, later_at);
+            for (uint8_t byte : r.later) {
+                psg.write(byte);
+            }
+        }
+        const auto out = render(psg, interval * (r.shifts + first_one));
+        // The counter's phase is free, so the sequence is aligned on its first bit 1.
+        std::size_t one = 0;
+        while (one < out.size() && out[one] <= 0) {
+            ++one;
+        }
+        ASSERT_GE(one, (first_one - 1) * interval);
+        ASSERT_LE(one, first_one * interval);
+        for (std::size_t i = one; i < out.size(); ++i) {
+            const std::size_t shift = first_one + (i - one) / interval;
+            const bool bit = r.white ? white[shift] : shift % 16 == 15;
+            ASSERT_EQ(out[i], bit ? psg_full_scale : -psg_full_scale) << "sample " << i;
+        }
+    }
+}
+
+TEST(sn76489, noise_clocked_by_tone_3_pulses_at_its_rate) {
+    // Periodic noise sounds one shift in 16: clock / (512 N) pulses a second, N ticks of the
+    // tone 3 period, as with the fixed rates for N = 0x10, 0x20, 0x40.
+    for (uint16_t period : {0x010, 0x040, 0x0A0, 0x3FF}) {
+        SCOPED_TRACE(testing::Message() << "tone 3 period " << period);
+        const auto out = play(psg_clock, {static_cast<uint8_t>(0xC0 | (period & 0x0F)),
+                                          static_cast<uint8_t>(period >> 4), 0xF0, 0xE3});
+        EXPECT_NEAR(sign_changes(out) / 2.0, psg_clock / (512.0 * period), 1.0);
+    }
+    EXPECT_EQ(play(psg_clock, {0xC0, 0x01, 0xF0, 0xE7}), play(psg_clock, {0xF0, 0xE4}));
+    EXPECT_EQ(play(psg_clock, {0xC0, 0x04, 0xF0, 0xE3}), play(psg_clock, {0xF0, 0xE2}));
+}
+
+TEST(sn76489, samples_average_tones_above_half_the_rate) {
+    // Sampled at points these would swing the full +-8191; averaged over 5.07 ticks a
+    // sample, at most about a fifth of a sample's ticks are left unbalanced.
+    for (uint8_t period : {1, 2, 3}) {
+        SCOPED_TRACE(testing::Message() << "period " << int32_t{period});
+        const auto out = play(psg_clock, {static_cast<uint8_t>(0x80 | period), 0x00, 0x90});
+        EXPECT_LE(peak(out), psg_full_scale / 4);
+        EXPECT_GT(peak(out), 0);
+    }
+}
+
+TEST(sn76489, samples_are_the_exact_average_of_the_ticks) {
+    // At 5 ticks a sample, each sample equals the mean of the same five ticks rendered one
+    // by one, with all four channels playing at periods that do not divide 5.
+    constexpr uint32_t clock = 16 * 5 * rate;
+    const std::initializer_list<uint8_t> bytes = {0x83, 0x00, 0x90, 0xA7, 0x00, 0xB4,
+                                                  0xCB, 0x02, 0xD2, 0xF1, 0xE7};
+    const auto coarse = play(clock, bytes, rate);
+    sn76489 fine_psg(clock, 5 * rate);
+    for (uint8_t byte : bytes) {
+        fine_psg.write(byte);
+    }
+    const auto fine = render(fine_psg, 5 * rate);
+    for (std::size_t i = 0; i < coarse.size(); ++i) {
+        int32_t sum = 0;
+        for (std::size_t k = 0; k < 5; ++k) {
+            sum += fine[5 * i + k];
+        }
+        ASSERT_NEAR(coarse[i], sum / 5.0, 0.5 + 1e-9) << "sample " << i;
+    }
+}
+
+TEST(sn76489, reset_silences_every_channel) {
+    sn76489 psg;
+    for (uint8_t byte : {0x85, 0x01, 0x90, 0xA3, 0xB0, 0xC7, 0xD0, 0xF0, 0xE4}) {
+        psg.write(byte);
+    }
+    render(psg, 100);
+    psg.reset();
+    EXPECT_EQ(peak(render(psg, rate)), 0);
+}
+
+TEST(sn76489, mix_adds_the_psg_at_its_balance_and_clips) {
+    struct row {
+        int8_t fm;
+        int16_t psg;
+        int16_t mixed;
+    };
+    const row rows[] = {
+        {0, 8191, 4095},        {10, -100, 2510},          {-3, 0, -768},
+        {127, 4 * 8191, 32767}, {-128, -4 * 8191, -32768},
+    };
+    for (const row& r : rows) {
+        EXPECT_EQ(mix_fm_psg(r.fm, r.psg), r.mixed) << int32_t{r.fm} << " + " << r.psg;
+    }
+}
+
+} // namespace
+} // namespace kavelo
