@@ -3,6 +3,7 @@
 
 #include "cli/audio_output.h"
 #include "cli/commands.h"
+#include "cli/voice_files.h"
 #include "fm/vgm_player.h"
 
 #include <CLI/CLI.hpp>
@@ -36,10 +37,19 @@ int run_vgm(const vgm_options& options) {
         options.seconds < 0 ? -1 : static_cast<int64_t>(std::llround(options.seconds * vgm_rate));
     std::vector<int8_t> samples;
     vgm_error error;
-    if (!play_vgm(bytes, max_frames, samples, error)) {
+    vgm_playback_notes notes;
+    if (!play_vgm(bytes, max_frames, samples, error, &notes)) {
         char where[32];
         std::snprintf(where, sizeof where, "offset 0x%zX: ", error.offset);
         return fail(options.path, where + error.problem);
+    }
+    if (const int64_t n = notes.dac_writes_without_data; n > 0) {
+        print_note(options.path,
+                   std::to_string(n) +
+                       (n == 1 ? " DAC write (0x8n) had no data in the data bank and was played "
+                                 "as a wait only"
+                               : " DAC writes (0x8n) had no data in the data bank and were played "
+                                 "as waits only"));
     }
     return write_audio(options.destination, samples, vgm_rate);
 }

@@ -18,8 +18,8 @@ std::optional<std::vector<named_voice>> read_voices(const std::string& path) {
         fail(path, read.problem);
         return std::nullopt;
     }
-    if (!read.dropped.empty()) {
-        print_note(path, "dropped what a voice cannot hold: " + join_field_names(read.dropped));
+    for (const std::string& note : reading_notes(read)) {
+        print_note(path, note);
     }
     name_voices_after_file(read.voices, std::filesystem::path(path).stem().string());
     return std::move(read.voices);

@@ -64,9 +64,8 @@ std::optional<int> run_voice_file(const voices_options& options) {
     if (!read.ok) {
         return fail(options.path, read.problem);
     }
-    if (!read.dropped.empty()) {
-        print_note(options.path,
-                   "dropped what a voice cannot hold: " + join_field_names(read.dropped));
+    for (const std::string& note : reading_notes(read)) {
+        print_note(options.path, note);
     }
     if (options.json) {
         std::cout << "{\"format\": " << json_quote(format->id) << ", \"voices\": [";

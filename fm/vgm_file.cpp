@@ -90,7 +90,7 @@ bool vgm_data_start(std::span<const uint8_t> file, std::size_t& start, vgm_error
     if (version >= 0x150 && vgm_read_le32(file, 0x34) != 0) {
         start = 0x34 + std::size_t{vgm_read_le32(file, 0x34)};
     }
-    if (start >= file.size()) {
+    if (start > file.size()) {
         error = {0x34, "the data offset " + vgm_hex(static_cast<uint32_t>(start)) +
                            " lies past the end of the file"};
         return false;

@@ -28,7 +28,8 @@ uint32_t vgm_read_le32(std::span<const uint8_t> bytes, std::size_t at);
 std::string vgm_hex(uint32_t value);
 
 // Where the command data begins: 0x34 + the relative offset there from version 1.50 on
-// (0 there means 0x40), else 0x40. False with the problem when the bytes are no VGM file.
+// (0 there means 0x40), else 0x40; the end of the file for a log without commands. False
+// with the problem when the bytes are no VGM file or the offset lies past their end.
 bool vgm_data_start(std::span<const uint8_t> file, std::size_t& start, vgm_error& error);
 
 // The YM2612 clock the header gives (for files before version 1.10 the shared clock

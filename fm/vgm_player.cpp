@@ -20,6 +20,7 @@ struct vgm_player {
     std::size_t bank_pos = 0;
     std::vector<int8_t> left, right;
     vgm_streams streams;
+    vgm_playback_notes notes;
 
     bool fail(std::size_t at, std::string problem) {
         error = {at, std::move(problem)};
@@ -98,12 +99,11 @@ struct vgm_player {
                     return false;
                 }
             } else if ((command & 0xF0) == 0x80) {
-                if (bank_pos >= bank.size()) {
-                    return fail(pos, "DAC command " + vgm_hex(command) +
-                                         " reads past the end of the data bank (" +
-                                         std::to_string(bank.size()) + " bytes)");
+                if (bank_pos < bank.size()) {
+                    write(0, 0x2A, bank[bank_pos++]);
+                } else {
+                    ++notes.dac_writes_without_data;
                 }
-                write(0, 0x2A, bank[bank_pos++]);
                 if (!wait(pos, command & 15)) {
                     return false;
                 }
@@ -131,19 +131,26 @@ struct vgm_player {
 } // namespace
 
 bool play_vgm(std::span<const uint8_t> file, int64_t max_frames, std::vector<int8_t>& samples,
-              vgm_error& error) {
+              vgm_error& error, vgm_playback_notes* notes) {
     error = {};
     std::size_t data = 0;
     if (!vgm_data_start(file, data, error)) {
         return false;
     }
-    vgm_player player{file, max_frames, samples, error, {}, {}, 0, {}, {}, {}};
+    if (data == file.size()) {
+        return true; // no commands: silence
+    }
+    vgm_player player{file, max_frames, samples, error, {}, {}, 0, {}, {}, {}, {}};
     const int32_t clock = vgm_ym2612_clock(file);
     if (fm_init(player.core, 1, clock, vgm_rate, nullptr, nullptr) != fm_init_done) {
         error = {0x2C, "the YM2612 clock of " + std::to_string(clock) + " Hz is out of range"};
         return false;
     }
-    return player.run(data);
+    const bool played = player.run(data);
+    if (notes) {
+        *notes = player.notes;
+    }
+    return played;
 }
 
 } // namespace kavelo

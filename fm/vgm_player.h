@@ -13,11 +13,19 @@ namespace kavelo {
 
 inline constexpr int64_t vgm_max_frames = int64_t{1} << 28;
 
+// What a playback met that the caller may want to tell.
+struct vgm_playback_notes {
+    // DAC writes 0x8n with no byte left in the data bank (real logs hold thousands after
+    // an empty data block): each is played as its wait alone.
+    int64_t dac_writes_without_data = 0;
+};
+
 // Renders until the end command, or until `max_frames` frames when it is not negative;
-// `samples` receives left, right for each frame. Returns false with the problem when the
-// data is not a VGM file, holds an unknown command or ends inside a command, or uses what
-// this player does not follow (compressed YM2612 data blocks, see vgm_player.cpp).
+// `samples` receives left, right for each frame. A log without commands (its data offset
+// is its end) is silence: no frames. Returns false with the problem when the data is not a
+// VGM file, holds an unknown command or ends inside a command, or uses what this player
+// does not follow (compressed YM2612 data blocks, see vgm_player.cpp).
 bool play_vgm(std::span<const uint8_t> file, int64_t max_frames, std::vector<int8_t>& samples,
-              vgm_error& error);
+              vgm_error& error, vgm_playback_notes* notes = nullptr);
 
 } // namespace kavelo

@@ -30,32 +30,30 @@ constexpr uint8_t mode_fm = 1;
 
 voice_file_read read_dmp(std::span<const uint8_t> file) {
     if (file.empty()) {
-        return refuse_voice_file("The file is empty; a DefleMask preset starts with its version.");
+        return refuse_voice_file(
+            "The file is empty, but a DefleMask preset starts with its version byte.");
     }
     const uint8_t version = file[0];
     if (version > 11) {
-        return refuse_voice_file("DefleMask preset version " + std::to_string(version) +
-                                 " is unknown (versions 0 to 11 are read).");
+        return refuse_voice_file("The file is a DefleMask preset of version " +
+                                 std::to_string(version) + ", but versions 0 to 11 are read.");
     }
     // Where FB is: FMS comes just before it from version 2 on, ALG and AMS after it.
     const std::size_t fb_at = version < 2 ? 2 : version == 10 ? 3 : 4;
     const std::size_t size = fb_at + 3 + operators_size;
-    if (file.size() < size) {
-        return refuse_voice_file(
-            size_problem(file.size(), size, "a DefleMask FM preset of this version"));
-    }
-    if (file.size() > size) {
-        return refuse_voice_file(
-            size_problem(file.size(), size,
-                         "a DefleMask FM preset of this version; the rest is not an FM preset"));
+    if (file.size() != size) {
+        return refuse_voice_file(size_problem(
+            file.size(), size, "a DefleMask FM preset of version " + std::to_string(version)));
     }
     if (version == 11 && file[1] != system_genesis && file[1] != system_genesis_ext_ch3) {
-        return refuse_voice_file("The preset is for DefleMask system " + std::to_string(file[1]) +
-                                 ", not the Genesis (2).");
+        return refuse_voice_file("The file is a DefleMask preset for system " +
+                                 std::to_string(file[1]) +
+                                 ", not for the Genesis (system 2 or 0x42).");
     }
     const uint8_t mode = version < 2 ? mode_fm : file[version == 11 ? 2 : 1];
     if (mode != mode_fm) {
-        return refuse_voice_file("The preset is a standard (PSG) instrument, not an FM one.");
+        return refuse_voice_file(
+            "The file is a DefleMask standard (PSG) instrument, not an FM one.");
     }
     const auto d = file.subspan(fb_at - 1);
     voice_file_read result;

@@ -29,7 +29,10 @@ std::size_t group_of(uint8_t base) {
     }
 }
 
-constexpr std::array<uint8_t, 8> offset3_to_chip{7, 6, 5, 0, 1, 2, 3, 4};
+// Stored 0-6 (-3..+3) to the chip's encoding; stored 3 is "no detune".
+constexpr std::array<uint8_t, 7> offset3_to_chip{7, 6, 5, 0, 1, 2, 3};
+constexpr uint8_t offset3_none = 3;
+constexpr uint8_t chip_minus_zero = 4;
 
 } // namespace
 
@@ -69,12 +72,27 @@ voice_record pack_voice(const voice_params& v) {
 }
 
 uint8_t detune_from_offset3(uint8_t stored) {
-    return offset3_to_chip[stored & 7];
+    stored &= 7;
+    return stored < offset3_to_chip.size() ? offset3_to_chip[stored] : 0;
 }
 
 uint8_t detune_to_offset3(uint8_t chip) {
-    const auto* found = std::find(offset3_to_chip.begin(), offset3_to_chip.end(), chip & 7);
+    chip &= 7;
+    if (chip == chip_minus_zero) {
+        return offset3_none;
+    }
+    const auto* found = std::find(offset3_to_chip.begin(), offset3_to_chip.end(), chip);
     return static_cast<uint8_t>(found - offset3_to_chip.begin());
+}
+
+voice_record without_minus_zero_detune(voice_record record) {
+    for (int op = 0; op < 4; ++op) {
+        const uint8_t dt_mul = register_byte(record, 0x30, op);
+        if ((dt_mul >> 4 & 7) == chip_minus_zero) {
+            set_register_byte(record, 0x30, op, dt_mul & 0x8F);
+        }
+    }
+    return record;
 }
 
 uint8_t register_byte(const voice_record& record, uint8_t base, int op) {
@@ -95,10 +113,16 @@ bool field_in_range(const char* field, int op, unsigned value, unsigned max, std
     if (value <= max) {
         return true;
     }
-    problem = std::string(field) + (op >= 0 ? " of operator " + std::to_string(op + 1) : "") +
-              " is " + std::to_string(value) + ", above its largest value " + std::to_string(max) +
-              "; the file is damaged or of another kind.";
+    problem = "The file holds " + std::string(field) + " " + std::to_string(value) +
+              (op >= 0 ? " for operator " + std::to_string(op + 1) : "") +
+              ", past the field's range 0-" + std::to_string(max) +
+              "; it is damaged or of another kind.";
     return false;
+}
+
+uint8_t field_low_bits(const char* field, unsigned value, unsigned max, dropped_fields& past) {
+    past.note(field, value > max);
+    return static_cast<uint8_t>(value & max);
 }
 
 } // namespace kavelo

@@ -15,7 +15,7 @@
 namespace kavelo {
 
 struct operator_params {
-    uint8_t dt = 0;  // chip encoding: 0 none, 1-3 up, 4-7 down (4 is "minus zero")
+    uint8_t dt = 0;  // chip encoding: 0 none, 1-3 up, 5-7 down (4 is "minus zero", none)
     uint8_t mul = 0; // 0-15
     uint8_t tl = 0;  // 0-127
     uint8_t rs = 0;  // 0-3
@@ -41,10 +41,14 @@ voice_params unpack_voice(const voice_record& record);
 // Keeps only each field's own bits; the bits the chip ignores come out zero.
 voice_record pack_voice(const voice_params& voice);
 
-// Several formats store detune as -3..+3 plus 3 (0-6, 3 = none). The mapping is a
-// bijection on 0-7, so 7 (beyond +3) and the chip's 4 ("minus zero") pair up.
+// Several formats store detune as -3..+3 plus 3 (0-6, 3 = none). They have no "minus
+// zero": the chip's 4 sounds as no detune and is written as 3, and a stored 7 (beyond +3,
+// which earlier versions of this program wrote for 4) reads as no detune.
 uint8_t detune_from_offset3(uint8_t stored);
 uint8_t detune_to_offset3(uint8_t chip);
+// The record with each detune 4 made 0, the same sound: what a format without "minus zero"
+// reads back.
+voice_record without_minus_zero_detune(voice_record record);
 
 // The operator register groups in address order, as the formats that dump registers keep
 // them: DT/MUL, TL, RS/AR, AM/D1R, D2R, D1L/RR.
@@ -73,5 +77,8 @@ class dropped_fields {
 // Checks a field read from a file against its range; an out-of-range value names the
 // file as mislabelled or damaged rather than being cut to fit.
 bool field_in_range(const char* field, int op, unsigned value, unsigned max, std::string& problem);
+// For text formats whose real files hold values past a field's range: the low bits the
+// chip would take (max is all ones), the field named in `past` when any bit was cut.
+uint8_t field_low_bits(const char* field, unsigned value, unsigned max, dropped_fields& past);
 
 } // namespace kavelo

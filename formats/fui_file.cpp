@@ -37,8 +37,15 @@ voice_file_read finish(const voice_params& v, std::string name, dropped_fields& 
 bool read_fm_feature(std::span<const uint8_t> data, voice_params& v, dropped_fields& dropped,
                      std::string& problem) {
     constexpr std::size_t operator_size = 8;
-    if (data.size() < 4 || (data[0] & 0x0F) != 4 || data.size() < 4 + 4 * operator_size) {
-        problem = "The FM data of the Furnace instrument is cut off or not for four operators.";
+    constexpr std::size_t fm_size = 4 + 4 * operator_size;
+    if (data.size() < fm_size) {
+        problem = "The FM feature of the Furnace instrument is " + std::to_string(data.size()) +
+                  " bytes long, but four operators take " + std::to_string(fm_size) + " bytes.";
+        return false;
+    }
+    if ((data[0] & 0x0F) != 4) {
+        problem = "The Furnace instrument has " + std::to_string(data[0] & 0x0F) +
+                  " FM operators, but a YM2612 voice has 4.";
         return false;
     }
     v.alg = (data[1] >> 4) & 7;
@@ -74,11 +81,12 @@ voice_file_read read_new(std::span<const uint8_t> file) {
     uint16_t version = 0;
     uint16_t type = 0;
     if (!in.u16le(version) || !in.u16le(type)) {
-        return refuse_voice_file("The Furnace instrument ends inside its header.");
+        return refuse_voice_file(
+            ends_inside_problem(file.size(), "the header of the Furnace instrument"));
     }
     if (type != type_fm_opn) {
-        return refuse_voice_file("The Furnace instrument is of type " + std::to_string(type) +
-                                 ", not an FM (OPN) instrument.");
+        return refuse_voice_file("The file is a Furnace instrument of type " +
+                                 std::to_string(type) + ", not an FM (OPN) instrument.");
     }
     std::string name;
     voice_params v;
@@ -89,13 +97,16 @@ voice_file_read read_new(std::span<const uint8_t> file) {
         uint16_t length = 0;
         std::span<const uint8_t> data;
         if (!in.take(2, code)) {
-            return refuse_voice_file("The Furnace instrument ends inside a feature code.");
+            return refuse_voice_file(
+                ends_inside_problem(file.size(), "a feature code of the Furnace instrument"));
         }
         if (code[0] == 'E' && code[1] == 'N') {
             break;
         }
         if (!in.u16le(length) || !in.take(length, data)) {
-            return refuse_voice_file("A feature of the Furnace instrument runs past the end.");
+            return refuse_voice_file(ends_inside_problem(
+                file.size(), "feature \"" + std::string{char(code[0]), char(code[1])} +
+                                 "\" of the Furnace instrument"));
         }
         if (code[0] == 'N' && code[1] == 'A') {
             name = fixed_name(data);
@@ -113,7 +124,7 @@ voice_file_read read_new(std::span<const uint8_t> file) {
         }
     }
     if (!have_fm) {
-        return refuse_voice_file("The Furnace instrument has no FM data.");
+        return refuse_voice_file("The file is a Furnace instrument without FM data.");
     }
     return finish(v, name, dropped);
 }
@@ -127,14 +138,22 @@ voice_file_read read_old(std::span<const uint8_t> file) {
     uint8_t type = 0;
     std::string name;
     std::span<const uint8_t> common;
-    if (!in.u32le(pointer) || !in.seek(pointer) || !in.take(4, block) ||
-        std::memcmp(block.data(), "INST", 4) != 0 || !in.skip(6) || !in.u8(type) || !in.skip(1) ||
-        !in.string_z(name) || !in.take(8, common)) {
-        return refuse_voice_file("The Furnace instrument's INST block is missing or cut off.");
+    if (!in.u32le(pointer)) {
+        return refuse_voice_file(
+            ends_inside_problem(file.size(), "the header of the Furnace instrument"));
+    }
+    if (!in.seek(pointer) || !in.take(4, block) || std::memcmp(block.data(), "INST", 4) != 0) {
+        return refuse_voice_file("The file is " + std::to_string(file.size()) +
+                                 " bytes long, but it holds no INST block at byte " +
+                                 std::to_string(pointer) + ", where its Furnace header points.");
+    }
+    if (!in.skip(6) || !in.u8(type) || !in.skip(1) || !in.string_z(name) || !in.take(8, common)) {
+        return refuse_voice_file(
+            ends_inside_problem(file.size(), "the INST block of the Furnace instrument"));
     }
     if (type != type_fm_opn) {
-        return refuse_voice_file("The Furnace instrument is of type " + std::to_string(type) +
-                                 ", not an FM instrument.");
+        return refuse_voice_file("The file is a Furnace instrument of type " +
+                                 std::to_string(type) + ", not an FM instrument.");
     }
     voice_file_read result;
     voice_params v;
@@ -150,8 +169,8 @@ voice_file_read read_old(std::span<const uint8_t> file) {
     for (int i = 0; i < 4; ++i) {
         std::span<const uint8_t> o;
         if (!in.take(operator_size, o)) {
-            return refuse_voice_file("The Furnace instrument ends inside operator " +
-                                     std::to_string(i + 1) + ".");
+            return refuse_voice_file(ends_inside_problem(
+                file.size(), "operator " + std::to_string(i + 1) + " of the Furnace instrument"));
         }
         if (!field_in_range("AM", i, o[0], 1, result.problem) ||
             !field_in_range("AR", i, o[1], 31, result.problem) ||
@@ -182,7 +201,8 @@ voice_file_read read_fui(std::span<const uint8_t> file) {
     if (file.size() >= 16 && std::memcmp(file.data(), old_magic, 16) == 0) {
         return read_old(file);
     }
-    return refuse_voice_file("The file does not begin with a Furnace instrument signature.");
+    return refuse_voice_file("The file does not begin with \"FINS\" or \"-Furnace instr.-\", "
+                             "the signature of a Furnace instrument.");
 }
 
 } // namespace kavelo

@@ -25,6 +25,7 @@ namespace {
 constexpr std::array<uint8_t, 2> signature{26, 12};
 constexpr std::size_t map_size = 256;
 constexpr std::size_t v3_header_size = 16;
+constexpr uint16_t min_v3_instrument = 35; // size, 30 register bytes, 3 more, a name length
 constexpr std::size_t gm_programs = 128;
 constexpr uint8_t pan_both = 0xC0;
 
@@ -54,31 +55,41 @@ voice_file_read read_v1_v2(std::span<const uint8_t> file, uint8_t version) {
     in.seek(3);
     uint8_t counts[2] = {};
     uint8_t lfo = 0;
+    const std::size_t header_size = 5 + map_size + (version == 2 ? 1 : 0);
     if (!in.u8(counts[0]) || !in.u8(counts[1]) || !in.skip(map_size) ||
         (version == 2 && !in.u8(lfo))) {
-        return refuse_voice_file("The GYB bank ends inside its header.");
+        return refuse_voice_file(
+            size_problem(file.size(), header_size,
+                         "the header of a GYB bank of version " + std::to_string(version)));
     }
     const std::size_t ins_size = version == 1 ? 30 : 32;
+    // Each instrument, then a length byte at least for each name.
+    const std::size_t need = header_size + (counts[0] + counts[1]) * (ins_size + 1);
+    if (file.size() < need) {
+        return refuse_voice_file(
+            min_size_problem(file.size(), need,
+                             "a GYB bank of version " + std::to_string(version) + " with " +
+                                 std::to_string(counts[0]) + " melody and " +
+                                 std::to_string(counts[1]) + " drum instruments"));
+    }
     voice_file_read result;
     dropped_fields dropped;
     dropped.note("LFO", lfo);
     for (int bank = 0; bank < 2; ++bank) {
         for (int i = 0; i < counts[bank]; ++i) {
             std::span<const uint8_t> ins;
-            if (!in.take(ins_size, ins)) {
-                return refuse_voice_file("The GYB bank claims " + std::to_string(counts[0]) +
-                                         " melody and " + std::to_string(counts[1]) +
-                                         " drum instruments but ends inside them.");
-            }
+            in.take(ins_size, ins);
             result.voices.push_back(voice_from_registers(ins, version == 2, dropped));
             dropped.note(bank == 0 ? "transposition" : "drum note", ins[version == 1 ? 29 : 30]);
         }
     }
-    for (named_voice& voice : result.voices) {
+    for (std::size_t i = 0; i < result.voices.size(); ++i) {
+        named_voice& voice = result.voices[i];
         uint8_t length = 0;
         std::span<const uint8_t> name;
         if (!in.u8(length) || !in.take(length, name)) {
-            return refuse_voice_file("The GYB bank ends inside its instrument names.");
+            return refuse_voice_file(ends_inside_problem(
+                file.size(), "the name of GYB instrument " + std::to_string(i)));
         }
         voice.name.assign(name.begin(), name.end());
     }
@@ -93,13 +104,19 @@ voice_file_read read_v3(std::span<const uint8_t> file) {
     uint8_t lfo = 0;
     uint32_t size = 0;
     uint32_t banks = 0;
-    if (!in.u8(lfo) || !in.u32le(size) || !in.u32le(banks) || !in.seek(banks)) {
-        return refuse_voice_file("The GYB bank's header points past the end of the file.");
+    if (!in.u8(lfo) || !in.u32le(size) || !in.u32le(banks) || !in.skip(4)) {
+        return refuse_voice_file(
+            size_problem(file.size(), v3_header_size, "the header of a GYB bank of version 3"));
     }
     if (size > file.size()) {
-        return refuse_voice_file("The GYB bank says it is " + std::to_string(size) +
-                                 " bytes long but holds " + std::to_string(file.size()) +
-                                 "; it is cut off.");
+        return refuse_voice_file("The file is " + std::to_string(file.size()) +
+                                 " bytes long, but its GYB header gives its size as " +
+                                 std::to_string(size) + " bytes.");
+    }
+    if (!in.seek(banks)) {
+        return refuse_voice_file("The file is " + std::to_string(file.size()) +
+                                 " bytes long, but its GYB header puts the instruments at byte " +
+                                 std::to_string(banks) + ".");
     }
     voice_file_read result;
     dropped_fields dropped;
@@ -107,14 +124,23 @@ voice_file_read read_v3(std::span<const uint8_t> file) {
     for (int bank = 0; bank < 2; ++bank) {
         uint16_t count = 0;
         if (!in.u16le(count)) {
-            return refuse_voice_file("The GYB bank ends before its instrument banks.");
+            return refuse_voice_file(
+                ends_inside_problem(file.size(), bank == 0 ? "the GYB melody instrument count"
+                                                           : "the GYB drum instrument count"));
         }
         for (uint16_t i = 0; i < count; ++i) {
             uint16_t used = 0;
             std::span<const uint8_t> ins;
-            if (!in.u16le(used) || used < 35 || !in.take(used - 2u, ins)) {
-                return refuse_voice_file("Instrument " + std::to_string(i) +
-                                         " of the GYB bank is cut off or has a bad size.");
+            const std::string what =
+                (bank == 0 ? "GYB melody instrument " : "GYB drum instrument ") + std::to_string(i);
+            if (!in.u16le(used) || (used >= min_v3_instrument && !in.take(used - 2u, ins))) {
+                return refuse_voice_file(ends_inside_problem(file.size(), what));
+            }
+            if (used < min_v3_instrument) {
+                return refuse_voice_file("The file gives " + what + " a size of " +
+                                         std::to_string(used) +
+                                         " bytes, but an instrument takes at least " +
+                                         std::to_string(min_v3_instrument) + ".");
             }
             named_voice voice = voice_from_registers(ins, true, dropped);
             dropped.note(bank == 0 ? "transposition" : "drum note", ins[30]);
@@ -125,13 +151,13 @@ voice_file_read read_v3(std::span<const uint8_t> file) {
             std::span<const uint8_t> name;
             rest.u8(flags);
             if ((flags & 1) != 0 && (!rest.u8(length) || !rest.take(length, skipped))) {
-                return refuse_voice_file("The chord notes of GYB instrument " + std::to_string(i) +
-                                         " run past the instrument.");
+                return refuse_voice_file("The chord notes of " + what + " run past its " +
+                                         std::to_string(used) + " bytes.");
             }
             dropped.note("chord notes", flags & 1);
             if (!rest.u8(length) || !rest.take(length, name)) {
-                return refuse_voice_file("The name of GYB instrument " + std::to_string(i) +
-                                         " runs past the instrument.");
+                return refuse_voice_file("The name of " + what + " runs past its " +
+                                         std::to_string(used) + " bytes.");
             }
             voice.name.assign(name.begin(), name.end());
             result.voices.push_back(std::move(voice));
@@ -146,7 +172,8 @@ voice_file_read read_v3(std::span<const uint8_t> file) {
 
 voice_file_read read_gyb(std::span<const uint8_t> file) {
     if (file.size() < 3 || file[0] != signature[0] || file[1] != signature[1]) {
-        return refuse_voice_file("The file does not begin with the GYB signature 26 12.");
+        return refuse_voice_file(
+            "The file does not begin with 26 12 (decimal), the signature of a GYB bank.");
     }
     const uint8_t version = file[2];
     if (version == 1 || version == 2) {
@@ -155,8 +182,8 @@ voice_file_read read_gyb(std::span<const uint8_t> file) {
     if (version == 3) {
         return read_v3(file);
     }
-    return refuse_voice_file("GYB version " + std::to_string(version) +
-                             " is unknown (versions 1 to 3 are read).");
+    return refuse_voice_file("The file is a GYB bank of version " + std::to_string(version) +
+                             ", but versions 1 to 3 are read.");
 }
 
 bool write_gyb(std::span<const named_voice> voices, std::vector<uint8_t>& out,

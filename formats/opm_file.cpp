@@ -8,6 +8,8 @@
 // KS rate scaling, DT1 detune in the chip's own encoding, AMS-EN the AM bit). The slots
 // M1, M2, C1, C2 sit at register offsets 0, 8, 16, 24, the same order as the YM2612's
 // OP1..OP4 at 0, 4, 8, 12. LFO, AMS, PMS, DT2, noise and slot masks have no place in a voice.
+// Real banks hold values past a field's range (KS 6); such a value is read by its low bits,
+// as the chip takes it, and the field is named in the reading's out-of-range list.
 
 #include "formats/fm_operator_fields.h"
 #include "formats/voice_file_formats.h"
@@ -43,25 +45,27 @@ bool parse_numbers(const std::string& text, std::size_t count, std::array<long, 
     return !(in >> extra);
 }
 
-std::string line_problem(int line, const std::string& what) {
-    return "Line " + std::to_string(line) + ": " + what;
+std::string not_a_line(int line, const char* kind) {
+    return "Line " + std::to_string(line) + " is not " + kind + " numbers 0-255.";
 }
 
 } // namespace
 
 voice_file_read read_opm(std::span<const uint8_t> file) {
     const std::string text(file.begin(), file.end());
-    if (text.find('\0') != std::string::npos) {
-        return refuse_voice_file("The file holds zero bytes; an OPM bank is text.");
+    if (const std::size_t zero = text.find('\0'); zero != std::string::npos) {
+        return refuse_voice_file("The file holds a zero byte at offset " + std::to_string(zero) +
+                                 ", but an OPM bank is plain text.");
     }
     voice_file_read result;
     dropped_fields dropped;
+    dropped_fields past_range;
     std::optional<pending> current;
     auto close_voice = [&]() {
         if (current && current->seen != 0x3F) {
-            result.problem = line_problem(current->line, "voice \"" + current->voice.name +
-                                                             "\" lacks some of its LFO, CH, "
-                                                             "M1, C1, M2 and C2 lines.");
+            result.problem = "The voice \"" + current->voice.name + "\" of line " +
+                             std::to_string(current->line) +
+                             " lacks some of its LFO, CH, M1, C1, M2 and C2 lines.";
             return false;
         }
         if (current) {
@@ -96,27 +100,23 @@ voice_file_read read_opm(std::span<const uint8_t> file) {
             continue;
         }
         if (!current) {
-            return refuse_voice_file(
-                line_problem(number, "a parameter line before any \"@:\" voice."));
+            return refuse_voice_file("Line " + std::to_string(number) +
+                                     " holds parameters before any \"@:\" voice.");
         }
         std::array<long, 11> v{};
         auto as = [&](std::size_t i) { return static_cast<uint8_t>(v[i]); };
         if (body.compare(0, 4, "LFO:") == 0) {
             if (!parse_numbers(body.substr(4), 5, v)) {
-                return refuse_voice_file(line_problem(number, "LFO: needs 5 numbers 0-255."));
+                return refuse_voice_file(not_a_line(number, "an LFO line of 5"));
             }
             dropped.note("LFO", as(0) | as(1) | as(2) | as(3) | as(4));
             current->seen |= 1;
         } else if (body.compare(0, 3, "CH:") == 0) {
-            if (!parse_numbers(body.substr(3), 7, v) ||
-                !field_in_range("FL", -1, as(1), 7, result.problem) ||
-                !field_in_range("CON", -1, as(2), 7, result.problem)) {
-                return refuse_voice_file(line_problem(number, result.problem.empty()
-                                                                  ? "CH: needs 7 numbers 0-255."
-                                                                  : result.problem));
+            if (!parse_numbers(body.substr(3), 7, v)) {
+                return refuse_voice_file(not_a_line(number, "a CH line of 7"));
             }
-            current->fields.fb = as(1);
-            current->fields.alg = as(2);
+            current->fields.fb = field_low_bits("FL", as(1), 7, past_range);
+            current->fields.alg = field_low_bits("CON", as(2), 7, past_range);
             dropped.note("AMS", as(3));
             dropped.note("PMS", as(4));
             dropped.note("slot mask", as(5) != all_slots);
@@ -130,26 +130,23 @@ voice_file_read read_opm(std::span<const uint8_t> file) {
                 }
             }
             if (slot < 0) {
-                return refuse_voice_file(line_problem(number, "\"" + body.substr(0, 8) +
-                                                                  "\" is not an OPM voice line."));
+                return refuse_voice_file("Line " + std::to_string(number) + " (\"" +
+                                         body.substr(0, 8) + "\") is not an OPM voice line.");
             }
-            std::string problem;
-            if (!parse_numbers(body.substr(3), 11, v) ||
-                !field_in_range("AR", slot, as(0), 31, problem) ||
-                !field_in_range("D1R", slot, as(1), 31, problem) ||
-                !field_in_range("D2R", slot, as(2), 31, problem) ||
-                !field_in_range("RR", slot, as(3), 15, problem) ||
-                !field_in_range("D1L", slot, as(4), 15, problem) ||
-                !field_in_range("TL", slot, as(5), 127, problem) ||
-                !field_in_range("KS", slot, as(6), 3, problem) ||
-                !field_in_range("MUL", slot, as(7), 15, problem) ||
-                !field_in_range("DT1", slot, as(8), 7, problem)) {
-                return refuse_voice_file(line_problem(
-                    number, problem.empty() ? "a slot line needs 11 numbers 0-255." : problem));
+            if (!parse_numbers(body.substr(3), 11, v)) {
+                return refuse_voice_file(not_a_line(number, "a slot line of 11"));
             }
-            current->fields.op[static_cast<std::size_t>(slot)] = {
-                as(8), as(7), as(5), as(6), as(0), static_cast<uint8_t>(v[10] != 0),
-                as(1), as(2), as(4), as(3)};
+            operator_params& op = current->fields.op[static_cast<std::size_t>(slot)];
+            op.ar = field_low_bits("AR", as(0), 31, past_range);
+            op.d1r = field_low_bits("D1R", as(1), 31, past_range);
+            op.d2r = field_low_bits("D2R", as(2), 31, past_range);
+            op.rr = field_low_bits("RR", as(3), 15, past_range);
+            op.d1l = field_low_bits("D1L", as(4), 15, past_range);
+            op.tl = field_low_bits("TL", as(5), 127, past_range);
+            op.rs = field_low_bits("KS", as(6), 3, past_range);
+            op.mul = field_low_bits("MUL", as(7), 15, past_range);
+            op.dt = field_low_bits("DT1", as(8), 7, past_range);
+            op.am = v[10] != 0;
             dropped.note("DT2", as(9));
             current->seen |= 4u << slot;
         }
@@ -158,9 +155,10 @@ voice_file_read read_opm(std::span<const uint8_t> file) {
         return result;
     }
     if (result.voices.empty()) {
-        return refuse_voice_file("The file holds no \"@:\" voice; it is not an OPM bank.");
+        return refuse_voice_file("The file holds no \"@:\" voice, so it is not an OPM bank.");
     }
     result.dropped = dropped.take();
+    result.out_of_range = past_range.take();
     result.ok = true;
     return result;
 }

@@ -21,33 +21,30 @@ constexpr std::size_t magic_size = 11;
 } // namespace
 
 voice_file_read read_opni(std::span<const uint8_t> file) {
-    byte_cursor in(file);
-    std::span<const uint8_t> magic;
-    if (!in.take(magic_size, magic)) {
-        return refuse_voice_file(size_problem(file.size(), magic_size, "the OPNI signature"));
+    const bool v2 =
+        file.size() >= magic_size && std::memcmp(file.data(), magic_v2, magic_size) == 0;
+    if ((file.size() < magic_size || std::memcmp(file.data(), magic_v1, magic_size) != 0) && !v2) {
+        return refuse_voice_file("The file does not begin with \"WOPN2-INST\" or \"WOPN2-IN2T\", "
+                                 "the signature of an OPNI instrument.");
     }
+    byte_cursor in(file);
+    in.skip(magic_size);
     uint16_t version = 1;
-    if (std::memcmp(magic.data(), magic_v2, magic_size) == 0) {
-        if (!in.u16le(version)) {
-            return refuse_voice_file("The OPNI instrument ends inside its header.");
-        }
-    } else if (std::memcmp(magic.data(), magic_v1, magic_size) != 0) {
-        return refuse_voice_file("The file does not begin with an OPNI instrument signature.");
+    if (v2 && !in.u16le(version)) {
+        return refuse_voice_file(
+            size_problem(file.size(), magic_size + 2, "an OPNI instrument header of version 2"));
     }
     if (version < 1 || version > 2) {
-        return refuse_voice_file("OPNI version " + std::to_string(version) +
-                                 " is unknown (versions 1 and 2 are read).");
+        return refuse_voice_file("The file is an OPNI instrument of version " +
+                                 std::to_string(version) + ", but versions 1 and 2 are read.");
     }
-    const std::size_t ins_size = wopn_instrument_size;
+    // A flag byte and one record, in both versions.
+    const std::size_t size = in.position() + 1 + wopn_instrument_size;
     uint8_t percussion = 0;
     std::span<const uint8_t> ins;
-    if (!in.u8(percussion) || !in.take(ins_size, ins)) {
-        return refuse_voice_file(
-            size_problem(file.size(), in.position() + 1 + ins_size, "an OPNI instrument"));
-    }
-    if (in.left() != 0) {
-        return refuse_voice_file(
-            size_problem(file.size(), in.position(), "an OPNI instrument of this version"));
+    if (file.size() != size || !in.u8(percussion) || !in.take(wopn_instrument_size, ins)) {
+        return refuse_voice_file(size_problem(
+            file.size(), size, "an OPNI instrument of version " + std::to_string(version)));
     }
     voice_file_read result;
     dropped_fields dropped;
@@ -61,7 +58,7 @@ bool write_opni(std::span<const named_voice> voices, std::vector<uint8_t>& out, 
     out.assign(magic_v2, magic_v2 + magic_size);
     put_u16le(out, 2);
     out.push_back(0);
-    put_wopn_instrument(out, voices[0], false);
+    put_wopn_instrument(out, voices[0]);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "formats/tx81z.h"
 
+#include "formats/voice_file.h"
 #include "rom/file_image.h"
 
 #include <algorithm>
@@ -21,8 +22,7 @@ constexpr std::array<uint8_t, 8> detune_map{7, 6, 5, 0, 1, 2, 3, 7};
 tx81z_import_result tx81z_import_bytes(tx81z_store& store, std::span<const uint8_t> file) {
     tx81z_import_result result;
     if (file.size() < tx81z_min_file_size) {
-        result.problem = "The file holds " + std::to_string(file.size()) +
-                         " bytes, too few for a TX81Z voice dump.";
+        result.problem = min_size_problem(file.size(), tx81z_min_file_size, "a TX81Z voice dump");
         return result;
     }
     const std::size_t data_size = file.size() - tx81z_min_file_size;

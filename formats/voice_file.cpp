@@ -101,9 +101,27 @@ void put_u32le(std::vector<uint8_t>& out, uint32_t value) {
     }
 }
 
-std::string size_problem(std::size_t have, std::size_t want, const char* what) {
-    return "The file holds " + std::to_string(have) + " bytes; " + what + " is " +
-           std::to_string(want) + " bytes.";
+namespace {
+
+std::string file_length(std::size_t have) {
+    return have == 0
+               ? "The file is empty"
+               : "The file is " + std::to_string(have) + (have == 1 ? " byte" : " bytes") + " long";
+}
+
+} // namespace
+
+std::string size_problem(std::size_t have, std::size_t want, const std::string& what) {
+    return file_length(have) + ", but " + what + " is " + std::to_string(want) + " bytes.";
+}
+
+std::string min_size_problem(std::size_t have, std::size_t need, const std::string& what) {
+    return file_length(have) + ", but " + what + " takes at least " + std::to_string(need) +
+           " bytes.";
+}
+
+std::string ends_inside_problem(std::size_t have, const std::string& what) {
+    return file_length(have) + " and ends inside " + what + ".";
 }
 
 } // namespace kavelo

@@ -6,15 +6,31 @@
 #include "rom/voice_record.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 namespace kavelo {
 
+// Where a bank that numbers its voices like MIDI programs (WOPN) keeps one: its set, the
+// program in that set, and the set's name and MIDI bank number. A bank written back in that
+// format puts each voice where it was, so a player finds it at the same program.
+struct bank_slot {
+    bool percussion = false; // a percussion set, whose programs are the drums' keys
+    uint16_t set = 0;        // among the file's melodic or among its percussion sets
+    uint8_t program = 0;     // 0-127
+    std::string set_name;
+    uint8_t bank_msb = 0;
+    uint8_t bank_lsb = 0;
+
+    bool operator==(const bank_slot&) const = default;
+};
+
 struct named_voice {
     voice_record voice{};
-    std::string name; // the file's own name for the voice; empty when it has none
+    std::string name;                // the file's own name for the voice; empty when it has none
+    std::optional<bank_slot> slot{}; // from a bank that numbers its voices; none elsewhere
 
     bool operator==(const named_voice&) const = default;
 };
@@ -25,6 +41,9 @@ struct voice_file_read {
     std::vector<named_voice> voices;
     // Fields a Voice record cannot hold that were not zero somewhere in the file.
     std::vector<std::string> dropped;
+    // Fields that held a value past their range somewhere in the file, read by their low
+    // bits as the chip would.
+    std::vector<std::string> out_of_range;
 };
 
 voice_file_read refuse_voice_file(std::string problem);
@@ -56,6 +75,11 @@ void put_u16le(std::vector<uint8_t>& out, uint16_t value);
 void put_u16be(std::vector<uint8_t>& out, uint16_t value);
 void put_u32le(std::vector<uint8_t>& out, uint32_t value);
 
-std::string size_problem(std::size_t have, std::size_t want, const char* what);
+// "The file is 52 bytes long, but a TFI instrument is 42 bytes."
+std::string size_problem(std::size_t have, std::size_t want, const std::string& what);
+// "The file is 5 bytes long, but a voice bank takes at least 8 bytes."
+std::string min_size_problem(std::size_t have, std::size_t need, const std::string& what);
+// "The file is 40 bytes long and ends inside GYB instrument 2."
+std::string ends_inside_problem(std::size_t have, const std::string& what);
 
 } // namespace kavelo

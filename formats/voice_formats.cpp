@@ -112,7 +112,11 @@ std::string extension_of(std::string_view path) {
 }
 
 // The fields of two voices that differ, by name; "bits the chip ignores" when only those do.
-void differing_fields(const voice_record& given, const voice_record& back, dropped_fields& names) {
+// Detune 4 and 0 are the same sound, so a format that keeps only one of them loses nothing.
+void differing_fields(const voice_record& given_record, const voice_record& back_record,
+                      dropped_fields& names) {
+    const voice_record given = without_minus_zero_detune(given_record);
+    const voice_record back = without_minus_zero_detune(back_record);
     const voice_params a = unpack_voice(given);
     const voice_params b = unpack_voice(back);
     names.note("ALG", a.alg != b.alg);
@@ -230,6 +234,9 @@ voice_file_written write_voice_bytes(const voice_format& format,
     for (std::size_t i = 0; i < voices.size(); ++i) {
         differing_fields(voices[i].voice, back.voices[i].voice, lost);
         lost.note("name", back.voices[i].name != voices[i].name);
+        // Only a format that numbers its voices can move one.
+        lost.note("set and program numbers",
+                  voices[i].slot && back.voices[i].slot && voices[i].slot != back.voices[i].slot);
     }
     written.lost = lost.take();
     written.ok = true;
@@ -275,6 +282,19 @@ std::string join_field_names(const std::vector<std::string>& names) {
         joined += (joined.empty() ? "" : ", ") + name;
     }
     return joined;
+}
+
+std::vector<std::string> reading_notes(const voice_file_read& read) {
+    std::vector<std::string> notes;
+    if (!read.dropped.empty()) {
+        notes.push_back("dropped what a voice cannot hold: " + join_field_names(read.dropped));
+    }
+    if (!read.out_of_range.empty()) {
+        notes.push_back("read values past their field's range by their low bits, as the chip "
+                        "does: " +
+                        join_field_names(read.out_of_range));
+    }
+    return notes;
 }
 
 } // namespace kavelo

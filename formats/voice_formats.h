@@ -69,4 +69,8 @@ void name_voices_after_file(std::vector<named_voice>& voices, const std::string&
 // One line for a reader's dropped fields or a writer's lost ones: "SSG-EG, AMS".
 std::string join_field_names(const std::vector<std::string>& names);
 
+// What a reading says beyond its voices, one note each: the fields it dropped and those
+// whose values were past their range ("dropped what a voice cannot hold: SSG-EG").
+std::vector<std::string> reading_notes(const voice_file_read& read);
+
 } // namespace kavelo

@@ -7,7 +7,7 @@
 //         0x80 D1L/RR, 0x90 SSG-EG
 //   65-68 (version 2 banks only) key-on and key-off delays in ms, big-endian: how long the
 //         sound lasts while the key is held and after it is released, measured by the
-//         program that made the bank; both zero marks a blank slot.
+//         program that made the bank; both zero, with no voice bytes, marks a blank slot.
 
 #include "formats/fm_operator_fields.h"
 #include "formats/voice_file.h"
@@ -19,10 +19,10 @@ inline constexpr std::size_t wopn_bank_instrument_size_v2 = 69; // with the dela
 
 named_voice wopn_instrument_to_voice(std::span<const uint8_t> instrument, bool percussion,
                                      dropped_fields& dropped);
-// A blank slot: no name and no voice bytes; readers skip it and writers fill gaps with it.
-bool wopn_instrument_is_blank(std::span<const uint8_t> instrument);
-// Appends the 65-byte record, and with `with_delays` the version 2 delays: zero for a
-// blank voice, otherwise the longest time, as nothing here measures the sound.
-void put_wopn_instrument(std::vector<uint8_t>& out, const named_voice& voice, bool with_delays);
+// A blank slot: FB/ALG and the operator bytes a Voice holds are zero and so are the delays
+// (a version 1 record has none). Its name does not count: real banks name empty slots.
+bool wopn_slot_is_blank(std::span<const uint8_t> instrument);
+// Appends the 65-byte record.
+void put_wopn_instrument(std::vector<uint8_t>& out, const named_voice& voice);
 
 } // namespace kavelo

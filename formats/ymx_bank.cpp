@@ -1,5 +1,6 @@
 #include "formats/ymx_bank.h"
 
+#include "formats/voice_file.h"
 #include "rom/file_image.h"
 
 #include <algorithm>
@@ -42,8 +43,7 @@ bank_entry_bytes record_to_bank_entry(const voice_record& record, const std::str
 bank_read_result bank_read(std::span<const uint8_t> file) {
     bank_read_result result;
     if (file.size() < bank_header_size) {
-        result.problem = "The file holds " + std::to_string(file.size()) +
-                         " bytes, too few for a voice bank (8 header bytes).";
+        result.problem = min_size_problem(file.size(), bank_header_size, "a voice bank");
         return result;
     }
     result.claimed = file[7];

@@ -56,9 +56,8 @@ void voice_editor_session::import_voice_files(const std::vector<std::string>& pa
             refused += file_name_of(path) + ": " + read.problem + "\r\n";
             continue;
         }
-        if (!read.dropped.empty()) {
-            view_.log("  * " + file_name_of(path) +
-                      ": dropped what a voice cannot hold: " + join_field_names(read.dropped));
+        for (const std::string& note : reading_notes(read)) {
+            view_.log("  * " + file_name_of(path) + ": " + note);
         }
         name_voices_after_file(read.voices, stem_of(path));
         voices.insert(voices.end(), read.voices.begin(), read.voices.end());

@@ -57,7 +57,7 @@ expect_exit 1 set-voice rom.bin --voice 0 zz7102130440c0a0800001820304050607f01e
 expect_err "50 hex digits"
 printf 'YM' >tiny.ymx
 expect_exit 1 bank list tiny.ymx
-expect_err "too few"
+expect_err "tiny.ymx: The file is 2 bytes long, but a voice bank takes at least 8 bytes."
 printf 'abc' >tiny.syx
 expect_exit 1 bank from-sysex tiny.syx -o out.ymx
 [ ! -e out.ymx ] || fail_check "a bank was written from a refused dump"

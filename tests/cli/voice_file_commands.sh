@@ -82,6 +82,63 @@ cp all.wopn disguised.tfi
 expect_exit 0 voices disguised.tfi
 expect_out "WOPN Bank: 9 voices"
 
+# A WOPN bank as real ones are: named sets, voices at scattered programs, drums in a
+# percussion set, and a named slot with no voice in it.
+python3 - <<'PY'
+import struct
+sets = [(b"Melodic", 0, 0), (b"Strings", 0, 1), (b"Drums", 0, 0)]
+voices = {(0, 0): b"Piano", (0, 48): b"Strings", (1, 5): b"Lead", (2, 36): b"Kick"}
+d = bytearray(b"WOPN2-B2NK\0") + struct.pack("<H", 2) + struct.pack(">HH", 2, 1) + b"\0"
+for name, lsb, msb in sets:
+    d += name.ljust(32, b"\0") + bytes([lsb, msb])
+for s in range(3):
+    for p in range(128):
+        ins = bytearray(69)
+        if (s, p) in voices:
+            ins[0:32] = voices[(s, p)].ljust(32, b"\0")
+            ins[35] = 0x20 + p % 8
+            used = [0x7F, 0x7F, 0xDF, 0x9F, 0x1F, 0xFF, 0]  # the bits each register uses
+            ins[37:65] = bytes((s * 7 + p + 3 * k) & used[k % 7] for k in range(28))
+            ins[65:69] = b"\x7f\xff\x7f\xff"
+        elif (s, p) == (0, 1):
+            ins[0:5] = b"Empty"
+        d += ins
+open("real.wopn", "wb").write(d)
+empty = 18 + 3 * 34 + 69  # a blank slot written back has no name
+open("expected.wopn", "wb").write(d[:empty] + bytes(5) + d[empty + 5:])
+PY
+expect_exit 0 voices real.wopn
+expect_out "WOPN Bank: 4 voices"
+expect_exit 0 convert real.wopn -o copy.wopn
+expect_same expected.wopn copy.wopn
+[ ! -s err.txt ] || fail_check "a WOPN bank into WOPN noted a loss: $(cat err.txt)"
+expect_exit 0 convert real.wopn --entry 3 -o kick.wopn
+python3 -c '
+d=open("kick.wopn","rb").read()
+assert d[13:17]==bytes([0,1,0,1]), d[13:17]
+at=18+2*34+(128+36)*69
+assert d[at:at+4]==b"Kick", "the drum stays at its key in the percussion set"' ||
+    fail_check "one drum of a WOPN bank moved"
+# Through other formats and back, as before: the same voices in the same order.
+expect_exit 0 voices --json real.wopn
+python3 -c 'import json; print(" ".join(v["hex"] for v in json.load(open("out.txt"))["voices"]))' >real.hex
+for via in gyb opm ymx; do
+    expect_exit 0 convert real.wopn -o "real.$via"
+    expect_exit 0 convert "real.$via" -o "back-$via.wopn"
+    expect_exit 0 voices --json "back-$via.wopn"
+    [ "$(python3 -c 'import json; print(" ".join(v["hex"] for v in json.load(open("out.txt"))["voices"]))')" = "$(cat real.hex)" ] ||
+        fail_check "wopn -> $via -> wopn changed the voices"
+done
+expect_exit 0 convert real.wopn --entry 2 -o lead.opni
+expect_exit 0 convert lead.opni -o lead.wopn
+expect_exit 0 voices lead.wopn
+expect_out "voice 0: $(echo $(cat real.hex) | cut -d' ' -f3) Lead"
+cp real.wopn long.wopn
+printf '\0' >>long.wopn
+expect_exit 1 voices long.wopn
+expect_one_error_line
+expect_err "long.wopn: The file is 26617 bytes long, but a WOPN bank of version 2 with 2 melodic and 1 percussion set is 26616 bytes."
+
 # Damaged and mislabelled files: one error naming the file, nothing written.
 head -c 30 one.dmp >cut.dmp
 expect_exit 1 voices cut.dmp
@@ -91,11 +148,22 @@ expect_exit 1 convert cut.dmp -o never.tfi
 [ ! -e never.tfi ] || fail_check "a refused input wrote a file"
 head -c 500 all.wopn >cut.wopn
 expect_exit 1 bank list cut.wopn
-expect_err "claims"
+expect_err "cut.wopn: The file is 500 bytes long, but a WOPN bank of version 2 with 1 melodic and 1 percussion set is 17750 bytes."
+cat one.dmp >long.dmp
+printf 'x' >>long.dmp
+expect_exit 1 voices long.dmp
+expect_one_error_line
+expect_err "long.dmp: The file is 52 bytes long, but a DefleMask FM preset of version 11 is 51 bytes."
 expect_exit 1 convert one.dmp -o out.fui
 expect_err "no writable format"
 printf '@:0 x\nCH: 64 0 9 0 0 120 0\n' >bad.opm
 expect_exit 1 voices bad.opm
-expect_err "Line 2"
+expect_err "The voice \"x\" of line 1 lacks some of its LFO, CH, M1, C1, M2 and C2 lines."
+printf '@:0 x\nLFO: 0 0 0 0 0\nCH: 64 0 9 0 0 120 0\nM1: 31 0 0 0 0 0 6 1 0 0 0\n' >real.opm
+printf 'C1: 31 0 0 0 0 0 0 1 0 0 0\nM2: 31 0 0 0 0 0 5 1 0 0 0\nC2: 31 0 0 0 0 0 0 1 0 0 0\n' >>real.opm
+expect_exit 0 voices real.opm
+expect_out "OPM Text Bank: 1 voice"
+[ "$(grep -c 'note: read values past' err.txt)" -eq 1 ] || fail_check "one out-of-range note: $(cat err.txt)"
+expect_err "real.opm: note: read values past their field's range by their low bits, as the chip does: CON, KS"
 
 finish

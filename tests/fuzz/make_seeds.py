@@ -93,6 +93,17 @@ def voice_file_seeds(kavelo):
     regs = bytes(range(0x10, 0x2C)) + bytes([0x3A])
     put("voice_files", "version-1.gyb", bytes([26, 12, 1, 1, 0]) + bytes(256) + regs + bytes([0]) +
         bytes([4]) + b"Lead" + bytes(4))
+    # A WOPN head as real banks are: named sets, two melodic and one percussion, a voice at
+    # program 2 and a named blank slot before it; the target pads the rest.
+    wopn = b"WOPN2-B2NK\0" + struct.pack("<H", 2) + struct.pack(">HH", 2, 1) + b"\0"
+    for name, msb in ((b"Melodic", 0), (b"Strings", 1), (b"Drums", 0)):
+        wopn += name.ljust(32, b"\0") + bytes([0, msb])
+    voice = b"Lead".ljust(35, b"\0") + bytes([0x3C, 0]) + bytes(range(1, 29)) + b"\x7f\xff\x7f\xff"
+    put("voice_files", "sets.wopn", wopn + bytes(69) + b"Empty".ljust(69, b"\0") + voice)
+    # Values past their range, as real OPM banks hold them (KS 6).
+    put("voice_files", "past-range.opm", b"@:0 Real\nLFO: 0 0 0 0 0\nCH: 64 7 12 0 0 120 0\n"
+        b"M1: 31 0 0 15 0 20 6 1 0 0 0\nC1: 31 0 0 15 0 0 0 1 9 0 0\n"
+        b"M2: 33 0 0 15 0 20 0 1 0 0 0\nC2: 31 0 0 15 0 0 0 1 0 0 0\n")
 
 
 def vgm_file(commands, version=0x150, clock=7670453):
@@ -144,6 +155,10 @@ def vgm_seeds():
                bytes([0x93, 0, 4, 0, 0, 0, 0x01]) + struct.pack("<I", 40) + bytes([0x61, 0x00, 0x01]) +
                bytes([0x95, 0, 0, 0, 0x01, 0x61, 0x00, 0x02, 0x94, 0xFF, 0x62, 0x66]))
     put("vgm", "streams.vgm", vgm_file(streams))
+    # As real rips hold them: an empty data block, then DAC writes without data.
+    put("vgm", "empty-dac-block.vgm", vgm_file(bytes([0x67, 0x66, 0x00, 0, 0, 0, 0]) +
+                                               ym(0, 0x2B, 0x80) + bytes([0x8F] * 64 + [0x66])))
+    put("vgm", "header-only.vgm", vgm_file(b""))
 
 
 def vgm_voices_seeds():

@@ -3,7 +3,7 @@
 // those bytes back to the same named voices with nothing dropped; recognition by content
 // picks a format whose reader is then used. A WOPN bank is at least one set of 128
 // instruments, longer than the inputs the fuzzer makes, so an input that starts like one
-// is also tried padded with zero bytes (blank instruments) to two sets.
+// is also tried padded with zero bytes (blank instruments) to the size its header claims.
 
 #include "formats/voice_formats.h"
 #include "fuzz_check.h"
@@ -31,7 +31,25 @@ void check_round_trip(const voice_format& format, std::span<const uint8_t> file)
     const voice_file_read again = format.read(written);
     FUZZ_CHECK(again.ok);
     FUZZ_CHECK(again.dropped.empty());
+    FUZZ_CHECK(again.out_of_range.empty());
     FUZZ_CHECK(again.voices == read.voices);
+}
+
+// The size of the WOPN bank whose header starts `file` (zero-padded), when it claims at
+// most a few sets; 0 otherwise.
+std::size_t claimed_wopn_size(std::span<const uint8_t> file) {
+    constexpr std::size_t header_v2 = 18;
+    constexpr std::size_t max_sets = 4;
+    const bool v2 = file[7] == '2'; // "WOPN2-B2NK" rather than "WOPN2-BANK"
+    const std::size_t counts = v2 ? 13 : 11;
+    const unsigned version = v2 ? file[11] | file[12] << 8 : 1;
+    const std::size_t sets = std::size_t(file[counts] << 8 | file[counts + 1]) +
+                             std::size_t(file[counts + 2] << 8 | file[counts + 3]);
+    if (sets > max_sets) {
+        return 0;
+    }
+    const std::size_t header = v2 ? header_v2 : header_v2 - 2;
+    return header + sets * (version >= 2 ? 34 + 128 * 69 : 128 * 65);
 }
 
 } // namespace
@@ -42,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         check_round_trip(format, file);
         if (format.id == "wopn" && size >= 6 && std::memcmp(data, "WOPN2-", 6) == 0) {
             std::vector<uint8_t> padded(file.begin(), file.end());
-            padded.resize(std::max<std::size_t>(size, 18 + 2 * 34 + 2 * 128 * 69), 0);
+            padded.resize(std::max<std::size_t>(size, 18), 0);
+            padded.resize(std::max(padded.size(), claimed_wopn_size(padded)), 0);
             check_round_trip(format, padded);
         }
     }

@@ -164,6 +164,50 @@ TEST(fm_vgm, stream_commands_it_cannot_follow_are_refused) {
     }
 }
 
+TEST(fm_vgm, dac_writes_past_the_data_bank_are_waits_and_counted) {
+    // Real logs hold an empty data block and then thousands of 0x8n without 0xE0.
+    struct dac_case {
+        std::vector<uint8_t> bank; // the one data block's bytes
+        int64_t without_data;
+    };
+    const dac_case cases[] = {{{}, 3}, {{0x90}, 2}};
+    for (const dac_case& c : cases) {
+        vgm_builder vgm;
+        vgm.raw({0x67, 0x66, 0x00, static_cast<uint8_t>(c.bank.size()), 0, 0, 0});
+        vgm.bytes.insert(vgm.bytes.end(), c.bank.begin(), c.bank.end());
+        add_voice(vgm, 0, 0);
+        vgm.write(0, 0x28, 0xF0);
+        vgm.write(0, 0x2B, 0x80);
+        for (std::size_t i = 0; i < 3; ++i) {
+            vgm.raw({0x82});
+            if (i < c.bank.size()) {
+                vgm.write(0, 0x2A, c.bank[i]);
+                vgm.bytes.resize(vgm.bytes.size() - 3);
+            }
+            vgm.frames(2);
+        }
+        vgm.raw({0x66});
+        std::vector<int8_t> samples;
+        vgm_error error;
+        vgm_playback_notes notes;
+        ASSERT_TRUE(play_vgm(vgm.bytes, -1, samples, error, &notes)) << error.problem;
+        EXPECT_EQ(samples, vgm.expected());
+        EXPECT_EQ(samples.size(), 2u * 6);
+        EXPECT_EQ(notes.dac_writes_without_data, c.without_data);
+    }
+}
+
+TEST(fm_vgm, a_log_whose_data_offset_is_its_end_is_silence) {
+    vgm_builder empty; // data at 0x40, the end of the 64-byte header
+    std::vector<int8_t> samples;
+    vgm_error error;
+    ASSERT_TRUE(play_vgm(empty.bytes, -1, samples, error)) << error.problem;
+    EXPECT_TRUE(samples.empty());
+    empty.put32(0x34, 0x0D); // one byte past it
+    EXPECT_FALSE(play_vgm(empty.bytes, -1, samples, error));
+    EXPECT_EQ(error.problem, "the data offset 0x41 lies past the end of the file");
+}
+
 TEST(fm_vgm, clock_from_the_header) {
     EXPECT_EQ(vgm_ym2612_clock(vgm_builder(8000000).bytes), 8000000);
     EXPECT_EQ(vgm_ym2612_clock(vgm_builder(0).bytes), vgm_default_clock);
@@ -184,7 +228,6 @@ TEST(fm_vgm, damaged_files_are_refused_at_the_command) {
         {{0x70}, 0x41},                            // no end command
         {{0x67, 0x66, 0x00, 9, 0, 0, 0, 1}, 0x40}, // data block longer than the file
         {{0x67, 0x00, 0x00, 0, 0, 0, 0, 0x66}, 0x40},
-        {{0x80, 0x66}, 0x40}, // DAC byte from an empty bank
         {{0x93, 0, 1, 2}, 0x40},
     };
     for (const bad_case& c : cases) {

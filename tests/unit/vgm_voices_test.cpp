@@ -256,6 +256,15 @@ TEST(vgm_voices, data_offset_from_the_header) {
     }
 }
 
+TEST(vgm_voices, a_log_whose_data_offset_is_its_end_holds_none) {
+    log_builder log; // the header alone, data at 0x40
+    ASSERT_EQ(log.bytes.size(), 0x40u);
+    std::vector<vgm_voice> voices{{lead, 1, 1, "ch1 #1"}};
+    vgm_error error;
+    ASSERT_TRUE(extract_vgm_voices(log.bytes, voices, error)) << error.problem;
+    EXPECT_TRUE(voices.empty());
+}
+
 TEST(vgm_voices, damaged_logs_are_refused_at_the_command) {
     struct bad_case {
         std::vector<uint8_t> tail;

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace kavelo {
 namespace {
 
@@ -67,6 +69,21 @@ TEST_F(voice_files, ImportsReadableFilesNamesThemAndListsTheRefusedOnce) {
     session.import_voice_bank();
     EXPECT_EQ(state.source, import_source::instrument_files);
     EXPECT_EQ(view.import_names.size(), 3u);
+}
+
+TEST_F(voice_files, ImportReadsValuesPastTheirRangeAndSaysSoInTheStatusLog) {
+    const std::string bank = "@:0 Real\nLFO: 0 0 0 0 0\nCH: 64 0 4 0 0 120 0\n"
+                             "M1: 31 0 0 15 0 20 6 1 0 0 0\nC1: 31 0 0 15 0 0 0 1 0 0 0\n"
+                             "M2: 31 0 0 15 0 20 0 1 0 0 0\nC2: 31 0 0 15 0 0 0 1 0 0 0\n";
+    fs.files["/in/real.opm"] = std::vector<uint8_t>(bank.begin(), bank.end());
+    view.next_files = {"/in/real.opm"};
+    session.import_voice_bank();
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_EQ(view.import_names, std::vector<std::string>{"Real"});
+    EXPECT_EQ(std::count(view.log_lines.begin(), view.log_lines.end(),
+                         "  * real.opm: read values past their field's range by their low bits, "
+                         "as the chip does: KS"),
+              1);
 }
 
 TEST_F(voice_files, ExportsTheBankListAndTheShownVoiceNotingWhatAFormatLoses) {

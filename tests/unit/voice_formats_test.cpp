@@ -203,42 +203,6 @@ std::vector<uint8_t> wopn_instrument(const char* name, uint8_t fbalg, std::size_
     return ins;
 }
 
-TEST(WopnFile, ReadsVersionsOneAndTwoWithPercussionSets) {
-    for (int version = 1; version <= 2; ++version) {
-        const std::size_t ins_size = version == 1 ? 65 : 69;
-        std::vector<uint8_t> file;
-        const char* magic = version == 1 ? "WOPN2-BANK" : "WOPN2-B2NK";
-        file.insert(file.end(), magic, magic + 11);
-        if (version == 2) {
-            file.insert(file.end(), {2, 0});
-        }
-        file.insert(file.end(), {0, 1, 0, 1, 0});
-        if (version == 2) {
-            file.insert(file.end(), 2 * 34, 0);
-        }
-        for (std::size_t slot = 0; slot < 256; ++slot) {
-            std::vector<uint8_t> ins(ins_size, 0);
-            if (slot == 3) {
-                ins = wopn_instrument("Piano", 0x3C, ins_size);
-                ins[34] = 0;
-            } else if (slot == 128 + 35) {
-                ins = wopn_instrument("Kick", 0x07, ins_size);
-            }
-            file.insert(file.end(), ins.begin(), ins.end());
-        }
-        const voice_file_read read = read_voice_bytes("bank.bin", file);
-        ASSERT_TRUE(read.ok) << read.problem;
-        ASSERT_EQ(read.voices.size(), 2u);
-        EXPECT_EQ(read.voices[0].name, "Piano");
-        EXPECT_EQ(read.voices[0].voice[0], 0x3C);
-        EXPECT_EQ(read.voices[0].voice[4], 0x21);
-        EXPECT_EQ(read.voices[1].name, "Kick");
-        EXPECT_EQ(read.dropped, std::vector<std::string>{"percussion key"});
-        file.resize(file.size() - 1);
-        EXPECT_FALSE(read_wopn(file).ok);
-    }
-}
-
 TEST(OpniFile, ReadsBothVersionsWithSixtyFiveByteRecords) {
     // A single instrument holds no key-on/off delays, in version 2 as in version 1.
     for (int version = 1; version <= 2; ++version) {
@@ -267,29 +231,6 @@ TEST(OpniFile, ReadsBothVersionsWithSixtyFiveByteRecords) {
     const std::vector<named_voice> one{{voice_record{}, "x"}};
     ASSERT_TRUE(write_voice_bytes(*voice_format_by_extension("a.opni"), one, out).ok);
     EXPECT_EQ(out.size(), 79u);
-}
-
-TEST(WopnFile, WritesAPercussionSetAndDelaysThatMarkVoicesAsUsed) {
-    // libOPNMIDI refuses a bank without a percussion set and takes a version 2 slot whose
-    // delays are both zero for a blank one.
-    const auto voices = sample_voices();
-    std::vector<uint8_t> out;
-    ASSERT_TRUE(write_voice_bytes(*voice_format_by_extension("a.wopn"), voices, out).ok);
-    constexpr std::size_t head = 11 + 2 + 5 + 2 * 34;
-    ASSERT_EQ(out.size(), head + 2 * 128 * 69);
-    EXPECT_EQ(out[13] << 8 | out[14], 1); // melodic sets
-    EXPECT_EQ(out[15] << 8 | out[16], 1); // percussion sets
-    for (std::size_t slot = 0; slot < 256; ++slot) {
-        const std::size_t delays = head + slot * 69 + 65;
-        const int on = out[delays] << 8 | out[delays + 1];
-        const int off = out[delays + 2] << 8 | out[delays + 3];
-        EXPECT_EQ(on, slot < voices.size() ? 0x7FFF : 0) << "slot " << slot;
-        EXPECT_EQ(off, on) << "slot " << slot;
-    }
-    const voice_file_read back = read_wopn(out);
-    ASSERT_TRUE(back.ok) << back.problem;
-    EXPECT_EQ(back.voices.size(), voices.size());
-    EXPECT_TRUE(back.dropped.empty());
 }
 
 TEST(GybFile, ReadsVersionsOneToThree) {

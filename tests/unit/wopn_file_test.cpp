@@ -1,0 +1,190 @@
+// WOPN banks: which slots are blank, the size a header claims, and voices written back to
+// the sets and programs they came from.
+
+#include "formats/voice_formats.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace kavelo {
+namespace {
+
+std::vector<uint8_t> wopn_instrument(const char* name, uint8_t fbalg, std::size_t size) {
+    std::vector<uint8_t> ins(size, 0);
+    std::memcpy(ins.data(), name, std::strlen(name));
+    ins[34] = 36; // percussion key
+    ins[35] = fbalg;
+    ins[37] = 0x21; // OP1 DT/MUL
+    return ins;
+}
+
+// A bank of blank slots. In version 2, set b is named "Set b" with bank LSB b + 10 and MSB
+// b + 20.
+struct wopn_builder {
+    int version;
+    std::size_t sets;
+    std::vector<uint8_t> bytes;
+
+    wopn_builder(int v, uint8_t melodic, uint8_t percussion)
+        : version(v), sets(std::size_t{melodic} + percussion) {
+        const char* magic = version == 1 ? "WOPN2-BANK" : "WOPN2-B2NK";
+        bytes.assign(magic, magic + 11);
+        if (version == 2) {
+            bytes.insert(bytes.end(), {2, 0});
+        }
+        bytes.insert(bytes.end(), {0, melodic, 0, percussion, 0});
+        for (std::size_t b = 0; version == 2 && b < sets; ++b) {
+            std::vector<uint8_t> meta(34, 0);
+            const std::string name = "Set " + std::to_string(b);
+            std::memcpy(meta.data(), name.data(), name.size());
+            meta[32] = static_cast<uint8_t>(b + 10);
+            meta[33] = static_cast<uint8_t>(b + 20);
+            bytes.insert(bytes.end(), meta.begin(), meta.end());
+        }
+        bytes.resize(bytes.size() + sets * 128 * ins_size(), 0);
+    }
+    std::size_t ins_size() const { return version == 1 ? 65 : 69; }
+    std::span<uint8_t> slot(std::size_t set, std::size_t program) {
+        const std::size_t head = 11 + (version == 2 ? 2 + sets * 34 : 0) + 5;
+        return std::span(bytes).subspan(head + (set * 128 + program) * ins_size(), ins_size());
+    }
+    // A slot as this program writes a voice: name, FB/ALG, OP1 DT/MUL, the longest delays.
+    void voice(std::size_t set, std::size_t program, const char* name, uint8_t fbalg) {
+        const std::span<uint8_t> ins = slot(set, program);
+        std::memcpy(ins.data(), name, std::strlen(name));
+        ins[35] = fbalg;
+        ins[37] = 0x21;
+        if (version == 2) {
+            delays(set, program, 0x7F, 0xFF);
+        }
+    }
+    void delays(std::size_t set, std::size_t program, uint8_t high, uint8_t low) {
+        const std::span<uint8_t> ins = slot(set, program);
+        ins[65] = ins[67] = high;
+        ins[66] = ins[68] = low;
+    }
+};
+
+std::vector<std::string> names_of(const voice_file_read& read) {
+    std::vector<std::string> names;
+    for (const named_voice& voice : read.voices) {
+        names.push_back(voice.name);
+    }
+    return names;
+}
+
+TEST(WopnFile, ReadsVersionsOneAndTwoWithPercussionSets) {
+    for (int version = 1; version <= 2; ++version) {
+        const std::size_t ins_size = version == 1 ? 65 : 69;
+        std::vector<uint8_t> file;
+        const char* magic = version == 1 ? "WOPN2-BANK" : "WOPN2-B2NK";
+        file.insert(file.end(), magic, magic + 11);
+        if (version == 2) {
+            file.insert(file.end(), {2, 0});
+        }
+        file.insert(file.end(), {0, 1, 0, 1, 0});
+        if (version == 2) {
+            file.insert(file.end(), 2 * 34, 0);
+        }
+        for (std::size_t slot = 0; slot < 256; ++slot) {
+            std::vector<uint8_t> ins(ins_size, 0);
+            if (slot == 3) {
+                ins = wopn_instrument("Piano", 0x3C, ins_size);
+                ins[34] = 0;
+            } else if (slot == 128 + 35) {
+                ins = wopn_instrument("Kick", 0x07, ins_size);
+            }
+            file.insert(file.end(), ins.begin(), ins.end());
+        }
+        const voice_file_read read = read_voice_bytes("bank.bin", file);
+        ASSERT_TRUE(read.ok) << read.problem;
+        ASSERT_EQ(read.voices.size(), 2u);
+        EXPECT_EQ(read.voices[0].name, "Piano");
+        EXPECT_EQ(read.voices[0].voice[0], 0x3C);
+        EXPECT_EQ(read.voices[0].voice[4], 0x21);
+        EXPECT_EQ(read.voices[1].name, "Kick");
+        EXPECT_EQ(read.dropped, std::vector<std::string>{"percussion key"});
+        file.resize(file.size() - 1);
+        EXPECT_FALSE(read_wopn(file).ok);
+    }
+}
+
+TEST(WopnFile, ASlotWithoutVoiceBytesOrDelaysIsBlankWhateverItsName) {
+    // Real banks name empty slots; a version 2 slot with delays is a voice even when silent.
+    wopn_builder v2(2, 1, 1);
+    std::memcpy(v2.slot(0, 0).data(), "Empty", 5);
+    v2.delays(0, 1, 0, 40);
+    v2.voice(0, 2, "Lead", 0x3C);
+    v2.delays(0, 2, 0, 0);
+    const voice_file_read two = read_wopn(v2.bytes);
+    ASSERT_TRUE(two.ok) << two.problem;
+    EXPECT_EQ(names_of(two), (std::vector<std::string>{"", "Lead"}));
+
+    wopn_builder v1(1, 1, 1);
+    std::memcpy(v1.slot(0, 0).data(), "Empty", 5);
+    v1.voice(1, 7, "Kick", 0x07);
+    const voice_file_read one = read_wopn(v1.bytes);
+    ASSERT_TRUE(one.ok) << one.problem;
+    EXPECT_EQ(names_of(one), std::vector<std::string>{"Kick"});
+}
+
+TEST(WopnFile, WritesEachVoiceBackToItsSetAndProgram) {
+    wopn_builder bank(2, 2, 2);
+    bank.voice(0, 5, "Piano", 0x3C);
+    bank.voice(1, 0, "Organ", 0x07);
+    bank.voice(2, 35, "Snare", 0x11); // percussion set 0
+    bank.voice(3, 36, "Kick", 0x2A);
+    const voice_file_read read = read_wopn(bank.bytes);
+    ASSERT_TRUE(read.ok) << read.problem;
+    ASSERT_EQ(read.voices.size(), 4u);
+    EXPECT_EQ(read.voices[0].slot, (bank_slot{false, 0, 5, "Set 0", 20, 10}));
+    EXPECT_EQ(read.voices[1].slot, (bank_slot{false, 1, 0, "Set 1", 21, 11}));
+    EXPECT_EQ(read.voices[3].slot, (bank_slot{true, 1, 36, "Set 3", 23, 13}));
+    const voice_format& wopn = *voice_format_by_extension("x.wopn");
+    std::vector<uint8_t> out;
+    const voice_file_written written = write_voice_bytes(wopn, read.voices, out);
+    ASSERT_TRUE(written.ok) << written.problem;
+    EXPECT_TRUE(written.lost.empty()) << join_field_names(written.lost);
+    EXPECT_EQ(out, bank.bytes);
+
+    // Voices out of file order are laid out afresh, and the move is noted.
+    const std::vector<named_voice> reordered{read.voices[1], read.voices[0]};
+    const voice_file_written moved = write_voice_bytes(wopn, reordered, out);
+    ASSERT_TRUE(moved.ok) << moved.problem;
+    EXPECT_EQ(moved.lost, std::vector<std::string>{"set and program numbers"});
+    const voice_file_read back = read_wopn(out);
+    ASSERT_TRUE(back.ok) << back.problem;
+    EXPECT_EQ(names_of(back), (std::vector<std::string>{"Organ", "Piano"}));
+    EXPECT_EQ(back.voices[1].slot->program, 1);
+}
+
+TEST(WopnFile, WritesAPercussionSetAndDelaysThatMarkVoicesAsUsed) {
+    // libOPNMIDI refuses a bank without a percussion set and takes a version 2 slot whose
+    // delays are both zero for a blank one.
+    std::vector<named_voice> voices(3);
+    for (std::size_t i = 0; i < voices.size(); ++i) {
+        voices[i].voice[0] = static_cast<uint8_t>(0x31 + i);
+        voices[i].name = "Voice " + std::to_string(i);
+    }
+    std::vector<uint8_t> out;
+    ASSERT_TRUE(write_voice_bytes(*voice_format_by_extension("a.wopn"), voices, out).ok);
+    constexpr std::size_t head = 11 + 2 + 5 + 2 * 34;
+    ASSERT_EQ(out.size(), head + 2 * 128 * 69);
+    EXPECT_EQ(out[13] << 8 | out[14], 1); // melodic sets
+    EXPECT_EQ(out[15] << 8 | out[16], 1); // percussion sets
+    for (std::size_t slot = 0; slot < 256; ++slot) {
+        const std::size_t delays = head + slot * 69 + 65;
+        const int on = out[delays] << 8 | out[delays + 1];
+        const int off = out[delays + 2] << 8 | out[delays + 3];
+        EXPECT_EQ(on, slot < voices.size() ? 0x7FFF : 0) << "slot " << slot;
+        EXPECT_EQ(off, on) << "slot " << slot;
+    }
+    const voice_file_read back = read_wopn(out);
+    ASSERT_TRUE(back.ok) << back.problem;
+    EXPECT_EQ(back.voices.size(), voices.size());
+    EXPECT_TRUE(back.dropped.empty());
+}
+
+} // namespace
+} // namespace kavelo
