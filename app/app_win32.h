@@ -2,6 +2,7 @@
 // The application's state and the services the main window offers to every dialog: the
 // Status log and the opened file as a rom_access.
 
+#include "app/window_placement.h"
 #include "rom/rom_access.h"
 
 #include <windows.h>
@@ -54,6 +55,27 @@ void open_command_line(HWND main_window, std::string_view command_line);
 void open_dropped_files(HWND main_window, HDROP drop);
 // Tools > Fix Checksum (ROM image mode only).
 void fix_rom_checksum(HWND main_window);
+
+// The program's accelerators for a message of the main loop; true when the message was
+// translated and needs nothing more.
+bool translate_accelerators(MSG& message);
+
+// While one lives, a modal dialog's loop on this thread translates the accelerators of the
+// main window, the Voice editor and the Keyboard window as the main loop does.
+class accelerators_in_modal_loop {
+  public:
+    accelerators_in_modal_loop();
+    ~accelerators_in_modal_loop();
+    accelerators_in_modal_loop(const accelerators_in_modal_loop&) = delete;
+    accelerators_in_modal_loop& operator=(const accelerators_in_modal_loop&) = delete;
+
+  private:
+    bool installed_ = false;
+};
+
+// Moves a window that is about to show beside the window `beside`, on the first of `sides`
+// where it fits that window's monitor (see place_beside).
+void place_beside_window(HWND window, HWND beside, std::span<const window_side> sides);
 
 // Creates the Status log EDIT control over the whole client area of `parent`.
 HWND status_log_create(HWND parent, HINSTANCE instance);

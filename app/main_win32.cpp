@@ -2,7 +2,6 @@
 
 #include "app/app_win32.h"
 #include "res/resource.h"
-#include "voice_editor/voice_editor_win32.h"
 
 #include <commctrl.h>
 
@@ -61,16 +60,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int show_c
 
     open_command_line(app.main_window, command_line != nullptr ? command_line : "");
 
-    HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDM_MAIN_ACCEL));
-    // Accelerators act whichever window of the thread has the focus; their commands always
-    // go to the main window.
     MSG message{};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        // The Voice editor's own keys (Ctrl+Z, Ctrl+Y) first, while it has the focus.
-        if (voice_editor_translate_accelerator(message)) {
-            continue;
-        }
-        if (!TranslateAcceleratorA(app.main_window, accelerators, &message)) {
+        if (!translate_accelerators(message)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }

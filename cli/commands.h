@@ -11,11 +11,15 @@ class App;
 
 namespace kavelo::cli {
 
+// The command's name as installed: kavelo, or kavelo-cli on Windows.
+inline constexpr std::string_view program_name = KAVELO_CLI_NAME;
+
 struct cli_context {
     int exit_code = 0;
 };
 
-// Prints "kavelo: FILE: problem" on standard error and returns 1, the error exit code.
+// Prints "kavelo: FILE: problem" (the program's name first) on standard error and returns 1, the
+// error exit code.
 int fail(std::string_view file, std::string_view problem);
 
 void add_info_command(CLI::App& app, cli_context& context);

@@ -7,17 +7,40 @@
 namespace kavelo::cli {
 
 int fail(std::string_view file, std::string_view problem) {
-    std::cerr << "kavelo: " << file << ": " << problem << '\n';
+    std::cerr << program_name << ": " << file << ": " << problem << '\n';
     return 1;
 }
+
+namespace {
+
+// The commands' examples are written for "kavelo"; they show the name this build has.
+std::string with_program_name(std::string text) {
+    constexpr std::string_view written = "kavelo ";
+    const std::string name = std::string(program_name) + ' ';
+    for (std::size_t at = text.find(written); at != std::string::npos;
+         at = text.find(written, at + name.size())) {
+        text.replace(at, written.size(), name);
+    }
+    return text;
+}
+
+void name_examples(CLI::App& command) {
+    command.footer(with_program_name(command.get_footer()));
+    for (CLI::App* sub : command.get_subcommands([](CLI::App*) { return true; })) {
+        name_examples(*sub);
+    }
+}
+
+} // namespace
 
 } // namespace kavelo::cli
 
 int main(int argc, char** argv) {
     using namespace kavelo::cli;
-    CLI::App app{"kavelo: inspect and edit the FM voices and track headers of a Brisco ROM image "
-                 "or a bare music track"};
-    app.set_version_flag("--version", "kavelo " KAVELO_VERSION_TEXT);
+    const std::string name(program_name);
+    CLI::App app{name + ": inspect and edit the FM voices and track headers of a Brisco ROM "
+                        "image or a bare music track"};
+    app.set_version_flag("--version", name + " " KAVELO_VERSION_TEXT);
     app.require_subcommand(1);
     app.footer(
         "Run kavelo COMMAND --help for a command's options and an example.\n"
@@ -41,6 +64,7 @@ int main(int argc, char** argv) {
     add_checksum_command(app, context);
     add_convert_commands(app, context);
     add_track_commands(app, context);
+    name_examples(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -9,7 +9,7 @@
 namespace kavelo::cli {
 
 void print_note(const std::string& file, const std::string& text) {
-    std::cerr << "kavelo: " << file << ": note: " << text << '\n';
+    std::cerr << program_name << ": " << file << ": note: " << text << '\n';
 }
 
 std::optional<std::vector<named_voice>> read_voices(const std::string& path) {

@@ -71,6 +71,7 @@ void on_init_dialog(HWND dialog) {
     open_editor& editor = attach_dialog_data(dialog, new open_editor(dialog, editor_state));
     open_dialog = dialog;
     editor.session.open();
+    place_beside_window(dialog, the_app().main_window, right_first);
 }
 
 void on_destroy(HWND dialog) {
@@ -135,6 +136,8 @@ void header_editor_open() {
         SetForegroundWindow(open_dialog);
         return;
     }
+    // The other windows stay usable while it runs, their keys included.
+    const accelerators_in_modal_loop keys;
     DialogBoxParamA(the_app().instance, MAKEINTRESOURCEA(IDD_HEADER_EDITOR), nullptr,
                     header_editor_proc, 0);
 }

@@ -6,7 +6,7 @@
 namespace kavelo {
 
 // Runs the modal Track Header Editor with no owner window, so the main window and an open
-// Voice editor stay usable while it runs.
+// Voice editor stay usable while it runs, their accelerators and the Keyboard's keys too.
 void header_editor_open();
 
 // Another file is open: the open editor shows it from its first track (or the bare track).

@@ -2,6 +2,7 @@
 
 #include "fm/preview_render.h"
 #include "keyboard/envelope_curve.h"
+#include "keyboard/envelope_labels.h"
 
 #include <algorithm>
 #include <array>
@@ -29,9 +30,35 @@ uint32_t tick_ms(uint32_t total_ms) {
     }
 }
 
+constexpr int legend_step = 34; // between the right ends of the OP1 ... OP4 labels
+constexpr int label_gap = 3;
+constexpr char key_off_text[] = "key off";
+
 void text_at(HDC dc, int x, int y, const std::string& text, UINT align) {
     SetTextAlign(dc, align);
     TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+}
+
+int text_width(HDC dc, const std::string& text) {
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+// The key-off label in the legend's row where it stays clear of the legend, else under it.
+void draw_key_off_label(HDC dc, const RECT& area, const RECT& plot, int line_x) {
+    const int32_t legend_left = plot.right - 3 * legend_step - text_width(dc, "OP1");
+    const label_place place = place_key_off_label(
+        {line_x, text_width(dc, key_off_text), label_gap, plot.left, plot.right, legend_left});
+    if (!place.below_legend) {
+        text_at(dc, place.left, area.top + 2, key_off_text, TA_LEFT | TA_TOP);
+        return;
+    }
+    // Inside the plot, on a white ground so that it reads over the curves.
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, RGB(255, 255, 255));
+    text_at(dc, place.left, plot.top + 2, key_off_text, TA_LEFT | TA_TOP);
+    SetBkMode(dc, TRANSPARENT);
 }
 
 } // namespace
@@ -71,7 +98,7 @@ void draw_envelopes(HDC dc, const RECT& area, const voice_record& voice, uint8_t
     const int off_x = x_of_frame(timing.key_off_frame);
     MoveToEx(dc, off_x, plot.top, nullptr);
     LineTo(dc, off_x, plot.bottom);
-    text_at(dc, off_x + 3, plot.top - 14, "key off", TA_LEFT | TA_TOP);
+    draw_key_off_label(dc, area, plot, off_x);
 
     // One point per pixel column; the curve is stepped frame by frame underneath.
     const uint32_t stride = std::max<uint32_t>(timing.frames / static_cast<uint32_t>(width), 1);
@@ -96,8 +123,8 @@ void draw_envelopes(HDC dc, const RECT& area, const voice_record& voice, uint8_t
         SelectObject(dc, key_off);
         DeleteObject(pen);
         SetTextColor(dc, operator_colours[static_cast<std::size_t>(op)]);
-        text_at(dc, plot.right - 34 * (3 - op), area.top + 2, "OP" + std::to_string(op + 1),
-                TA_RIGHT | TA_TOP);
+        text_at(dc, plot.right - legend_step * (3 - op), area.top + 2,
+                "OP" + std::to_string(op + 1), TA_RIGHT | TA_TOP);
     }
     SetTextColor(dc, RGB(80, 80, 80));
     text_at(dc, area.left + 2, area.top + 2, "dB", TA_LEFT | TA_TOP);

@@ -191,6 +191,7 @@ void on_init(HWND window, HWND editor) {
     read_editor_voice(*open_window);
     update_status(*open_window);
     SetTimer(window, status_timer, 500, nullptr);
+    place_beside_window(window, editor, right_first);
 }
 
 void on_midi_choice(keyboard_window& k) {
@@ -373,6 +374,10 @@ void keyboard_window_open(HWND editor) {
     if (window) {
         ShowWindow(window, SW_SHOW);
     }
+}
+
+HWND keyboard_window() {
+    return open_window ? open_window->window : nullptr;
 }
 
 void keyboard_editor_changed(HWND editor) {

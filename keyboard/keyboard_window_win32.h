@@ -14,6 +14,9 @@ void keyboard_detach_editor(HWND editor);
 // Opens the Keyboard window, or brings the open one to the front.
 void keyboard_window_open(HWND editor);
 
+// The open Keyboard window, or nullptr.
+HWND keyboard_window();
+
 // The editor's controls may have changed: the sounding notes take the new voice at once.
 void keyboard_editor_changed(HWND editor);
 

@@ -180,6 +180,7 @@ void on_init_dialog(HWND dialog) {
     send_item(dialog, IDC_VOICE_NAME, EM_LIMITTEXT, bank_name_length);
     voice_edit_update_menu(dialog, editor.session);
     keyboard_attach_editor(dialog);
+    place_beside_window(dialog, the_app().main_window, right_first);
 }
 
 void on_destroy(HWND dialog) {
@@ -356,6 +357,10 @@ INT_PTR CALLBACK voice_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPA
     default:
         return FALSE;
     }
+}
+
+HWND voice_editor_window() {
+    return editor_window;
 }
 
 bool voice_editor_translate_accelerator(MSG& message) {

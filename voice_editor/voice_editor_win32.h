@@ -12,7 +12,10 @@ bool voice_editor_open();
 // Dialog procedure of template 106.
 INT_PTR CALLBACK voice_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 
-// Translates the editor's own accelerators (Ctrl+Z, Ctrl+Y) for a message to the editor
+// The open editor's window, or nullptr.
+HWND voice_editor_window();
+
+// Translates the editor's own accelerators (Ctrl+Z, Ctrl+Y, Ctrl+K) for a message to the editor
 // or one of its controls; true when the message was translated and needs nothing more.
 bool voice_editor_translate_accelerator(MSG& message);
 

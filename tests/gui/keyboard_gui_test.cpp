@@ -79,7 +79,44 @@ void stall_thread(DWORD id, duration length) {
     CloseHandle(thread);
 }
 
+// What the envelope picture shows now, as screen pixels.
+std::vector<uint8_t> envelope_pixels(HWND keyboard, const std::string& name) {
+    const std::string path = environment().work_dir + "\\" + current_test() + "-" + name + ".bmp";
+    expect(screenshot(dialog_item(keyboard, IDC_KEYBOARD_ENVELOPES), path),
+           "the envelope picture can be captured");
+    return file_bytes(path);
+}
+
+void pick_release(HWND dialog, int rr) {
+    for (int op = 1; op <= 4; ++op) {
+        user_picks(dialog, op_control(op, IDC_OP1_RR), rr);
+    }
+}
+
 } // namespace
+
+// A short release puts the key-off near the right end of the time axis, under the operator
+// legend; a long one near its start. The picture follows the editor's release at once.
+KAVELO_GUI_TEST(keyboard_window_draws_short_and_long_releases) {
+    kavelo_session app;
+    app.open_file(fresh_demo_rom());
+    HWND dialog = open_voice_editor(app);
+    choose_track(app, dialog, 2, nullptr);
+    pick_release(dialog, 15);
+    post_command(dialog, IDM_KEYBOARD_WINDOW);
+    HWND keyboard = wait_dialog(app.process().pid(), "Keyboard");
+    expect(keyboard != nullptr, "the Keyboard window opens");
+    const std::vector<uint8_t> short_release = envelope_pixels(keyboard, "short");
+    save_screenshot(keyboard, "short-release");
+    pick_release(dialog, 2);
+    std::vector<uint8_t> long_release;
+    expect(wait_until([&] {
+               long_release = envelope_pixels(keyboard, "long");
+               return long_release != short_release;
+           }),
+           "a longer release redraws the envelopes");
+    save_screenshot(keyboard, "long-release");
+}
 
 KAVELO_GUI_TEST(keyboard_sound_lead_comes_back_to_its_target) {
     kavelo_session app;

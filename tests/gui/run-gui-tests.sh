@@ -73,12 +73,16 @@ make_prefix() {
     fi
     # Windows draw their own caption and frame: there is no window manager in Xvfb.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+    # Nor is there one to manage them: a managed window that is hidden waits up to 2 s for
+    # a window manager's answer, so every window closed would take that long.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     timeout 60 wineserver -w
     touch "$WINEPREFIX/.kavelo-ready"
 }
 
 if [ "$prepare_only" -eq 1 ]; then
     rm -f "$screenshot_dir"/*.png "$screenshot_dir"/*.bmp # this run's pictures only
+    rm -rf "${work_dir:?}"/*                              # and no earlier run's files
     make_prefix
     exit $?
 fi

@@ -122,8 +122,7 @@ KAVELO_GUI_TEST(voice_editor_exports_a_bank_and_imports_it_back) {
     std::vector<uint8_t> bytes;
     std::string problem;
     kavelo::bank_write(expected, bytes, problem);
-    expect(wait_until([&] { return file_bytes(bank) == bytes; }),
-           "the bank file holds the three entries");
+    expect(written_file(app, dialog, bank) == bytes, "the bank file holds the three entries");
 
     answer_file_dialog(app, dialog, IDM_IMPORT_YMX, bank);
     const HWND imports = dialog_item(dialog, IDC_IMPORT_LIST);

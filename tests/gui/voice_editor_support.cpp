@@ -64,8 +64,7 @@ void user_picks(HWND dialog, int id, int entry) {
     send_notification(dialog, id, CBN_SELCHANGE);
 }
 
-// Waits until the dialog's thread has finished what it was doing and reads messages again.
-static void wait_idle(HWND dialog) {
+void wait_idle(HWND dialog) {
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_NORMAL, handler_timeout_ms, &result)) {
         fail("the Voice editor does not respond");
@@ -162,7 +161,23 @@ void answer_file_dialog(kavelo_session& app, HWND dialog, int command, const std
     HWND open = wait_dialog(app.process().pid(), "Open");
     expect(open != nullptr, "the file dialog opens");
     fill_file_dialog(open, path);
-    expect(wait_gone(open), "the file dialog closes");
+    // Destroyed, not only hidden: its modal loop has ended and the command goes on.
+    expect(wait_until([&] { return !IsWindow(open); }), "the file dialog closes");
+}
+
+std::vector<uint8_t> written_file(kavelo_session& app, HWND dialog, const std::string& path) {
+    wait_idle(dialog);
+    for (HWND window : top_level_windows(app.process().pid())) {
+        const std::string title = window_text(window);
+        if (title == "Error" || title == "Error!") {
+            std::string text;
+            for (HWND child : child_windows(window)) {
+                text.append(1, ' ').append(window_text(child));
+            }
+            fail("writing " + path + " was refused:" + text);
+        }
+    }
+    return file_bytes(path);
 }
 
 } // namespace gui

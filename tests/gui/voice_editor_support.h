@@ -55,4 +55,11 @@ kavelo::voice_record as_displayed(const kavelo::voice_record& voice);
 // Runs a menu command of the editor that opens a file dialog, and answers it with `path`.
 void answer_file_dialog(kavelo_session& app, HWND dialog, int command, const std::string& path);
 
+// Waits until the dialog's thread has finished what it was doing and reads messages again.
+void wait_idle(HWND dialog);
+// The file that the command just answered wrote, read once that command has finished, and
+// only if it raised no error box. Never polled while the program writes: the program
+// replaces a file whole, and a reader holding the old one open makes that replace fail.
+std::vector<uint8_t> written_file(kavelo_session& app, HWND dialog, const std::string& path);
+
 } // namespace gui

@@ -7,8 +7,7 @@
 #include "formats/fm_operator_fields.h"
 #include "formats/voice_formats.h"
 
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 
 namespace gui {
 
@@ -42,12 +41,6 @@ std::vector<unsigned char> encoded(const char* id, const std::vector<kavelo::nam
         }
     }
     return {};
-}
-
-// The file's bytes, or none while it cannot be read (it may not be written yet).
-std::vector<unsigned char> bytes_now(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 std::string work_name(const std::string& name) {
@@ -137,29 +130,30 @@ KAVELO_GUI_TEST(voice_editor_imports_instrument_files_and_exports_a_bank) {
     expect(save != nullptr, "Export Bank As... asks for a file");
     save_screenshot(save, "export-bank-as-dialog");
     fill_file_dialog(save, wopn);
-    expect(wait_gone(save), "the file dialog closes");
+    expect(wait_until([&] { return !IsWindow(save); }), "the file dialog closes");
     const std::vector<kavelo::named_voice> exported{{bass.voice, work_name("bass").substr(0, 10)},
                                                     {lead_read, work_name("lead").substr(0, 10)},
                                                     gyb_voices[1]};
     const std::vector<unsigned char> want = encoded("wopn", exported);
-    const bool written = wait_until([&] { return bytes_now(wopn) == want; });
-    const std::vector<unsigned char> got = bytes_now(wopn);
+    const std::vector<uint8_t> got = written_file(app, dialog, wopn);
     std::size_t differs = 0;
     while (differs < got.size() && differs < want.size() && got[differs] == want[differs]) {
         ++differs;
     }
-    expect(written, "the WOPN bank holds the three voices with their list names (" +
-                        std::to_string(got.size()) + " bytes, first difference at " +
-                        std::to_string(differs) + ")");
+    expect(std::equal(got.begin(), got.end(), want.begin(), want.end()),
+           "the WOPN bank holds the three voices with their list names (" +
+               std::to_string(got.size()) + " bytes, first difference at " +
+               std::to_string(differs) + ")");
     expect(app.log_text().find("Bank of 3 voices exported") != std::string::npos,
            "the Status log reports the export");
 
     // "Export Voice..." writes the shown voice.
     const std::string opni = environment().work_dir + "\\" + work_name("one.opni");
+    DeleteFileA(opni.c_str()); // an earlier run's file proves nothing
     answer_file_dialog(app, dialog, IDM_EXPORT_VOICE, opni);
-    expect(wait_until([&] {
-               return bytes_now(opni) == encoded("opni", {{bass.voice, "Voice 0"}});
-           }),
+    const std::vector<uint8_t> one = written_file(app, dialog, opni);
+    const std::vector<unsigned char> voice_file = encoded("opni", {{bass.voice, "Voice 0"}});
+    expect(std::equal(one.begin(), one.end(), voice_file.begin(), voice_file.end()),
            "the OPNI file holds the shown voice");
 }
 
