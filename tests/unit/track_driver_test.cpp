@@ -185,6 +185,17 @@ void PrintTo(const driver_case& c, std::ostream* out) {
 
 class track_driver : public testing::TestWithParam<driver_case> {};
 
+// The track at track 0 of an image holding the driver's tables, its first bytes replaced by
+// `head`.
+track_interpreter in_rom_image(const bytes& track, const bytes& head) {
+    bytes rom(track_table[0].end, 0);
+    const std::span<const uint8_t> tables = builtin_driver_rom();
+    std::copy(tables.begin(), tables.end(), rom.begin());
+    std::copy(head.begin(), head.end(), rom.begin());
+    std::copy(track.begin(), track.end(), rom.begin() + track_table[0].start);
+    return track_interpreter({rom, file_mode::rom_image, track_table[0].start});
+}
+
 TEST_P(track_driver, writes_what_the_driver_rules_give) {
     const driver_case& c = GetParam();
     const bytes track = assemble(c.track);
@@ -198,19 +209,28 @@ TEST_P(track_driver, writes_what_the_driver_rules_give) {
         }
     }
     if (!c.bare_only) {
-        bytes rom(track_table[0].end, 0);
-        const std::span<const uint8_t> tables = builtin_driver_rom();
-        std::copy(tables.begin(), tables.end(), rom.begin());
-        if (c.rom_head) {
-            std::copy_n(bytes{0x00, 0x01, 0x03, 0x04}.begin(), 4, rom.begin());
-        }
-        std::copy(track.begin(), track.end(), rom.begin() + track_table[0].start);
-        track_interpreter in_rom({rom, file_mode::rom_image, track_table[0].start});
+        track_interpreter in_rom(
+            in_rom_image(track, c.rom_head ? bytes{0x00, 0x01, 0x03, 0x04} : bytes{}));
         EXPECT_EQ(log_from(in_rom, c.frames, c.from), expected) << "ROM image";
         if (c.messages == 0) {
             EXPECT_TRUE(in_rom.take_messages().empty());
         }
     }
+}
+
+// A call of depth 5 stores its return address over the modulation value, the detune and
+// the algorithm byte; the return zeroes them. The address is the ROM address in a ROM image
+// and the file offset in a bare track.
+TEST(track_driver_records, call_of_depth_5_sets_the_detune) {
+    const bytes track =
+        assemble(fm1({0xF8, 0x00, 0x04, 0x82, 0x01, 0xF2, 0xF8, 0x00, 0x02, 0xE3, 0xF8, 0x00, 0x02,
+                      0xE3, 0xF8, 0x00, 0x02, 0xE3, 0xF8, 0x00, 0x02, 0xE3, 0x81, 0x01, 0xE3}));
+    const std::string after = at(2, note(0x2AB)) + at(3, off());
+    // The fifth call's offset is at track offset 38: 0x745DC + 38 = 0x74602.
+    track_interpreter in_rom(in_rom_image(track, {}));
+    EXPECT_EQ(log_from(in_rom, 5, 1), log_lines(at(1, note(0x284 + 0x46)) + after));
+    track_interpreter bare({track, file_mode::bare_track, 0});
+    EXPECT_EQ(log_from(bare, 5, 1), log_lines(at(1, note(0x284)) + after));
 }
 
 std::string name_of(const testing::TestParamInfo<driver_case>& info) {
@@ -261,6 +281,16 @@ INSTANTIATE_TEST_SUITE_P(
                     at(1, "psg 80, psg 00, psg 90") + at(2, "psg 85, psg 04, psg 90") +
                         at(3, "psg 80, psg 0e, psg 90") + at(5, "psg 9f")}),
     name_of);
+
+// FM1's loop counter 12 is the first byte of FM2's record, its control bits: counting
+// down from 0x80 clears FM2's playing bit at once and takes 128 passes.
+std::string loop_through_the_next_record() {
+    std::string out = at(1, note(0x284) + ", " + note(0x2AB, 1));
+    for (int64_t frame = 2; frame <= 128; ++frame) {
+        out += at(frame, note(0x284));
+    }
+    return out + at(129, off());
+}
 
 std::string every_channel_note() {
     std::string out = "drum 81, ";
@@ -383,6 +413,15 @@ INSTANTIATE_TEST_SUITE_P(
                     at(1, note(0x284)) + at(2, note(0x2AB)) + at(3, note(0x284)) +
                         at(4, note(0x2AB)) + at(5, note(0x284)) + at(6, note(0x2AB)) +
                         at(7, note(0x284)) + at(8, note(0x2AB)) + at(9, note(0x284))},
+        driver_case{"loop_counter_12_is_the_next_records_control",
+                    {1,
+                     0,
+                     {resting_drum,
+                      {{0x81, 0x01, 0xF7, 0x0C, 0x02, 0xFF, 0xFA, 0xF2}},
+                      {{0x82, 0x01, 0x82, 0x01, 0xF2}}},
+                     {}},
+                    132,
+                    loop_through_the_next_record()},
         driver_case{"every_channel_rule_and_f2",
                     {1,
                      0,
