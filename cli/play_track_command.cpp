@@ -64,18 +64,24 @@ std::optional<track_source> read_source(const play_options& options, const opene
         voices.push_back(voice.voice);
     }
     const int32_t put = put_track_voices(source, voices);
-    notes.push_back(std::to_string(put) + " of the " + std::to_string(voices.size()) +
-                    (voices.size() == 1 ? " voice in " : " voices in ") + options.voices_path +
-                    " put in place of the track's first " + std::to_string(put));
+    const auto count = [](std::size_t n) {
+        return std::to_string(n) + (n == 1 ? " voice" : " voices");
+    };
+    std::string note = "put " + count(static_cast<std::size_t>(put)) + " from " +
+                       options.voices_path + " in place of the track's first " +
+                       (put == 1 ? std::string("voice") : count(static_cast<std::size_t>(put)));
+    if (voices.size() != static_cast<std::size_t>(put)) {
+        note += " (the file holds " + count(voices.size()) + ")";
+    }
+    notes.push_back(note);
     return source;
 }
 
 std::string length_text(uint64_t frames) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2f s (%llu frames at %u Hz)",
-                  static_cast<double>(frames) / track_output_rate,
-                  static_cast<unsigned long long>(frames), track_output_rate);
-    return text;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.2f", static_cast<double>(frames) / track_output_rate);
+    return std::string(seconds) + " s (" + std::to_string(frames) + " frames at " +
+           std::to_string(track_output_rate) + " Hz)";
 }
 
 int run_play_track(const play_options& options) {

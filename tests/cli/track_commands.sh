@@ -110,10 +110,13 @@ grep -qF "$(printf '\x50\x86\x50\x35')" e.vgm || fail_check "e.vgm lacks PSG1's 
 cp example_c.trk example_c.before
 expect_exit 0 export-voice rom.bin --track 2 --voice 0 -o lead.tfi
 expect_exit 0 play-track example_c.trk --seconds 2 --voices lead.tfi -o voiced.wav
-expect_err "note: 1 of the 1 voice in lead.tfi put in place of the track's first 1"
+expect_err "note: put 1 voice from lead.tfi in place of the track's first voice"
 check_wav voiced.wav 88200
 cmp -s voiced.wav c.wav && fail_check "--voices did not change the sound"
 expect_same example_c.trk example_c.before
+expect_exit 0 bank export rom.bin --track 16 -o many.ymx # 33 voices for a track of 2
+expect_exit 0 play-track example_c.trk --seconds 2 --voices many.ymx -o many.wav
+expect_err "put 2 voices from many.ymx in place of the track's first 2 voices (the file holds 33 voices)"
 expect_exit 0 play-track example_c.trk --seconds 2 --voices lead.tfi -o voiced.vgm
 cmp -s voiced.vgm c.vgm && fail_check "--voices did not change the VGM"
 
