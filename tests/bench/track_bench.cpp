@@ -3,7 +3,7 @@
 // driver log of the first minute (3600 frames) of all 19 demo tracks. "x_real_time" is
 // seconds of sound rendered per second of CPU.
 
-#include "rom/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "rom/track_table.h"
 #include "track/track_log.h"
 #include "track/track_player.h"

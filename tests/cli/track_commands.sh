@@ -68,7 +68,7 @@ expect_exit 0 play-track rom.bin --track 2 --seconds 1.5 -o a.wav
 check_wav a.wav 66150
 [ ! -s out.txt ] || fail_check "play-track printed on stdout: $(cat out.txt)"
 expect_err "kavelo: rom.bin: note: wrote 1.50 s (66150 frames at 44100 Hz) to a.wav"
-expect_err "kavelo: rom.bin: note: The drums are silent" # the demo ROM carries no drum kit
+! grep -q "drums are silent" err.txt || fail_check "the demo ROM's drum kit was not found: $(cat err.txt)"
 expect_exit 0 play-track rom.bin --track 2 --seconds 1.5 -o b.wav
 expect_same a.wav b.wav
 # Without a limit a track that ends plays its 15 driver frames, then a second of release.

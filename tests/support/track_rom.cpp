@@ -3,7 +3,7 @@
 #include "drums/demo_drums.h"
 #include "drums/drum_kit.h"
 #include "rom/byte_order.h"
-#include "rom/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "rom/track_table.h"
 #include "track/driver_tables.h"
 

@@ -5,7 +5,7 @@
 #include "drums/dpcm.h"
 #include "fm/vgm_file.h"
 #include "fm/vgm_player.h"
-#include "rom/demo_rom.h"
+#include "demo/demo_rom.h"
 #include "rom/track_table.h"
 #include "track/track_player.h"
 #include "track/track_vgm.h"
