@@ -21,6 +21,26 @@ void put_le(std::vector<uint8_t>& out, uint32_t value, int bytes) {
     }
 }
 
+// The header of a 16-bit stereo PCM WAV of `samples` samples (left and right counted).
+std::vector<uint8_t> wav_header(std::size_t samples, uint32_t rate) {
+    const auto data_size = static_cast<uint32_t>(2 * samples);
+    std::vector<uint8_t> wav;
+    wav.reserve(44 + std::size_t{data_size});
+    wav.insert(wav.end(), {'R', 'I', 'F', 'F'});
+    put_le(wav, 36 + data_size, 4);
+    wav.insert(wav.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    put_le(wav, 16, 4); // fmt chunk size
+    put_le(wav, 1, 2);  // PCM
+    put_le(wav, 2, 2);  // channels
+    put_le(wav, rate, 4);
+    put_le(wav, rate * 4, 4); // bytes per second
+    put_le(wav, 4, 2);        // bytes per frame
+    put_le(wav, 16, 2);       // bits per sample
+    wav.insert(wav.end(), {'d', 'a', 't', 'a'});
+    put_le(wav, data_size, 4);
+    return wav;
+}
+
 bool write_stdout(std::span<const uint8_t> bytes) {
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);
@@ -45,26 +65,27 @@ void add_audio_destination(CLI::App& command, audio_destination& destination) {
 }
 
 std::vector<uint8_t> make_wav(std::span<const int8_t> interleaved, uint32_t rate) {
-    const auto data_size = static_cast<uint32_t>(2 * interleaved.size());
-    std::vector<uint8_t> wav;
-    wav.reserve(44 + std::size_t{data_size});
-    wav.insert(wav.end(), {'R', 'I', 'F', 'F'});
-    put_le(wav, 36 + data_size, 4);
-    wav.insert(wav.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    put_le(wav, 16, 4); // fmt chunk size
-    put_le(wav, 1, 2);  // PCM
-    put_le(wav, 2, 2);  // channels
-    put_le(wav, rate, 4);
-    put_le(wav, rate * 4, 4); // bytes per second
-    put_le(wav, 4, 2);        // bytes per frame
-    put_le(wav, 16, 2);       // bits per sample
-    wav.insert(wav.end(), {'d', 'a', 't', 'a'});
-    put_le(wav, data_size, 4);
+    std::vector<uint8_t> wav = wav_header(interleaved.size(), rate);
     for (int8_t sample : interleaved) {
         wav.push_back(0);
         wav.push_back(static_cast<uint8_t>(sample));
     }
     return wav;
+}
+
+std::vector<uint8_t> make_wav(std::span<const int16_t> interleaved, uint32_t rate) {
+    std::vector<uint8_t> wav = wav_header(interleaved.size(), rate);
+    for (int16_t sample : interleaved) {
+        put_le(wav, static_cast<uint16_t>(sample), 2);
+    }
+    return wav;
+}
+
+int write_output_file(const std::string& path, std::span<const uint8_t> bytes) {
+    if (!replace_file_atomically(native_file_system(), path, bytes)) {
+        return fail(path, "cannot write the file");
+    }
+    return 0;
 }
 
 int write_audio(const audio_destination& destination, std::span<const int8_t> interleaved,
@@ -82,10 +103,7 @@ int write_audio(const audio_destination& destination, std::span<const int8_t> in
     if (path == "-") {
         return write_stdout(bytes) ? 0 : fail("standard output", "cannot write the samples");
     }
-    if (!replace_file_atomically(native_file_system(), path, bytes)) {
-        return fail(path, "cannot write the file");
-    }
-    return 0;
+    return write_output_file(path, bytes);
 }
 
 bool read_input(const std::string& path, std::size_t max_size, std::vector<uint8_t>& bytes) {

@@ -1,6 +1,7 @@
 #pragma once
-// Writes rendered FM output: raw signed 8-bit frames (left, right) or a 16-bit stereo
-// WAV with each sample widened by a shift of 8. The path "-" is standard output.
+// Writes rendered output: raw signed 8-bit frames (left, right) or a 16-bit stereo WAV,
+// from 8-bit samples widened by a shift of 8 or from 16-bit samples. The path "-" is
+// standard output.
 
 #include <cstdint>
 #include <span>
@@ -21,8 +22,13 @@ struct audio_destination {
 // Adds the exclusive --raw / -o pair to a command; one of them is required.
 void add_audio_destination(CLI::App& command, audio_destination& destination);
 
-// The 44-byte header and the widened samples of a 16-bit stereo PCM WAV.
+// The 44-byte header and the samples of a 16-bit stereo PCM WAV (8-bit samples widened).
 std::vector<uint8_t> make_wav(std::span<const int8_t> interleaved, uint32_t rate);
+std::vector<uint8_t> make_wav(std::span<const int16_t> interleaved, uint32_t rate);
+
+// Replaces the file at `path` with `bytes` atomically; prints the error and returns 1 when
+// it cannot, else 0.
+int write_output_file(const std::string& path, std::span<const uint8_t> bytes);
 
 // Writes the frames where the destination says; prints the error and returns 1 on failure.
 int write_audio(const audio_destination& destination, std::span<const int8_t> interleaved,

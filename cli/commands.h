@@ -34,5 +34,6 @@ void add_bank_commands(CLI::App& app, cli_context& context);
 void add_checksum_command(CLI::App& app, cli_context& context);
 void add_convert_commands(CLI::App& app, cli_context& context);
 void add_track_commands(CLI::App& app, cli_context& context);
+void add_play_track_command(CLI::App& app, cli_context& context);
 
 } // namespace kavelo::cli

@@ -64,6 +64,7 @@ int main(int argc, char** argv) {
     add_checksum_command(app, context);
     add_convert_commands(app, context);
     add_track_commands(app, context);
+    add_play_track_command(app, context);
     name_examples(app);
     try {
         app.parse(argc, argv);

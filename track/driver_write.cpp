@@ -1,29 +1,57 @@
 #include "track/driver_write.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace kavelo {
 
-std::string format_driver_write(int64_t frame, const driver_write& write) {
-    char text[48];
-    const auto f = static_cast<long long>(frame);
+namespace {
+
+void append_hex(std::string& text, uint8_t value) {
+    constexpr char digits[] = "0123456789abcdef";
+    text += ' ';
+    text += digits[value >> 4];
+    text += digits[value & 15];
+}
+
+} // namespace
+
+bool append_driver_write(std::string& text, int64_t frame, const driver_write& write) {
+    const char* name = nullptr;
     switch (write.target) {
     case write_target::ym0:
+        name = " ym0";
+        break;
     case write_target::ym1:
-        std::snprintf(text, sizeof text, "%lld ym%d %02x %02x", f,
-                      write.target == write_target::ym1 ? 1 : 0, write.reg, write.value);
-        return text;
+        name = " ym1";
+        break;
     case write_target::psg:
-        std::snprintf(text, sizeof text, "%lld psg %02x", f, write.value);
-        return text;
+        name = " psg";
+        break;
     case write_target::drum:
-        std::snprintf(text, sizeof text, "%lld drum %02x", f, write.value);
-        return text;
+        name = " drum";
+        break;
     case write_target::timpani_pitch:
     case write_target::voice_load:
-        break;
+        return false;
     }
-    return {};
+    char number[24];
+    const auto end = std::to_chars(number, number + sizeof number, frame).ptr;
+    text.append(number, end);
+    text += name;
+    if (write.target == write_target::ym0 || write.target == write_target::ym1) {
+        append_hex(text, write.reg);
+    }
+    append_hex(text, write.value);
+    text += '\n';
+    return true;
+}
+
+std::string format_driver_write(int64_t frame, const driver_write& write) {
+    std::string line;
+    if (append_driver_write(line, frame, write)) {
+        line.pop_back();
+    }
+    return line;
 }
 
 } // namespace kavelo

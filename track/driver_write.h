@@ -23,4 +23,8 @@ struct driver_write {
 // write the log leaves out.
 std::string format_driver_write(int64_t frame, const driver_write& write);
 
+// Appends the same line and a newline to `text`; false (nothing appended) for a write the
+// log leaves out.
+bool append_driver_write(std::string& text, int64_t frame, const driver_write& write);
+
 } // namespace kavelo

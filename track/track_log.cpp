@@ -10,10 +10,7 @@ std::string track_log(track_interpreter& driver, int64_t frames) {
         writes.clear();
         driver.run_frame(writes);
         for (const driver_write& write : writes) {
-            if (std::string line = format_driver_write(frame, write); !line.empty()) {
-                text += line;
-                text += '\n';
-            }
+            append_driver_write(text, frame, write);
         }
     }
     return text;

@@ -1,11 +1,8 @@
 #include "track/track_player.h"
 
-#include "drums/drum_kit.h"
 #include "fm/fm.h"
-#include "fm/preview_render.h"
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 namespace kavelo {
@@ -21,23 +18,18 @@ constexpr int32_t dac_level_shift = 2;
 } // namespace
 
 track_player::track_player(track_source source) : driver_(std::move(source)) {
-    fm_init(fm_, 1, preview_clock, static_cast<int32_t>(track_output_rate), nullptr, nullptr);
+    fm_init(fm_, 1, console_fm_clock, static_cast<int32_t>(track_output_rate), nullptr, nullptr);
     // The DAC program has the DAC on before any track starts.
     fm_write(fm_, 0, 0, dac_enable_register);
     fm_write(fm_, 0, 1, 0x80);
     if (!driver_.valid()) {
         return;
     }
-    if (driver_.source().mode != file_mode::rom_image) {
-        messages_.emplace_back("A bare track holds no drum samples: the drum channel is silent.");
-        return;
-    }
-    drum_kit kit;
-    std::string problem;
-    if (find_drum_kit(driver_.source().image, kit, problem)) {
-        drums_.emplace(std::move(kit));
+    std::string message;
+    if (std::optional<drum_kit> kit = track_drum_kit(driver_.source(), message)) {
+        drums_.emplace(std::move(*kit));
     } else {
-        messages_.push_back(problem);
+        messages_.push_back(message);
     }
 }
 
@@ -103,11 +95,8 @@ void track_player::stop_music() {
         return;
     }
     stopped_ = true;
-    for (uint8_t channel : {0, 1, 2, 4, 5, 6}) {
-        apply({write_target::ym0, 0x28, channel});
-    }
-    for (uint8_t off : {0x9F, 0xBF, 0xDF, 0xFF}) {
-        apply({write_target::psg, 0, off});
+    for (const driver_write& write : music_stop_writes) {
+        apply(write);
     }
 }
 
@@ -163,34 +152,38 @@ void track_player::render(std::span<int16_t> out, uint32_t frames) {
     }
 }
 
+namespace {
+
+// The render of a whole track into one buffer.
+class sample_output final : public track_output {
+  public:
+    explicit sample_output(track_player& player) : player_(player) {}
+
+    const track_interpreter& driver() const override { return player_.driver(); }
+    void advance(uint32_t frames) override {
+        const std::size_t at = samples_.size();
+        samples_.resize(at + 2 * std::size_t{frames});
+        player_.render(std::span(samples_).subspan(at), frames);
+    }
+    bool music_stopped() const override { return player_.music_stopped(); }
+    void stop_music() override { player_.stop_music(); }
+
+    std::vector<int16_t> take_samples() { return std::move(samples_); }
+
+  private:
+    track_player& player_;
+    std::vector<int16_t> samples_;
+};
+
+} // namespace
+
 std::vector<int16_t> render_track(track_player& player, const play_limit& limit) {
-    std::vector<int16_t> samples;
     if (!player.valid()) {
-        return samples;
+        return {};
     }
-    const auto append = [&](uint32_t frames) {
-        const std::size_t at = samples.size();
-        samples.resize(at + 2 * std::size_t{frames});
-        player.render(std::span(samples).subspan(at), frames);
-    };
-    if (limit.seconds >= 0) {
-        auto left = static_cast<uint64_t>(std::llround(limit.seconds * track_output_rate));
-        while (left > 0) {
-            const auto n = static_cast<uint32_t>(std::min<uint64_t>(left, track_output_rate));
-            append(n);
-            left -= n;
-        }
-        return samples;
-    }
-    const int32_t loops = std::max(limit.loops, 1);
-    const auto most = static_cast<int64_t>(longest_unlimited_play * 60);
-    while (!player.music_stopped() && player.driver().loops_completed() < loops &&
-           player.driver().frames_run() < most) {
-        append(frames_per_driver_frame);
-    }
-    player.stop_music();
-    append(release_tail_frames);
-    return samples;
+    sample_output output(player);
+    play_to_limit(output, limit);
+    return output.take_samples();
 }
 
 } // namespace kavelo

@@ -8,6 +8,7 @@
 #include "fm/fm_types.h"
 #include "psg/sn76489.h"
 #include "track/track_interpreter.h"
+#include "track/track_output.h"
 
 #include <cstdint>
 #include <optional>
@@ -16,19 +17,6 @@
 #include <vector>
 
 namespace kavelo {
-
-inline constexpr uint32_t track_output_rate = 44100;
-inline constexpr uint32_t frames_per_driver_frame = track_output_rate / 60;
-inline constexpr uint32_t release_tail_frames = track_output_rate; // after a stop
-
-// When a render of a whole track ends: at the track's end, after `loops` loops, or
-// after `seconds` (whichever is set; neither: the first loop or the track's end).
-struct play_limit {
-    double seconds = -1.0;
-    int32_t loops = -1;
-};
-// A track that neither ends nor loops plays this long at most.
-inline constexpr double longest_unlimited_play = 600.0;
 
 class track_player {
   public:
@@ -44,7 +32,7 @@ class track_player {
     // 2 x frames; runs the driver as the sound reaches each of its frames.
     void render(std::span<int16_t> out, uint32_t frames);
 
-    // Keys every channel off and stops the driver, so what follows is the release.
+    // Makes the music_stop_writes and stops the driver, so what follows is the release.
     void stop_music();
     bool music_stopped() const { return stopped_ || !driver_.playing(); }
 
@@ -76,7 +64,7 @@ class track_player {
     uint8_t dac_pan_ = 0xC0; // register B6 of part II: channel 6's outputs
 };
 
-// Renders a whole track to the limit, then the release tail; empty when it is not valid.
+// Renders a whole track to the limit (play_to_limit); empty when it is not valid.
 std::vector<int16_t> render_track(track_player& player, const play_limit& limit);
 
 } // namespace kavelo

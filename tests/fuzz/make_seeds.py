@@ -244,6 +244,51 @@ def drum_kit_seeds():
         bytes([0x0B, 0x00, 0xFE, 0, 0, 0]))
 
 
+def track_interpreter_seeds():
+    # The driver's worked examples, from their hex text to the bare tracks they describe.
+    folder = os.path.join(HERE, "..", "data", "track")
+    for name in sorted(os.listdir(folder)):
+        if name.endswith(".track"):
+            with open(os.path.join(folder, name)) as f:
+                track = bytes(int(value, 16) for value in f.read().split())
+            put("track_interpreter", name[:-len(".track")] + ".bin", track)
+    # Every channel of F = 7, P = 3: calls, loops, modulation, note fill, hold, noise and
+    # envelopes, voice and volume changes; each stream then jumps back to its start.
+    bodies = [
+        [0xE0, 0x40, 0x81, 0x03, 0x88, 0x02, 0x04, 0x80, 0x01],
+        # a call to offset 14 (offset at 5: 5 + 1 + 8), the subroutine after the jump
+        [0xEF, 0x00, 0xE8, 0x03, 0xF8, 0x00, 0x08, 0x81, 0x06, 0xE7, 0x85],
+        [0xEF, 0x01, 0x91, 0x02, 0xF7, 0x00, 0x03, 0xFF, 0xFA],
+        [0xE9, 0x0C, 0xE1, 0x02, 0x81, 0x04, 0x80, 0x02],
+        [0xEF, 0x01, 0xF5, 0x00, 0xE6, 0x01, 0x8D, 0x08],
+        [0xE5, 0x02, 0xEA, 0x05, 0xF0, 0x01, 0x01, 0x05, 0x04, 0x99, 0x03],
+        [0xEF, 0x00, 0xEC, 0x01, 0xB0, 0x04],
+        [0xF5, 0x02, 0x81, 0x06, 0x80, 0x02, 0xEC, 0x01, 0x8D, 0x03],
+        [0xF0, 0x00, 0x02, 0xFF, 0x06, 0x95, 0x08],
+        [0xF3, 0xE7, 0xE8, 0x02, 0xB0, 0x04],
+    ]
+    streams = []
+    for body in bodies:
+        back = -(len(body) + 2) & 0xFFFF
+        streams.append(bytes(body) + bytes([0xF6]) + struct.pack(">H", back))
+    # The subroutine of FM1, after its jump: a note with its own modulation, a return.
+    streams[1] += bytes([0xF0, 0x00, 0x01, 0x02, 0x02, 0xA1, 0x02, 0xE3])
+    header_size = 6 + 4 * 7 + 6 * 3
+    body = b"".join(streams)
+    header = bytearray(struct.pack(">HBBBB", header_size + len(body), 7, 3, 1, 0))
+    offset = header_size
+    for index, stream in enumerate(streams):
+        header += struct.pack(">H", offset) + bytes([0, 2])
+        if index >= 7:
+            header += bytes([0, index - 6])
+        offset += len(stream)
+    voices = bytes([0x07] + [0x01] * 4 + [0x1F] * 4 + [0] * 8 + [0x0F] * 4 + [0x10, 0x20, 0x30, 0x40])
+    voices += bytes([0x3C] + [0x71, 0x32, 0x03, 0x04, 0x5F, 0x5E, 0x5D, 0x5C, 0x85, 0x06, 0x07,
+                              0x08, 0x02, 0x03, 0x04, 0x05, 0x1A, 0x2B, 0x3C, 0x4D, 0x20, 0x7F,
+                              0x22, 0x10])
+    put("track_interpreter", "every-channel.bin", bytes(header) + body + voices)
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -257,6 +302,7 @@ def main():
     fm_script_seeds()
     fm_core_seeds()
     drum_kit_seeds()
+    track_interpreter_seeds()
 
 
 if __name__ == "__main__":

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs one kavelo command under valgrind memcheck; any error or definite/indirect leak
-# fails it. Usage: memcheck.sh render|vgm|commit KAVELO VALGRIND VGM_FILE
+# fails it. Usage: memcheck.sh render|vgm|play-track|commit KAVELO VALGRIND VGM_FILE
 set -euo pipefail
 check=$1
 kavelo=$2
@@ -27,6 +27,12 @@ render)
 vgm)
     memcheck vgm "$vgm" -o "$work/song.wav"
     test -s "$work/song.wav"
+    ;;
+play-track)
+    "$kavelo" demo-rom -o "$work/rom.bin" >/dev/null
+    memcheck play-track "$work/rom.bin" --track 8 --seconds 1 -o "$work/track.wav" 2>/dev/null
+    memcheck play-track "$work/rom.bin" --track 8 --seconds 1 -o "$work/track.vgm" 2>/dev/null
+    test -s "$work/track.wav" && test -s "$work/track.vgm"
     ;;
 commit)
     "$kavelo" demo-rom -o "$work/rom.bin" >/dev/null

@@ -1,0 +1,381 @@
+// A track's VGM log against the track player: the driver's writes at their frames, the
+// same length and end as the WAV, the drums as a DAC stream by the DAC program's rules,
+// and the log played back through the VGM player sounding like the WAV render.
+
+#include "drums/dpcm.h"
+#include "fm/vgm_file.h"
+#include "fm/vgm_player.h"
+#include "demo/demo_rom.h"
+#include "rom/track_table.h"
+#include "track/track_player.h"
+#include "track/track_vgm.h"
+#include "track_rom.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+namespace kavelo {
+namespace {
+
+using bytes = std::vector<uint8_t>;
+using test::stream_bytes;
+
+struct vgm_event {
+    uint64_t time = 0; // output frame
+    bytes command;     // whole, a data block without its data
+
+    bool operator==(const vgm_event&) const = default;
+};
+
+void PrintTo(const vgm_event& event, std::ostream* out) {
+    *out << event.time << ":" << std::hex;
+    for (const uint8_t b : event.command) {
+        *out << " " << int{b};
+    }
+}
+
+struct parsed_vgm {
+    std::vector<vgm_event> events;
+    uint64_t frames = 0;
+    bytes data_bank;
+};
+
+parsed_vgm parse(const bytes& file) {
+    parsed_vgm vgm;
+    std::size_t pos = 0;
+    vgm_error error;
+    EXPECT_TRUE(vgm_data_start(file, pos, error)) << error.problem;
+    while (pos < file.size() && file[pos] != 0x66) {
+        const std::size_t length = vgm_command_length(file, pos, error);
+        if (length == 0) {
+            ADD_FAILURE() << error.problem;
+            break;
+        }
+        const uint8_t c = file[pos];
+        const auto at = file.begin() + static_cast<std::ptrdiff_t>(pos);
+        if (c == 0x61) {
+            vgm.frames += file[pos + 1] | file[pos + 2] << 8;
+        } else if (c == 0x62 || c == 0x63) {
+            vgm.frames += c == 0x62 ? 735 : 882;
+        } else if ((c & 0xF0) == 0x70) {
+            vgm.frames += (c & 15) + 1u;
+        } else if (c == 0x67) {
+            vgm.data_bank.insert(vgm.data_bank.end(), at + 7,
+                                 at + static_cast<std::ptrdiff_t>(length));
+            vgm.events.push_back({vgm.frames, bytes(at, at + 7)});
+        } else {
+            vgm.events.push_back({vgm.frames, bytes(at, at + static_cast<std::ptrdiff_t>(length))});
+        }
+        pos += length;
+    }
+    EXPECT_EQ(vgm_read_le32(file, 0x18), vgm.frames);
+    return vgm;
+}
+
+std::vector<vgm_event> register_events(const parsed_vgm& vgm) {
+    std::vector<vgm_event> writes;
+    for (const vgm_event& e : vgm.events) {
+        const uint8_t c = e.command[0];
+        const bool dac = c == 0x52 && (e.command[1] == 0x2A || e.command[1] == 0x2B);
+        if ((c == 0x50 || c == 0x52 || c == 0x53) && !dac) {
+            writes.push_back(e);
+        }
+    }
+    return writes;
+}
+
+// The DAC and its stream: data blocks, stream commands, registers 2A and 2B.
+std::vector<vgm_event> dac_events(const parsed_vgm& vgm) {
+    std::vector<vgm_event> dac;
+    for (const vgm_event& e : vgm.events) {
+        const uint8_t c = e.command[0];
+        if (c == 0x67 || (c >= 0x90 && c <= 0x95) ||
+            (c == 0x52 && (e.command[1] == 0x2A || e.command[1] == 0x2B))) {
+            dac.push_back(e);
+        }
+    }
+    return dac;
+}
+
+vgm_event as_event(uint64_t time, const driver_write& write) {
+    switch (write.target) {
+    case write_target::ym0:
+    case write_target::ym1:
+        return {time,
+                {static_cast<uint8_t>(write.target == write_target::ym0 ? 0x52 : 0x53), write.reg,
+                 write.value}};
+    default:
+        return {time, {0x50, write.value}};
+    }
+}
+
+// The driver's register writes over `frames` frames, each at its frame's output frame.
+std::vector<vgm_event> driver_events(const track_source& source, int64_t frames) {
+    track_interpreter driver(source);
+    std::vector<vgm_event> events;
+    std::vector<driver_write> writes;
+    for (int64_t f = 0; f < frames; ++f) {
+        writes.clear();
+        driver.run_frame(writes);
+        for (const driver_write& w : writes) {
+            const bool port = w.target == write_target::ym0 || w.target == write_target::ym1 ||
+                              w.target == write_target::psg;
+            if (port && !(w.target == write_target::ym0 && w.reg == 0x2B)) {
+                events.push_back(as_event(static_cast<uint64_t>(f) * 735, w));
+            }
+        }
+    }
+    return events;
+}
+
+bytes example_track(const std::string& name) {
+    std::ifstream in(std::string(KAVELO_TEST_DATA_DIR) + "/track/" + name + ".track");
+    bytes track;
+    unsigned value = 0;
+    while (in >> std::hex >> value) {
+        track.push_back(static_cast<uint8_t>(value));
+    }
+    return track;
+}
+
+track_source rom_source(const test::track_spec& spec, bool drums = true) {
+    return {test::make_track_rom(test::make_track(spec), drums), file_mode::rom_image,
+            track_table[0].start};
+}
+
+// Two FM voices in counterpoint over the drums (either may rest instead); with
+// `long_sample` the drum pattern also hands over the long sample. It loops after 96 frames.
+struct band {
+    bool fm = true;
+    bool drums = true;
+    bool long_sample = true;
+};
+
+test::track_spec band_track(const band& parts) {
+    test::track_spec spec;
+    stream_bytes drums;
+    if (parts.drums) {
+        drums.add({0x81, 0x0C, 0x82, 0x0C, 0x88, 0x06, 0x89, 0x06, 0x81, 0x0C});
+        drums.add(
+            {static_cast<uint8_t>(parts.long_sample ? 0x87 : 0x82), 0x0C, 0x8A, 0x0C, 0x81, 0x18});
+    } else {
+        drums.add({0x80, 0x60});
+    }
+    spec.fm.push_back(drums.jump_to(0));
+    for (uint8_t ch = 0; ch < 2; ++ch) {
+        stream_bytes fm;
+        fm.add({0xEF, ch});
+        const std::size_t loop = fm.mark();
+        for (int k = 0; k < 8; ++k) {
+            fm.add({static_cast<uint8_t>(parts.fm ? 0x99 + ch * 7 + k * 3 : 0x80), 0x0C});
+        }
+        spec.fm.push_back(fm.jump_to(loop));
+    }
+    spec.voices = {demo_voices()[4].record, demo_voices()[0].record};
+    return spec;
+}
+
+TEST(track_vgm, holds_the_driver_writes_at_their_frames) {
+    for (const char* name : {"example_a", "example_c", "example_d", "example_e", "example_f"}) {
+        SCOPED_TRACE(name);
+        const track_source source{example_track(name), file_mode::bare_track, 0};
+        const track_vgm vgm = make_track_vgm(source, {1.0, -1}, {});
+        ASSERT_TRUE(vgm.problem.empty()) << vgm.problem;
+        const parsed_vgm parsed = parse(vgm.bytes);
+        EXPECT_EQ(parsed.frames, 44100u);
+        // Driver frames at 0, 735, ... up to the last one that starts inside the second.
+        EXPECT_EQ(register_events(parsed), driver_events(source, 60));
+        EXPECT_TRUE(dac_events(parsed).empty()); // a bare track has no drum samples
+        EXPECT_EQ(vgm.messages,
+                  std::vector<std::string>{
+                      "A bare track holds no drum samples: the drum channel is silent."});
+    }
+}
+
+TEST(track_vgm, ends_where_the_wav_ends_with_the_same_stop) {
+    struct limit_case {
+        const char* name;
+        play_limit limit;
+    };
+    const std::vector<limit_case> cases = {
+        {"first loop", {}}, {"three loops", {-1.0, 3}}, {"2.5 seconds", {2.5, -1}}};
+    const track_source source = rom_source(band_track({}));
+    for (const limit_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        track_player player(source);
+        const std::size_t wav_frames = render_track(player, c.limit).size() / 2;
+        const track_vgm vgm = make_track_vgm(source, c.limit, {});
+        EXPECT_TRUE(vgm.messages.empty());
+        EXPECT_EQ(vgm.frames, wav_frames);
+        const std::vector<vgm_event> writes = register_events(parse(vgm.bytes));
+        ASSERT_GE(writes.size(), music_stop_writes.size());
+        if (c.limit.seconds >= 0) {
+            EXPECT_EQ(wav_frames, 110250u);
+            EXPECT_LT(writes.back().time, wav_frames);
+            continue;
+        }
+        // The stop: every channel keyed off and silenced, then a second of release.
+        const uint64_t stop = wav_frames - release_tail_frames;
+        EXPECT_EQ(stop % 735, 0u);
+        const std::size_t first = writes.size() - music_stop_writes.size();
+        for (std::size_t i = 0; i < music_stop_writes.size(); ++i) {
+            EXPECT_EQ(writes[first + i], as_event(stop, music_stop_writes[i])) << i;
+        }
+        EXPECT_LT(writes[first - 1].time, stop);
+    }
+}
+
+bytes le32_bytes(uint32_t value) {
+    return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+            static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+}
+
+// 0x93: the stream from `offset` for `length` values.
+bytes stream_start(uint32_t offset, uint32_t length) {
+    bytes command = {0x93, 0x00};
+    for (const bytes& part : {le32_bytes(offset), bytes{0x01}, le32_bytes(length)}) {
+        command.insert(command.end(), part.begin(), part.end());
+    }
+    return command;
+}
+
+bytes frequency(uint32_t hertz) {
+    bytes command = {0x92, 0x00};
+    const bytes value = le32_bytes(hertz);
+    command.insert(command.end(), value.begin(), value.end());
+    return command;
+}
+
+TEST(track_vgm, drums_are_a_dac_stream_by_the_dac_program_s_rules) {
+    // One drum every other frame: kick, snare, timpani 0x88, an invalid 0x85, the long
+    // sample, then a kick and a timpani 0x8B while it plays, then rests.
+    test::track_spec spec;
+    stream_bytes drums;
+    drums.add({0x81, 0x02, 0x82, 0x02, 0x88, 0x02, 0x85, 0x02, 0x87, 0x02, 0x81, 0x02, 0x8B, 0x02});
+    const std::size_t rest = drums.mark();
+    spec.fm.push_back(drums.add({0x80, 0x7F}).jump_to(rest));
+    const track_source source = rom_source(spec);
+    const parsed_vgm vgm = parse(make_track_vgm(source, {3.0, -1}, {}).bytes);
+
+    drum_kit kit;
+    std::string problem;
+    ASSERT_TRUE(find_drum_kit(source.image, kit, problem)) << problem;
+    bytes bank;
+    for (const std::vector<uint8_t>& dpcm : kit.dpcm) {
+        const bytes values = dpcm_decode(dpcm);
+        bank.insert(bank.end(), values.begin(), values.end());
+    }
+    bank.insert(bank.end(), kit.long_pcm.begin(), kit.long_pcm.end());
+    EXPECT_EQ(vgm.data_bank, bank);
+
+    // The demo kit's samples decode to 1700, 3808 and 8236 values, then 27000 long ones.
+    const bytes dac_on = {0x52, 0x2B, 0x80};
+    const uint64_t long_start = 9 * 735;
+    // 27000 bytes of 220 Z80 cycles at 3579545 Hz: 73180.6 output frames, the next one.
+    const uint64_t long_end = long_start + 73181;
+    const std::vector<vgm_event> expected = {
+        {0, {0x67, 0x66, 0x00, 0x28, 0x9F, 0x00, 0x00}}, // 40744 bytes
+        {0, {0x90, 0x00, 0x02, 0x00, 0x2A}},
+        {0, {0x91, 0x00, 0x00, 0x01, 0x00}},
+        {0, {0x52, 0x2A, 0x80}},
+        {0, dac_on},
+        {735, dac_on}, // kick, p = 0x17: 8200.6 Hz
+        {735, frequency(8201)},
+        {735, stream_start(0, 1700)},
+        {3 * 735, dac_on}, // snare, p = 1: 23784.4 Hz
+        {3 * 735, frequency(23784)},
+        {3 * 735, stream_start(1700, 3808)},
+        {5 * 735, dac_on}, // timpani at pitch 0x12: 9635.4 Hz
+        {5 * 735, frequency(9635)},
+        {5 * 735, stream_start(5508, 8236)},
+        {7 * 735, dac_on}, // 0x85: stopped, the DAC keeps its value
+        {7 * 735, {0x94, 0x00}},
+        {long_start, frequency(16271)}, // 16270.7 Hz
+        {long_start, stream_start(13744, 27000)},
+        {long_end, dac_on}, // the last trigger handed over: timpani at pitch 0x1D, 6957.4 Hz
+        {long_end, frequency(6957)},
+        {long_end, stream_start(5508, 8236)},
+    };
+    EXPECT_EQ(dac_events(vgm), expected);
+}
+
+TEST(track_vgm, writes_no_dac_data_without_the_drum_kit) {
+    const track_vgm vgm = make_track_vgm(rom_source(band_track({}), false), {2.0, -1}, {});
+    const parsed_vgm parsed = parse(vgm.bytes);
+    EXPECT_TRUE(dac_events(parsed).empty());
+    EXPECT_FALSE(register_events(parsed).empty());
+    ASSERT_EQ(vgm.messages.size(), 1u);
+    EXPECT_EQ(vgm.messages[0].rfind("The drums are silent: ", 0), 0u) << vgm.messages[0];
+}
+
+TEST(track_vgm, refuses_a_track_the_driver_does_not_play) {
+    bytes track = example_track("example_a");
+    track[2] = 8; // FM entries
+    const track_vgm vgm = make_track_vgm({track, file_mode::bare_track, 0}, {}, {});
+    EXPECT_TRUE(vgm.bytes.empty());
+    EXPECT_NE(vgm.problem.find("8 FM and 0 PSG entries"), std::string::npos) << vgm.problem;
+}
+
+// The WAV render of a track and its VGM log played by the VGM player, both 16-bit.
+struct both_renders {
+    std::vector<int16_t> wav;
+    std::vector<int32_t> vgm;
+};
+
+both_renders render_both(const track_source& source, const play_limit& limit) {
+    both_renders out;
+    track_player player(source);
+    out.wav = render_track(player, limit);
+    std::vector<int8_t> played;
+    vgm_error error;
+    EXPECT_TRUE(play_vgm(make_track_vgm(source, limit, {}).bytes, -1, played, error))
+        << error.problem;
+    for (const int8_t sample : played) {
+        out.vgm.push_back(sample * 256);
+    }
+    EXPECT_EQ(out.vgm.size(), out.wav.size());
+    return out;
+}
+
+TEST(track_vgm, played_back_the_fm_part_is_the_wav_render_exactly) {
+    const both_renders r = render_both(rom_source(band_track({true, false, false})), {4.0, -1});
+    ASSERT_EQ(r.vgm.size(), r.wav.size());
+    EXPECT_TRUE(std::equal(r.wav.begin(), r.wav.end(), r.vgm.begin()));
+}
+
+// The drums differ a little: the WAV averages the DAC over each output frame at the exact
+// Z80 timing (a byte's two values out for 124 + 13(p - 1) and 177 + 13(p - 1) cycles), the
+// stream sends values at whole-hertz rates, evenly spaced, each heard from the frame it
+// falls in. An 8-frame moving average (a low-pass near 5 kHz) takes the sub-frame timing
+// away; what remains is at most 20% of the drums' RMS. Measured: 6% for the DPCM drums,
+// 12% with the long sample, whose rate (16271 Hz for 16270.7) drifts 1.5 frames by its end.
+// A DPCM rate 1% off gives 34%, a long sample rate 0.5% off 41%.
+TEST(track_vgm, played_back_the_drums_follow_the_wav_render) {
+    constexpr std::size_t width = 8;
+    for (const bool long_sample : {false, true}) {
+        SCOPED_TRACE(long_sample ? "with the long sample" : "DPCM drums");
+        const both_renders r =
+            render_both(rom_source(band_track({false, true, long_sample})), {4.0, -1});
+        ASSERT_EQ(r.vgm.size(), r.wav.size());
+        double error = 0, signal = 0;
+        double wav_sum = 0, vgm_sum = 0; // over the last `width` frames, left side
+        for (std::size_t i = 0; i < r.wav.size(); i += 2) {
+            wav_sum += r.wav[i];
+            vgm_sum += r.vgm[i];
+            if (i >= 2 * width) {
+                wav_sum -= r.wav[i - 2 * width];
+                vgm_sum -= r.vgm[i - 2 * width];
+            }
+            error += (wav_sum - vgm_sum) * (wav_sum - vgm_sum);
+            signal += wav_sum * wav_sum;
+        }
+        ASSERT_GT(signal, 0);
+        EXPECT_LT(std::sqrt(error / signal), 0.20);
+    }
+}
+
+} // namespace
+} // namespace kavelo
