@@ -12,6 +12,7 @@ constexpr std::string_view error_title = "Error!";
 } // namespace
 
 void header_editor_session::open() {
+    stop_track();
     const bool rom = access_.mode == file_mode::rom_image;
     view_.set_track_list(rom, rom, 0);
     read_header(rom ? track_table[0].start : 0);
@@ -34,6 +35,7 @@ void header_editor_session::read_header(uint32_t start) {
 }
 
 void header_editor_session::choose_track() {
+    stop_track(); // the track that plays is always the one shown
     const int track = view_.track_selection();
     if (track >= 0 && track < track_count) {
         read_header(track_table[track].start);
@@ -65,12 +67,58 @@ void header_editor_session::show() {
 }
 
 void header_editor_session::read() {
-    const track_header_layout layout = state_.header.layout();
+    read_into(state_.header);
+}
+
+void header_editor_session::read_into(track_header& header) const {
+    const track_header_layout layout = header.layout();
     for (const header_field& field : header_fields) {
         if (const std::optional<std::size_t> byte = header_field_byte(field, layout)) {
-            state_.header[*byte] = read_header_text(view_.field_text(field.control_id));
+            header[*byte] = read_header_text(view_.field_text(field.control_id));
         }
     }
+}
+
+op_result header_editor_session::track_to_play(track_source& source) const {
+    const op_result read = read_track_source(access_, state_.track_offset, source);
+    if (read.code != result_done) {
+        return read;
+    }
+    track_header typed = state_.header;
+    read_into(typed);
+    if (!put_track_header(source, typed)) {
+        return refused("The header as typed does not fit in the file.");
+    }
+    return {};
+}
+
+void header_editor_session::play_or_stop() {
+    if (playback_.playing()) {
+        stop_track();
+        return;
+    }
+    track_source source;
+    const op_result read = track_to_play(source);
+    if (read.code != result_done) {
+        view_.show_message(read.problem, error_title);
+        view_.log(read.problem);
+        return;
+    }
+    playback_.play(std::move(source), track_title(access_, state_.track_offset));
+    view_.show_playing(playback_.playing());
+}
+
+void header_editor_session::stop_track() {
+    playback_.stop();
+    view_.show_playing(false);
+}
+
+bool header_editor_session::poll_track() {
+    if (!playback_.poll()) {
+        return false;
+    }
+    view_.show_playing(false);
+    return true;
 }
 
 } // namespace kavelo

@@ -5,6 +5,7 @@
 
 #include "rom/rom_access.h"
 #include "rom/track_header.h"
+#include "sound/track_playback.h"
 
 #include <string>
 #include <string_view>
@@ -22,6 +23,9 @@ class header_editor_view {
     virtual int track_selection() const = 0;
     virtual void show_message(std::string_view text, std::string_view title) = 0;
     virtual void log(std::string_view line) = 0;
+    // The sound device that Play streams through, and the Play button: "Stop" while playing.
+    virtual sound_stream& track_sound() = 0;
+    virtual void show_playing(bool playing) = 0;
 };
 
 struct header_editor_state {
@@ -32,7 +36,8 @@ struct header_editor_state {
 class header_editor_session {
   public:
     header_editor_session(header_editor_state& state, header_editor_view& view, rom_access access)
-        : state_(state), view_(view), access_(std::move(access)) {}
+        : state_(state), view_(view), access_(std::move(access)),
+          playback_(view.track_sound(), [&view](std::string_view line) { view.log(line); }) {}
 
     void open();
     // Another file is open: show it from its first track (or the bare track).
@@ -43,12 +48,26 @@ class header_editor_session {
     void show();
     void read();
 
+    // Play plays the track with the header as the fields hold it, uncommitted; pressed
+    // while playing, it stops. Close, another track and another file stop it too.
+    void play_or_stop();
+    void stop_track();
+    void close() { stop_track(); }
+    bool playing() const { return playback_.playing(); }
+    // The player's messages, and the end of a track that ended; true when it stopped.
+    bool poll_track();
+    // The file's bytes with the header copy, as the fields hold it, put in.
+    op_result track_to_play(track_source& source) const;
+
   private:
     void read_header(uint32_t start);
+    // The fields into `header`, by the header field table and the header's layout.
+    void read_into(track_header& header) const;
 
     header_editor_state& state_;
     header_editor_view& view_;
     rom_access access_;
+    track_playback playback_;
 };
 
 } // namespace kavelo

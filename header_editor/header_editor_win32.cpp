@@ -8,6 +8,7 @@
 #include "header_editor_ids.h"
 #include "resource.h"
 #include "rom/track_table.h"
+#include "sound/direct_sound_stream_win32.h"
 
 #include <string>
 
@@ -18,7 +19,7 @@ namespace {
 // The dialog's controls as the session sees them.
 class header_dialog_view : public header_editor_view {
   public:
-    explicit header_dialog_view(HWND dialog) : dialog_(dialog) {}
+    explicit header_dialog_view(HWND dialog) : dialog_(dialog), track_sound_(dialog) {}
 
     void set_field_text(uint16_t control_id, std::string_view text) override {
         SetDlgItemTextA(dialog_, control_id, std::string(text).c_str());
@@ -49,9 +50,14 @@ class header_dialog_view : public header_editor_view {
         MessageBoxA(dialog_, std::string(text).c_str(), std::string(title).c_str(), MB_OK);
     }
     void log(std::string_view line) override { status_log_append(line); }
+    sound_stream& track_sound() override { return track_sound_; }
+    void show_playing(bool playing) override {
+        SetDlgItemTextA(dialog_, IDC_HEADER_PLAY, playing ? "Stop" : "Play");
+    }
 
   private:
     HWND dialog_;
+    direct_sound_stream track_sound_;
 };
 
 // The header copy and track offset outlive the dialog, as the next one starts afresh
@@ -60,6 +66,10 @@ header_editor_state editor_state;
 
 // The one open editor; the Tools command brings it forward rather than nesting another.
 HWND open_dialog = nullptr;
+
+// While a track plays, its messages and its end are looked for this often.
+constexpr UINT_PTR play_poll_timer = 1;
+constexpr UINT play_poll_ms = 100;
 
 using open_editor = dialog_session<header_dialog_view, header_editor_session>;
 
@@ -72,9 +82,11 @@ void on_init_dialog(HWND dialog) {
     open_dialog = dialog;
     editor.session.open();
     place_beside_window(dialog, the_app().main_window, right_first);
+    SetTimer(dialog, play_poll_timer, play_poll_ms, nullptr);
 }
 
 void on_destroy(HWND dialog) {
+    KillTimer(dialog, play_poll_timer);
     destroy_dialog_data<open_editor>(dialog);
     open_dialog = nullptr;
 }
@@ -83,8 +95,11 @@ void on_command(HWND dialog, open_editor& editor, WORD id, WORD code) {
     if (id == IDOK) { // "Commit To ROM", also Enter
         editor.session.commit();
     } else if (id == IDCANCEL) { // "Close", also Escape and the close box
+        editor.session.close();
         EndDialog(dialog, 0);
         return;
+    } else if (id == IDC_HEADER_PLAY) {
+        editor.session.play_or_stop();
     }
     if (code == CBN_SELCHANGE) {
         if (id == IDC_HEADER_TRACK_LIST) {
@@ -117,6 +132,11 @@ INT_PTR CALLBACK header_editor_proc(HWND dialog, UINT message, WPARAM wparam, LP
             on_command(dialog, *editor, LOWORD(wparam), HIWORD(wparam));
         }
         return FALSE;
+    case WM_TIMER:
+        if (open_editor* editor = editor_of(dialog)) {
+            editor->session.poll_track();
+        }
+        return TRUE;
     case WM_DESTROY:
         on_destroy(dialog);
         return FALSE;

@@ -7,6 +7,7 @@
 #include "keyboard/note_pitch.h"
 #include "keyboard/voice_allocator.h"
 #include "rom/voice_record.h"
+#include "sound/sound_stream.h"
 
 #include <cstdint>
 #include <span>
@@ -14,10 +15,10 @@
 
 namespace kavelo {
 
-class live_synth {
+class live_synth final : public stream_renderer {
   public:
     live_synth();
-    ~live_synth();
+    ~live_synth() override;
     live_synth(const live_synth&) = delete;
     live_synth& operator=(const live_synth&) = delete;
 
@@ -34,7 +35,7 @@ class live_synth {
     int32_t held_note(int32_t channel) const { return allocator_.held_note(channel); }
 
     // `frames` frames of signed 16-bit stereo, left first; `out` holds 2 x frames.
-    void render(std::span<int16_t> out, uint32_t frames);
+    void render(std::span<int16_t> out, uint32_t frames) override;
 
     // The envelope state of an operator (register order: 0 is +0x0, OP1).
     const fm_operator& operator_state(int32_t channel, int32_t op) const;

@@ -35,3 +35,7 @@
 #define IDC_HEADER_FM6_KEY 1300
 #define IDC_HEADER_FM6_VOLUME 1301
 #define IDC_HEADER_FM6_GROUP 1302
+
+// Play, the track with the header as typed, beside the track list; "Stop" while it plays
+// (ids 1400-1409).
+#define IDC_HEADER_PLAY 1400

@@ -41,8 +41,8 @@
 #define IDM_FILE_MENU 131  // after every successful Open: adds Tools
 #define IDM_VOICE_MENU 143 // menu bar of the Voice editor
 // Voice editor editing: the operator context menu, one popup per operator in
-// the order OP1, OP2, OP3, OP4; the editor's own accelerators (Undo, Redo, Keyboard),
-// translated while it is active.
+// the order OP1, OP2, OP3, OP4; the editor's own accelerators (Undo, Redo, Keyboard, Play
+// Track, Stop), translated while it is active.
 #define IDM_OPERATOR_MENU 160
 #define IDM_VOICE_ACCEL 161
 
@@ -74,6 +74,9 @@
 #define IDM_SWAP_OP2_OP3 32964
 #define IDM_SWAP_OP2_OP4 32965
 #define IDM_SWAP_OP3_OP4 32966
+// Voice editor: Track > Play Track and Stop, the shown track with the voices as shown
+#define IDM_PLAY_TRACK 32967
+#define IDM_STOP_TRACK 32968
 // Keyboard window (32930-32949)
 #define IDM_KEYBOARD_WINDOW 32930
 // Voice editor: Import > Music Log (VGM) (32920-32929)

@@ -117,7 +117,12 @@ void vgm_log_writer::stream_stop(uint8_t stream) {
 
 std::vector<uint8_t> vgm_log_writer::finish(uint32_t fm_clock, const vgm_tags& tags) {
     command({0x66});
-    std::vector<uint8_t> file(vgm_log_header_size, 0);
+    const std::vector<uint8_t> tag = gd3_tag(tags);
+    // The header, the commands, then the tag.
+    std::vector<uint8_t> file(vgm_log_header_size + commands_.size() + tag.size(), 0);
+    const auto commands_at = file.begin() + vgm_log_header_size;
+    std::copy(commands_.begin(), commands_.end(), commands_at);
+    std::copy(tag.begin(), tag.end(), commands_at + static_cast<std::ptrdiff_t>(commands_.size()));
     std::copy_n("Vgm ", 4, file.begin());
     put_le(file, 0x08, vgm_log_version, 4);
     put_le(file, 0x0C, console_psg_clock, 4);
@@ -128,10 +133,7 @@ std::vector<uint8_t> vgm_log_writer::finish(uint32_t fm_clock, const vgm_tags& t
     file[0x2B] = console_psg_flags;
     put_le(file, 0x2C, fm_clock, 4);
     put_le(file, 0x34, static_cast<uint32_t>(vgm_log_header_size - 0x34), 4);
-    file.insert(file.end(), commands_.begin(), commands_.end());
-    put_le(file, 0x14, static_cast<uint32_t>(file.size() - 0x14), 4);
-    const std::vector<uint8_t> tag = gd3_tag(tags);
-    file.insert(file.end(), tag.begin(), tag.end());
+    put_le(file, 0x14, static_cast<uint32_t>(vgm_log_header_size + commands_.size() - 0x14), 4);
     put_le(file, 0x04, static_cast<uint32_t>(file.size() - 0x04), 4);
     return file;
 }

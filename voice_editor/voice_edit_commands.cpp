@@ -116,6 +116,7 @@ void voice_editor_session::ask_to_save() {
 }
 
 void voice_editor_session::show_file(std::string path, file_mode mode) {
+    stop_track();
     access_.path = std::move(path);
     access_.mode = mode;
     show_first_voice();

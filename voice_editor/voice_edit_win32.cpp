@@ -119,6 +119,7 @@ void voice_edit_update_menu(HWND dialog, const voice_editor_session& session) {
     HMENU menu = GetMenu(dialog);
     EnableMenuItem(menu, IDM_UNDO, enabled_if(session.can_undo()));
     EnableMenuItem(menu, IDM_REDO, enabled_if(session.can_redo()));
+    EnableMenuItem(menu, IDM_STOP_TRACK, enabled_if(session.playing()));
 }
 
 } // namespace kavelo

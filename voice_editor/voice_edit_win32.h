@@ -16,8 +16,9 @@ bool voice_edit_command(voice_editor_session& session, int command);
 void voice_edit_context_menu(HWND dialog, const voice_editor_session& session, HWND clicked,
                              LPARAM point);
 
-// Grays Undo and Redo of the dialog's menu while there is nothing to undo or redo. Run
-// after every command and when a menu opens, so the accelerators see the same states.
+// Grays Undo and Redo of the dialog's menu while there is nothing to undo or redo, and
+// Stop while no track plays. Run after every command, when a menu opens and when a track
+// ends, so the accelerators see the same states.
 void voice_edit_update_menu(HWND dialog, const voice_editor_session& session);
 
 } // namespace kavelo

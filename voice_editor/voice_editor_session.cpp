@@ -78,10 +78,12 @@ void voice_editor_session::save_prompt() {
 }
 
 void voice_editor_session::close() {
+    stop_track();
     save_prompt();
 }
 
 void voice_editor_session::choose_track() {
+    stop_track(); // the track that plays is always the one shown
     save_prompt();
     const int track = view_.track_selection();
     if (track >= 0 && track < track_count) {

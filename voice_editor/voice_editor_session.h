@@ -7,6 +7,7 @@
 #include "formats/ymx_bank.h"
 #include "rom/rom_access.h"
 #include "rom/voice_table.h"
+#include "sound/track_playback.h"
 #include "voice_editor/export_bank_list.h"
 #include "voice_editor/operator_ops.h"
 #include "voice_editor/voice_editor_view.h"
@@ -52,7 +53,8 @@ struct voice_editor_state {
 class voice_editor_session {
   public:
     voice_editor_session(voice_editor_state& state, voice_editor_view& view, rom_access access)
-        : state_(state), view_(view), access_(std::move(access)) {}
+        : state_(state), view_(view), access_(std::move(access)),
+          playback_(view.track_sound(), [&view](std::string_view line) { view.log(line); }) {}
 
     void open();
     void close();
@@ -100,6 +102,18 @@ class voice_editor_session {
     // Another file is open: show it from its first track (or the bare track) and voice 0.
     void show_file(std::string path, file_mode mode);
 
+    // Play Track and Stop (voice_track_play.cpp). The shown track plays with the loaded
+    // voice table and the shown voice as the controls hold it; nothing is written.
+    void play_track();
+    void stop_track();
+    bool playing() const { return playback_.playing(); }
+    // After any command: the playing track takes the shown voice if it changed.
+    void follow_shown_voice();
+    // The player's messages, and the end of a track that ended; true when it stopped.
+    bool poll_track() { return playback_.poll(); }
+    // The file's bytes with the loaded voice table and the shown voice put in.
+    op_result track_to_play(track_source& source) const;
+
     // Instrument and bank files of every format (voice_file_commands.cpp).
     void import_instrument_files();
     void import_voice_bank();
@@ -124,6 +138,7 @@ class voice_editor_session {
     voice_editor_state& state_;
     voice_editor_view& view_;
     rom_access access_;
+    track_playback playback_;
 };
 
 } // namespace kavelo

@@ -2,6 +2,7 @@
 // What the Voice editor's flows need from its window. The Win32 dialog implements this
 // over its controls; tests implement it over plain data.
 
+#include "sound/sound_stream.h"
 #include "voice_editor/voice_fields.h"
 
 #include <optional>
@@ -45,6 +46,9 @@ class voice_editor_view : public voice_controls {
 
     virtual void set_preview_enabled(bool enabled) = 0;
     virtual void play_preview(const voice_record& voice, int note_index) = 0;
+
+    // The sound device that Play Track streams through.
+    virtual sound_stream& track_sound() = 0;
 };
 
 } // namespace kavelo

@@ -5,17 +5,13 @@
 
 #include "app/app_win32.h"
 #include "app/dialog_session_win32.h"
-#include "fm/preview_output_win32.h"
 #include "keyboard/keyboard_window_win32.h"
 #include "resource.h"
 #include "rom/track_table.h"
-#include "voice_editor/file_dialogs_win32.h"
+#include "voice_editor/voice_dialog_view_win32.h"
 #include "voice_editor/voice_edit_win32.h"
 #include "voice_editor/voice_editor_session.h"
-#include "voice_editor/voice_file_dialogs_win32.h"
 #include "voice_editor_ids.h"
-
-#include <commdlg.h>
 
 #include <string>
 
@@ -23,140 +19,13 @@ namespace kavelo {
 
 namespace {
 
-LRESULT send_item(HWND dialog, int id, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
-    return SendDlgItemMessageA(dialog, id, message, wparam, lparam);
-}
-
-void fill_list_box(HWND dialog, int id, const std::vector<std::string>& names) {
-    send_item(dialog, id, LB_RESETCONTENT);
-    for (const std::string& name : names) {
-        send_item(dialog, id, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    }
-}
-
-class voice_dialog_view : public voice_editor_view {
-  public:
-    explicit voice_dialog_view(HWND dialog) : dialog_(dialog) {}
-    ~voice_dialog_view() override {
-        for (HBITMAP bitmap : pictures_) {
-            if (bitmap) {
-                DeleteObject(bitmap);
-            }
-        }
-    }
-    voice_dialog_view(const voice_dialog_view&) = delete;
-    voice_dialog_view& operator=(const voice_dialog_view&) = delete;
-
-    void select(uint16_t id, int entry) override { send_item(dialog_, id, CB_SETCURSEL, entry); }
-    int selection(uint16_t id) const override {
-        return static_cast<int>(send_item(dialog_, id, CB_GETCURSEL));
-    }
-    void check(uint16_t id, bool checked) override {
-        CheckDlgButton(dialog_, id, checked ? BST_CHECKED : BST_UNCHECKED);
-    }
-    bool checked(uint16_t id) const override {
-        return IsDlgButtonChecked(dialog_, id) == BST_CHECKED;
-    }
-
-    bool ask_save_voice() override {
-        return MessageBoxA(dialog_, "Did you want to save the current voice?", "Prompt",
-                           MB_YESNO) == IDYES;
-    }
-    void show_message(std::string_view text, std::string_view title) override {
-        MessageBoxA(dialog_, std::string(text).c_str(), std::string(title).c_str(), MB_OK);
-    }
-    void log(std::string_view line) override { status_log_append(line); }
-
-    void show_algorithm_picture(int algorithm) override {
-        HBITMAP& picture = pictures_[static_cast<std::size_t>(algorithm)];
-        if (!picture) {
-            picture = static_cast<HBITMAP>(LoadImageA(the_app().instance,
-                                                      MAKEINTRESOURCEA(IDB_ALGORITHM_0 + algorithm),
-                                                      IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
-        }
-        send_item(dialog_, IDC_ALGORITHM_PICTURE, STM_SETIMAGE, IMAGE_BITMAP,
-                  reinterpret_cast<LPARAM>(picture));
-    }
-    void set_track_list(bool enabled, int selection) override {
-        EnableWindow(GetDlgItem(dialog_, IDC_TRACK_LIST), enabled);
-        send_item(dialog_, IDC_TRACK_LIST, CB_SETCURSEL, selection);
-    }
-    int track_selection() const override {
-        return static_cast<int>(send_item(dialog_, IDC_TRACK_LIST, CB_GETCURSEL));
-    }
-    void set_voice_list(int count) override {
-        send_item(dialog_, IDC_VOICE_LIST, CB_RESETCONTENT);
-        for (int i = 0; i < count; ++i) {
-            const std::string name = "Voice " + std::to_string(i);
-            send_item(dialog_, IDC_VOICE_LIST, CB_ADDSTRING, 0,
-                      reinterpret_cast<LPARAM>(name.c_str()));
-        }
-        send_item(dialog_, IDC_VOICE_LIST, CB_SETCURSEL, 0);
-    }
-    int voice_selection() const override {
-        return static_cast<int>(send_item(dialog_, IDC_VOICE_LIST, CB_GETCURSEL));
-    }
-
-    void set_import_list(const std::vector<std::string>& names) override {
-        fill_list_box(dialog_, IDC_IMPORT_LIST, names);
-    }
-    int import_selection() const override {
-        return static_cast<int>(send_item(dialog_, IDC_IMPORT_LIST, LB_GETCURSEL));
-    }
-    void set_export_list(const std::vector<std::string>& names, int selection) override {
-        fill_list_box(dialog_, IDC_EXPORT_LIST, names);
-        send_item(dialog_, IDC_EXPORT_LIST, LB_SETCURSEL, static_cast<WPARAM>(selection));
-    }
-    int export_selection() const override {
-        return static_cast<int>(send_item(dialog_, IDC_EXPORT_LIST, LB_GETCURSEL));
-    }
-    void set_voice_name_field(std::string_view text) override {
-        SetDlgItemTextA(dialog_, IDC_VOICE_NAME, std::string(text).c_str());
-    }
-
-    std::optional<std::string> choose_tx81z_file() override {
-        return ask_for_file(dialog_, "Sysex Files (*.syx)", "*.syx", "syx", OFN_FILEMUSTEXIST);
-    }
-    std::optional<std::string> choose_bank_file() override {
-        return ask_for_file(dialog_, "Orvana Ym2612 Bank Files (*.ymx)", "*.ymx", "ymx",
-                            OFN_FILEMUSTEXIST);
-    }
-    std::optional<std::string> choose_music_log_file() override {
-        return ask_for_file(dialog_, "VGM Music Logs (*.vgm;*.vgz)", "*.vgm;*.vgz", "vgm",
-                            OFN_FILEMUSTEXIST);
-    }
-    std::vector<std::string> choose_instrument_files() override {
-        return ask_for_voice_files(dialog_, voice_file_kind::single_voice);
-    }
-    std::vector<std::string> choose_voice_bank_files() override {
-        return ask_for_voice_files(dialog_, voice_file_kind::bank);
-    }
-    std::optional<std::string> choose_voice_export_file() override {
-        return ask_for_voice_file_to_write(dialog_, voice_file_kind::single_voice);
-    }
-    std::optional<std::string> choose_bank_export_as_file() override {
-        return ask_for_voice_file_to_write(dialog_, voice_file_kind::bank);
-    }
-    std::optional<std::string> choose_bank_export_file() override {
-        // No flags: a new name may be typed, and an existing file is replaced.
-        return ask_for_file(dialog_, "Orvana Ym2612 Bank Files (*.ymx)", "*.ymx", "ymx", 0);
-    }
-
-    void set_preview_enabled(bool enabled) override {
-        EnableWindow(GetDlgItem(dialog_, IDC_PREVIEW), enabled);
-    }
-    void play_preview(const voice_record& voice, int note_index) override {
-        preview_voice(dialog_, voice, note_index);
-    }
-
-  private:
-    HWND dialog_;
-    std::array<HBITMAP, 8> pictures_{};
-};
-
 // Outlives the window: the next editor keeps the current voice, the clipboard and imports.
 voice_editor_state editor_state;
 HWND editor_window = nullptr;
+
+// While a track plays, its messages and its end are looked for this often.
+constexpr UINT_PTR play_poll_timer = 1;
+constexpr UINT play_poll_ms = 100;
 
 using open_editor = dialog_session<voice_dialog_view, voice_editor_session>;
 
@@ -181,9 +50,11 @@ void on_init_dialog(HWND dialog) {
     voice_edit_update_menu(dialog, editor.session);
     keyboard_attach_editor(dialog);
     place_beside_window(dialog, the_app().main_window, right_first);
+    SetTimer(dialog, play_poll_timer, play_poll_ms, nullptr);
 }
 
 void on_destroy(HWND dialog) {
+    KillTimer(dialog, play_poll_timer);
     keyboard_detach_editor(dialog);
     destroy_dialog_data<open_editor>(dialog);
     if (editor_window == dialog) {
@@ -206,6 +77,12 @@ void on_command_id(HWND dialog, voice_editor_session& session, int id) {
         break;
     case IDM_KEYBOARD_WINDOW:
         keyboard_window_open(dialog);
+        break;
+    case IDM_PLAY_TRACK:
+        session.play_track();
+        break;
+    case IDM_STOP_TRACK:
+        session.stop_track();
         break;
     case IDM_COPY_VOICE:
         session.copy_voice();
@@ -337,9 +214,15 @@ INT_PTR CALLBACK voice_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPA
         if (open_editor* editor = editor_of(dialog)) {
             on_notification(dialog, editor->session, LOWORD(wparam), HIWORD(wparam));
             voice_edit_update_menu(dialog, editor->session);
-            keyboard_editor_changed(dialog); // held notes take any edit at once
+            keyboard_editor_changed(dialog);      // held notes take any edit at once
+            editor->session.follow_shown_voice(); // and so does a playing track
         }
         return FALSE;
+    case WM_TIMER:
+        if (open_editor* editor = editor_of(dialog); editor && editor->session.poll_track()) {
+            voice_edit_update_menu(dialog, editor->session);
+        }
+        return TRUE;
     case WM_CONTEXTMENU:
         if (open_editor* editor = editor_of(dialog)) {
             voice_edit_context_menu(dialog, editor->session, reinterpret_cast<HWND>(wparam),

@@ -13,6 +13,8 @@ namespace gui {
 std::string capture_path();
 // The capture as interleaved 16-bit stereo samples; empty while the file is missing.
 std::vector<int16_t> captured_samples();
+// How many frames the capture holds so far, from the file's size.
+std::size_t captured_frames();
 
 // The sum of |captured - rendered| over the left channel, frames from..to (every step-th) of
 // the render against the capture from frame `start` on, as far as the capture goes.
@@ -34,5 +36,31 @@ struct capture_match {
 };
 capture_match match_capture(const std::vector<int16_t>& captured, std::size_t start,
                             const std::vector<int16_t>& rendered, std::size_t frames);
+
+// A stretch of a long render as the capture holds it.
+struct piece_match {
+    std::size_t from = 0;   // its first frame in the render
+    std::size_t offset = 0; // where that frame lies in the capture
+    double share = 1;       // RMS of the difference over the RMS of the render's stretch
+    double level = 0;       // RMS of the render's stretch, both channels
+};
+
+// Cuts the render's first `frames` frames into stretches of `piece` frames and finds each
+// in the capture where its difference is least: the first anywhere, each later one from
+// `back` frames before to `ahead` frames after where it follows the last one that matched
+// (a share below `matched`). A stream that came late put silence in the capture, one
+// that caught up left frames out; either moves the later stretches, but loses none.
+std::vector<piece_match> find_pieces(const std::vector<int16_t>& captured,
+                                     const std::vector<int16_t>& rendered, std::size_t frames,
+                                     std::size_t piece, std::size_t back, std::size_t ahead,
+                                     double matched);
+
+// The longest run of silent frames (both channels 0) in frames [from, to) of a recording.
+std::size_t longest_silence(const std::vector<int16_t>& samples, std::size_t from, std::size_t to);
+
+// The share of the difference between the capture from `offset` and another render's
+// stretch at `from`, as in piece_match.
+double piece_share(const std::vector<int16_t>& captured, std::size_t offset,
+                   const std::vector<int16_t>& rendered, std::size_t from, std::size_t frames);
 
 } // namespace gui

@@ -2,6 +2,7 @@
 // The Voice editor window as plain data for the unit tests: what the user would see, and
 // their next answers to its prompts and file dialogs.
 
+#include "fake_sound_stream.h"
 #include "voice_editor/voice_editor_view.h"
 
 #include <deque>
@@ -34,6 +35,7 @@ struct fake_voice_editor_view : voice_editor_view {
     std::vector<std::string> next_files;    // of the instrument and bank file dialogs
     std::optional<std::string> next_output; // of the voice and bank "export as" dialogs
     std::vector<voice_record> played;
+    fake_sound_stream sound;
 
     void select(uint16_t id, int entry) override { lists[id] = entry; }
     int selection(uint16_t id) const override { return lists.count(id) ? lists.at(id) : -1; }
@@ -80,6 +82,7 @@ struct fake_voice_editor_view : voice_editor_view {
     std::optional<std::string> choose_bank_export_as_file() override { return next_output; }
     void set_preview_enabled(bool) override {}
     void play_preview(const voice_record& voice, int) override { played.push_back(voice); }
+    sound_stream& track_sound() override { return sound; }
 };
 
 } // namespace kavelo::test

@@ -1,6 +1,7 @@
+#include "demo/demo_rom.h"
+#include "fake_sound_stream.h"
 #include "header_editor/header_editor_session.h"
 #include "header_editor/header_fields.h"
-#include "demo/demo_rom.h"
 #include "rom/track_table.h"
 #include "test_support.h"
 
@@ -36,6 +37,10 @@ struct fake_header_view : header_editor_view {
         messages.emplace_back(text, title);
     }
     void log(std::string_view line) override { log_lines.emplace_back(line); }
+    sound_stream& track_sound() override { return sound; }
+    void show_playing(bool) override {}
+
+    test::fake_sound_stream sound;
 };
 
 struct header_editor : ::testing::Test {

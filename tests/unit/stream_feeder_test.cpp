@@ -1,7 +1,7 @@
 // The streaming feeder against a fake device: a ring of frame stamps played by a cursor
 // that a fake clock moves, refilled at chosen times.
 
-#include "keyboard/stream_feeder.h"
+#include "sound/stream_feeder.h"
 
 #include <gtest/gtest.h>
 

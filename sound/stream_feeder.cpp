@@ -1,4 +1,4 @@
-#include "keyboard/stream_feeder.h"
+#include "sound/stream_feeder.h"
 
 #include <algorithm>
 #include <functional>

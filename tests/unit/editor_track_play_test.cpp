@@ -1,0 +1,206 @@
+// Play in the two editors: what plays is the shown track with the editor's unsaved state
+// (the Voice editor's shown voice, the Track Header Editor's fields as typed), an edit of
+// the shown voice is heard at once, leaving the track stops it, and nothing is written.
+
+#include "demo/demo_rom.h"
+#include "fake_sound_stream.h"
+#include "fake_voice_editor_view.h"
+#include "header_editor/header_editor_session.h"
+#include "rom/track_table.h"
+#include "test_support.h"
+#include "voice_editor/voice_editor_session.h"
+
+#include <gtest/gtest.h>
+
+namespace kavelo {
+namespace {
+
+constexpr uint32_t half_second = track_output_rate / 2;
+constexpr int32_t basalt = 2;
+constexpr uint16_t op4_tl = 1036;
+
+struct editor_play : ::testing::Test {
+    test::scratch_dir dir;
+    std::string path = dir.file("rom.bin");
+    std::vector<uint8_t> original = make_demo_rom();
+    voice_editor_state state;
+    test::fake_voice_editor_view view;
+    voice_editor_session session{state, view,
+                                 rom_access{native_file_system(), path, file_mode::rom_image,
+                                            [this](std::string_view line) { view.log(line); }}};
+    void SetUp() override {
+        test::write_bytes(path, original);
+        session.open();
+        view.track = basalt;
+        session.choose_track();
+    }
+    // The demo track with the voice put in at `index`, as the file would hold it.
+    track_source track_with(int32_t index, const voice_record& working) const {
+        track_source source{original, file_mode::rom_image, track_table[basalt].start};
+        voice_table table = state.table;
+        table.voices[static_cast<std::size_t>(index)] = working;
+        put_track_voices(source, std::span(table.voices).first(table.count));
+        return source;
+    }
+    track_source file_track() const {
+        return {original, file_mode::rom_image, track_table[basalt].start};
+    }
+};
+
+TEST_F(editor_play, plays_the_shown_voice_unsaved_and_writes_nothing) {
+    view.select(op4_tl, 90); // voice 0, OP4's total level: not saved
+    session.list_selection_changed();
+    const voice_record shown = voice_editor_read_voice(view);
+    session.play_track();
+    ASSERT_TRUE(session.playing());
+    EXPECT_EQ(view.log_lines.back(), "  * Playing Basalt Zone");
+    EXPECT_TRUE(view.sound.play_lead_in());
+    const std::vector<int16_t> heard = view.sound.play(2 * half_second);
+    EXPECT_EQ(heard, test::rendered_track(track_with(0, shown), 2 * half_second));
+    EXPECT_NE(heard, test::rendered_track(file_track(), 2 * half_second)) << "the edit is heard";
+    session.stop_track();
+    EXPECT_EQ(view.log_lines.back(), "  * Stopped Basalt Zone");
+    EXPECT_EQ(test::read_bytes(path), original);
+    EXPECT_TRUE(state.modified) << "playing saves nothing, so the edit still asks";
+}
+
+TEST_F(editor_play, an_edit_while_playing_is_heard_at_once_and_another_voice_plays_on) {
+    session.play_track();
+    EXPECT_TRUE(view.sound.play_lead_in());
+    std::vector<int16_t> heard = view.sound.play(half_second);
+    session.follow_shown_voice(); // after a command that changed nothing
+    view.select(op4_tl, 100);
+    session.list_selection_changed();
+    session.follow_shown_voice();
+    const voice_record edited = voice_editor_read_voice(view);
+    view.voice = 1; // No at the prompt: the edit is not saved, but it still plays
+    session.choose_voice();
+    session.follow_shown_voice();
+    EXPECT_TRUE(session.playing()) << "choosing another voice keeps playing";
+    const std::vector<int16_t> after = view.sound.play(half_second);
+    heard.insert(heard.end(), after.begin(), after.end());
+    EXPECT_EQ(heard,
+              test::rendered_track(file_track(), 2 * half_second,
+                                   test::voice_edit{half_second, 0, swap_voice_order(edited)}));
+}
+
+TEST_F(editor_play, leaving_the_track_stops_it) {
+    const struct {
+        const char* what;
+        void (*leave)(editor_play&);
+    } cases[] = {
+        {"another track",
+         [](editor_play& t) {
+             t.view.track = 3;
+             t.session.choose_track();
+         }},
+        {"Close", [](editor_play& t) { t.session.close(); }},
+        {"another file", [](editor_play& t) { t.session.show_file(t.path, file_mode::rom_image); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        view.track = basalt;
+        session.choose_track();
+        session.play_track();
+        ASSERT_TRUE(session.playing());
+        c.leave(*this);
+        EXPECT_FALSE(session.playing());
+        EXPECT_FALSE(view.sound.running());
+        EXPECT_NE(
+            std::find(view.log_lines.begin(), view.log_lines.end(), "  * Stopped Basalt Zone"),
+            view.log_lines.end());
+        view.log_lines.clear();
+    }
+}
+
+TEST_F(editor_play, no_sound_is_one_log_line) {
+    view.sound.refusal = "no sound device could be opened";
+    view.log_lines.clear();
+    session.play_track();
+    EXPECT_FALSE(session.playing());
+    EXPECT_EQ(view.log_lines, std::vector<std::string>{
+                                  "  * No sound for Basalt Zone: no sound device could be opened"});
+    EXPECT_TRUE(view.messages.empty());
+}
+
+struct fake_header_view : header_editor_view {
+    std::map<uint16_t, std::string> fields;
+    int track = 0;
+    std::vector<std::string> log_lines;
+    test::fake_sound_stream sound;
+    bool says_stop = false;
+
+    void set_field_text(uint16_t id, std::string_view text) override { fields[id] = text; }
+    std::string field_text(uint16_t id) const override {
+        return fields.count(id) ? fields.at(id) : "";
+    }
+    void set_field_enabled(uint16_t, bool) override {}
+    void set_track_list(bool, bool, int selection) override { track = selection; }
+    int track_selection() const override { return track; }
+    void show_message(std::string_view, std::string_view) override {}
+    void log(std::string_view line) override { log_lines.emplace_back(line); }
+    sound_stream& track_sound() override { return sound; }
+    void show_playing(bool playing) override { says_stop = playing; }
+};
+
+struct header_play : ::testing::Test {
+    test::scratch_dir dir;
+    std::string path = dir.file("rom.bin");
+    std::vector<uint8_t> original = make_demo_rom();
+    header_editor_state state;
+    fake_header_view view;
+    header_editor_session session{state, view,
+                                  rom_access{native_file_system(), path, file_mode::rom_image,
+                                             [this](std::string_view line) { view.log(line); }}};
+    void SetUp() override {
+        test::write_bytes(path, original);
+        session.open();
+        view.track = basalt;
+        session.choose_track();
+    }
+};
+
+TEST_F(header_play, plays_the_fields_as_typed_uncommitted_and_a_second_press_stops) {
+    const uint32_t start = track_table[basalt].start;
+    view.fields[1062] = "2";  // Song Tempo
+    view.fields[1071] = "30"; // FM channel 1's volume
+    session.play_or_stop();
+    ASSERT_TRUE(session.playing());
+    EXPECT_TRUE(view.says_stop);
+    track_source typed{original, file_mode::rom_image, start};
+    typed.image[start + 5] = 2;
+    typed.image[start + 13] = 30;
+    EXPECT_TRUE(view.sound.play_lead_in());
+    const std::vector<int16_t> heard = view.sound.play(2 * half_second);
+    EXPECT_EQ(heard, test::rendered_track(typed, 2 * half_second));
+    EXPECT_NE(heard,
+              test::rendered_track({original, file_mode::rom_image, start}, 2 * half_second));
+    EXPECT_EQ(state.header[5], original[start + 5]) << "the header copy keeps the file's tempo";
+    EXPECT_EQ(test::read_bytes(path), original);
+
+    session.play_or_stop();
+    EXPECT_FALSE(session.playing());
+    EXPECT_FALSE(view.says_stop);
+    EXPECT_EQ(view.log_lines.back(), "  * Stopped Basalt Zone");
+}
+
+TEST_F(header_play, another_track_or_close_stops) {
+    for (const bool close : {false, true}) {
+        session.play_or_stop();
+        ASSERT_TRUE(session.playing());
+        if (close) {
+            session.close();
+        } else {
+            view.track = 4;
+            session.choose_track();
+            view.track = basalt;
+            session.choose_track();
+        }
+        EXPECT_FALSE(session.playing()) << close;
+        EXPECT_FALSE(view.says_stop) << close;
+        EXPECT_FALSE(view.sound.running()) << close;
+    }
+}
+
+} // namespace
+} // namespace kavelo

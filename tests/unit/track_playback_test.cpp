@@ -1,0 +1,189 @@
+// The editors' track playback: the device is fed the core's render of the track, a voice
+// shown while it plays is heard from that moment, and the log says what happened.
+
+#include "demo/demo_rom.h"
+#include "fake_sound_stream.h"
+#include "rom/track_table.h"
+#include "rom/voice_table.h"
+#include "sound/track_playback.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace kavelo {
+namespace {
+
+constexpr uint32_t one_second = track_output_rate;
+constexpr int32_t basalt = 2;
+
+struct playback : ::testing::Test {
+    test::fake_sound_stream sound;
+    std::vector<std::string> log;
+    track_playback player{sound, [this](std::string_view line) { log.emplace_back(line); }};
+    std::vector<uint8_t> rom = make_demo_rom();
+
+    track_source track(int32_t index) const {
+        return {rom, file_mode::rom_image, track_table[index].start};
+    }
+    // Voice `index` of a track as the editor shows it (working order).
+    voice_record shown_voice(int32_t track_index, int32_t index) const {
+        voice_table_extent extent;
+        EXPECT_EQ(
+            locate_voice_table(rom, file_mode::rom_image, track_table[track_index].start, extent)
+                .code,
+            result_done);
+        voice_record stored;
+        std::copy_n(rom.begin() + extent.table_start + voice_record_size * index, voice_record_size,
+                    stored.begin());
+        return swap_voice_order(stored);
+    }
+};
+
+TEST_F(playback, the_device_plays_the_core_render_of_the_track_from_its_start) {
+    ASSERT_TRUE(player.play(track(basalt), "Basalt Zone"));
+    EXPECT_TRUE(player.playing());
+    EXPECT_TRUE(sound.running());
+    EXPECT_EQ(log, std::vector<std::string>{"  * Playing Basalt Zone"});
+    EXPECT_TRUE(sound.play_lead_in());
+    EXPECT_EQ(sound.play(2 * one_second), test::rendered_track(track(basalt), 2 * one_second));
+
+    player.stop();
+    EXPECT_FALSE(player.playing());
+    EXPECT_FALSE(sound.running());
+    EXPECT_EQ(log.back(), "  * Stopped Basalt Zone");
+    player.stop();
+    EXPECT_EQ(log.size(), 2u) << "a second Stop says nothing";
+
+    // Play again starts from the beginning.
+    ASSERT_TRUE(player.play(track(basalt), "Basalt Zone"));
+    EXPECT_TRUE(sound.play_lead_in());
+    EXPECT_EQ(sound.play(one_second, 441), test::rendered_track(track(basalt), one_second));
+}
+
+// The lead's voice 0 sounds on FM1 from the first bar.
+TEST_F(playback, a_voice_shown_while_playing_is_heard_from_that_moment) {
+    voice_record quiet = shown_voice(basalt, 0);
+    for (std::size_t tl = 21; tl < 25; ++tl) {
+        quiet[tl] = 100;
+    }
+    const struct {
+        const char* what;
+        voice_record shown;
+        bool changes;
+    } cases[] = {{"the voice as the file holds it", shown_voice(basalt, 0), false},
+                 {"its total levels turned down", quiet, true}};
+    const std::vector<int16_t> plain = test::rendered_track(track(basalt), 2 * one_second);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(player.play(track(basalt), "Basalt Zone"));
+        EXPECT_TRUE(sound.play_lead_in());
+        std::vector<int16_t> heard = sound.play(one_second);
+        player.show_voice(0, c.shown);
+        const std::vector<int16_t> after = sound.play(one_second);
+        heard.insert(heard.end(), after.begin(), after.end());
+        const std::vector<int16_t> expected =
+            c.changes
+                ? test::rendered_track(track(basalt), 2 * one_second,
+                                       test::voice_edit{one_second, 0, swap_voice_order(c.shown)})
+                : plain;
+        EXPECT_EQ(heard, expected);
+        EXPECT_EQ(heard != plain, c.changes);
+    }
+}
+
+TEST_F(playback, a_failure_logs_one_line_and_nothing_plays) {
+    const struct {
+        const char* what;
+        std::string refusal;
+        track_source source;
+        std::string line_start;
+    } cases[] = {
+        {"no sound device", "no sound device could be opened", track(basalt),
+         "  * No sound for Basalt Zone: no sound device could be opened"},
+        {"a header the driver cannot play",
+         "",
+         {std::vector<uint8_t>(48, 0), file_mode::bare_track, 0},
+         "  * Cannot play Basalt Zone: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        log.clear();
+        sound.refusal = c.refusal;
+        EXPECT_FALSE(player.play(c.source, "Basalt Zone"));
+        EXPECT_FALSE(player.playing());
+        EXPECT_FALSE(sound.running());
+        ASSERT_EQ(log.size(), 1u);
+        EXPECT_EQ(log[0].substr(0, c.line_start.size()), c.line_start);
+        EXPECT_FALSE(player.poll());
+        player.stop();
+        EXPECT_EQ(log.size(), 1u);
+    }
+}
+
+// A short bare track whose drum channel rests and stops; FM1 plays two notes and stops
+// before it.
+std::vector<uint8_t> ending_track() {
+    std::ifstream in(std::string(KAVELO_TEST_DATA_DIR) + "/track/example_a.track");
+    std::vector<uint8_t> bytes;
+    unsigned value = 0;
+    while (in >> std::hex >> value) {
+        bytes.push_back(static_cast<uint8_t>(value));
+    }
+    EXPECT_EQ(bytes.at(0x10), 0xF6) << "the drum channel's jump back";
+    bytes.at(0x10) = 0xF2;
+    return bytes;
+}
+
+TEST_F(playback, a_track_that_ends_stops_after_its_release_and_says_each_message_once) {
+    track_interpreter driver({ending_track(), file_mode::bare_track, 0});
+    std::vector<driver_write> writes;
+    while (driver.playing() && driver.frames_run() < 3600) {
+        driver.run_frame(writes);
+    }
+    ASSERT_FALSE(driver.playing());
+    // Where the driver frame that found every channel stopped begins, after the lead-in.
+    const auto stopped_at =
+        playback_lead_in_frames +
+        static_cast<uint32_t>(driver.frames_run() - 1) * frames_per_driver_frame;
+
+    ASSERT_TRUE(player.play({ending_track(), file_mode::bare_track, 0}, "ending.bin"));
+    const std::string no_drums =
+        "  * A bare track holds no drum samples: the drum channel is silent.";
+    EXPECT_EQ(log, (std::vector<std::string>{"  * Playing ending.bin", no_drums}));
+    constexpr uint32_t poll_every = 4410;
+    constexpr uint32_t device_piece = 1000; // fake_sound_stream::play's
+    uint32_t played = 0;
+    while (!player.poll() && played < 20 * one_second) {
+        sound.play(poll_every);
+        played += poll_every;
+    }
+    EXPECT_FALSE(player.playing());
+    EXPECT_FALSE(sound.running());
+    // The release tail is counted from the start of the device's piece that held the stop.
+    EXPECT_GE(played + device_piece, stopped_at + release_tail_frames);
+    EXPECT_LT(played, stopped_at + release_tail_frames + poll_every);
+    EXPECT_EQ(std::count(log.begin(), log.end(), no_drums), 1);
+    EXPECT_EQ(log.back(), "  * ending.bin has ended");
+}
+
+TEST(track_title, names_a_rom_track_by_the_track_table_and_a_bare_track_by_its_file) {
+    const struct {
+        file_mode mode;
+        std::string path;
+        uint32_t start;
+        std::string title;
+    } cases[] = {
+        {file_mode::rom_image, "C:\\roms\\game.bin", track_table[2].start, "Basalt Zone"},
+        {file_mode::rom_image, "game.bin", track_table[18].start, "Prism Gem"},
+        {file_mode::bare_track, "C:\\tracks\\boss.bin", 0, "boss.bin"},
+        {file_mode::bare_track, "/home/me/boss.trk", 0, "boss.trk"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(track_title({native_file_system(), c.path, c.mode, {}}, c.start), c.title);
+    }
+}
+
+} // namespace
+} // namespace kavelo
