@@ -4,7 +4,7 @@
 #include "cli/audio_output.h"
 #include "cli/commands.h"
 #include "cli/voice_files.h"
-#include "fm/vgm_player.h"
+#include "vgm/vgm_player.h"
 
 #include <CLI/CLI.hpp>
 #include <cmath>

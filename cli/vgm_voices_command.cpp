@@ -5,7 +5,7 @@
 
 #include "cli/decoded_voice.h"
 #include "cli/json_text.h"
-#include "fm/vgm_voices.h"
+#include "vgm/vgm_voices.h"
 #include "formats/ymx_bank.h"
 
 #include <CLI/CLI.hpp>

@@ -25,10 +25,11 @@ struct feed_plan {
 class stream_feeder {
   public:
     // `lead` frames are kept fresh ahead of the play cursor, and at least `guard` beyond the
-    // device's write cursor after one recent step of a play cursor that moves in steps, up
-    // to a quarter of the ring. The caller refills every `refill` frames of its clock; a
+    // device's write cursor after one recent step of a play cursor that moves in steps, or
+    // after the cursor's move between two refills when a busy machine keeps them late, up to
+    // a quarter of the ring. The caller refills every `refill` frames of its clock; a
     // refill later than twice that says nothing about the device's step, since the cursor
-    // went on for as long as the refill was late.
+    // went on for as long as the refill was late. One late refill (a stall) moves nothing.
     stream_feeder(uint32_t ring_frames, uint32_t lead_frames, uint32_t guard_frames,
                   uint32_t refill_frames);
 
@@ -52,7 +53,15 @@ class stream_feeder {
     };
 
     uint32_t distance(uint32_t from, uint32_t to) const { return (to + ring_ - from) % ring_; }
+    // The two largest of the values seen in one window of the clock.
+    struct two_largest {
+        uint32_t largest = 0;
+        uint32_t second = 0;
+        void add(uint32_t value);
+    };
+
     void remember(uint64_t now_frames, uint32_t step, uint32_t write_lead);
+    void remember_gap(uint64_t now_frames, uint32_t late_move);
     uint32_t target() const;
 
     uint32_t ring_;
@@ -69,6 +78,9 @@ class stream_feeder {
     uint64_t window_start_ = 0;
     device_window current_;
     device_window previous_;
+    uint64_t gap_window_start_ = 0;
+    two_largest gaps_;          // cursor moves by late refills, this window
+    two_largest previous_gaps_; // and the window before
 };
 
 // A span of the ring as at most two straight pieces (the second empty unless it wraps).

@@ -6,7 +6,7 @@
 // drum kit, writes no DAC data. The log has no loop point.
 
 #include "track/track_output.h"
-#include "track/vgm_log_writer.h"
+#include "vgm/vgm_log_writer.h"
 
 #include <cstdint>
 #include <string>

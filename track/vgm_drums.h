@@ -12,7 +12,7 @@
 // values a second at DPCM loop count p, 3579545 / (90 + 13 x 10) for the long sample.
 
 #include "drums/drum_kit.h"
-#include "track/vgm_log_writer.h"
+#include "vgm/vgm_log_writer.h"
 
 #include <array>
 #include <cstdint>

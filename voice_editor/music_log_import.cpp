@@ -1,7 +1,7 @@
 // Import > Music Log (VGM): the voices a game's music keys on fill the Import list, one
 // entry per instrument (volume variants grouped), named after channel and key-on count.
 
-#include "fm/vgm_voices.h"
+#include "vgm/vgm_voices.h"
 #include "voice_editor/voice_editor_session.h"
 
 #include <cstdio>

@@ -3,7 +3,7 @@
 // and then, and sends DAC bytes. The figure to watch is bytes_per_second of command data
 // (the target is at least 50 MB/s).
 
-#include "fm/vgm_voices.h"
+#include "vgm/vgm_voices.h"
 
 #include <benchmark/benchmark.h>
 #include <vector>

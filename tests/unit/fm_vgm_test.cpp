@@ -2,7 +2,7 @@
 // same bytes, and damaged files must give an error at the right offset.
 
 #include "fm/fm_script.h"
-#include "fm/vgm_player.h"
+#include "vgm/vgm_player.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -134,12 +134,14 @@ TEST(stream_feeder, the_lead_stays_at_the_devices_target_through_stalls_and_burs
     // Smooth devices, one that moves in 10 ms periods, one that leaps 500 frames at two and
     // a half times real time, and one like Wine's dsound over ALSA's file capture (steps of
     // 36 ms at three and a half times real time). The target is the lead, or the guard past
-    // the write cursor after one step.
+    // the write cursor after one step. A stall or a burst leaves it alone; refills that keep
+    // coming late (a busy machine) raise it to cover them, until they have stopped a while.
     struct device_case {
         device_kind kind;
         uint32_t target;
     };
     enum class disturbance { none, one_stall, a_burst, late_refills };
+    constexpr uint64_t late_by = 3 * refill_every;
     for (const device_case& d :
          {device_case{{1, 1, 300}, lead}, device_case{{1, 1, 1000}, 1396},
           device_case{{441, 1, 441}, 1102}, device_case{{1, 3, 441}, 1189},
@@ -155,29 +157,38 @@ TEST(stream_feeder, the_lead_stays_at_the_devices_target_through_stalls_and_burs
             uint64_t clock = 0;
             uint32_t disturbances = 0;
             uint32_t stalls_learning = 0;
-            for (int32_t i = 0; i < 600; ++i) {
-                const bool disturbed = i >= 100 && (what == disturbance::late_refills
-                                                        ? i % 10 == 0
-                                                        : what != disturbance::none && i == 100);
+            for (int32_t i = 0; i < 1200; ++i) {
+                const bool busy = what == disturbance::late_refills && i >= 100 && i < 500;
+                const bool disturbed = busy ? i % 10 == 0 : what != disturbance::none && i == 100;
                 disturbances += disturbed ? 1 : 0;
                 // A stall of 23 ms; late refills each come after three periods.
-                const uint64_t late_by = what == disturbance::one_stall ? 1000 : 3 * refill_every;
-                clock += disturbed && what != disturbance::a_burst ? late_by : refill_every;
+                const uint64_t late = what == disturbance::one_stall ? 1000 : late_by;
+                clock += disturbed && what != disturbance::a_burst ? late : refill_every;
                 device.run_to(clock);
                 if (disturbed && what == disturbance::a_burst) {
                     device.leap(1500);
                 }
                 const feed_plan plan = feeder.refill(device.play(), device.write(), clock);
                 renderer.apply(plan, feeder, device);
+                // Every refill leaves the target's fresh frames, stalled or not; while
+                // refills keep coming late the target covers them (no stall, below), and
+                // two seconds after the last it is the device's again.
+                const bool raised =
+                    busy || (what == disturbance::late_refills && i >= 500 &&
+                             i < 500 + 2 * 44100 / static_cast<int32_t>(refill_every));
                 if (i >= 50) {
-                    // Every refill leaves the target's fresh frames, stalled or not.
-                    ASSERT_EQ(feeder.lead_frames(), d.target) << "refill " << i;
+                    ASSERT_EQ(feeder.lead_frames(), raised ? feeder.target_frames() : d.target)
+                        << "refill " << i;
+                    ASSERT_GE(feeder.target_frames(), d.target);
                 }
                 if (i == 50) {
                     stalls_learning = feeder.stalls();
                 }
             }
-            EXPECT_LE(feeder.stalls() - stalls_learning, disturbances);
+            // Late refills stall only until the feeder has seen two of them, or now and then where
+            // the device's steps make one move further than the others (a tenth at most).
+            EXPECT_LE(feeder.stalls() - stalls_learning,
+                      what == disturbance::late_refills ? disturbances / 10 : disturbances);
             EXPECT_EQ(feeder.target_frames(), d.target);
             expect_in_order(device.played);
         }

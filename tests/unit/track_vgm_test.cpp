@@ -3,8 +3,8 @@
 // and the log played back through the VGM player sounding like the WAV render.
 
 #include "drums/dpcm.h"
-#include "fm/vgm_file.h"
-#include "fm/vgm_player.h"
+#include "vgm/vgm_file.h"
+#include "vgm/vgm_player.h"
 #include "demo/demo_rom.h"
 #include "rom/track_table.h"
 #include "track/track_player.h"

@@ -1,7 +1,7 @@
 // The VGM 1.60 writer: every header field at its offset, waits in their shortest form, the
 // stream and data block commands byte for byte, and the GD3 tag.
 
-#include "track/vgm_log_writer.h"
+#include "vgm/vgm_log_writer.h"
 
 #include <gtest/gtest.h>
 

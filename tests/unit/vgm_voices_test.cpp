@@ -1,7 +1,7 @@
 // Voice extraction from hand-made VGM logs: which key-ons make voices, how records are
 // built from the registers, duplicates, volume variants, and damaged logs.
 
-#include "fm/vgm_voices.h"
+#include "vgm/vgm_voices.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "fm/vgm_file.h"
+#include "vgm/vgm_file.h"
 
 #include "rom/file_image.h"
 

@@ -10,7 +10,7 @@
 // from the next one. Writes due at the same frame go in stream order.
 
 #include "fm/fm.h"
-#include "fm/vgm_file.h"
+#include "vgm/vgm_file.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "track/vgm_log_writer.h"
+#include "vgm/vgm_log_writer.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "fm/vgm_streams.h"
+#include "vgm/vgm_streams.h"
 
 #include <algorithm>
 #include <limits>

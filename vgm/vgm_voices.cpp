@@ -1,4 +1,4 @@
-#include "fm/vgm_voices.h"
+#include "vgm/vgm_voices.h"
 
 #include <array>
 #include <unordered_map>

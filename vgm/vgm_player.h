@@ -3,7 +3,7 @@
 // core at 44100 Hz: register writes, waits, the DAC bytes of 0x8n and the DAC streams
 // (0x90-0x95) of the first YM2612. Commands of other chips are skipped by their lengths.
 
-#include "fm/vgm_file.h"
+#include "vgm/vgm_file.h"
 
 #include <cstdint>
 #include <span>

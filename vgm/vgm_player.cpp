@@ -1,7 +1,7 @@
-#include "fm/vgm_player.h"
+#include "vgm/vgm_player.h"
 
 #include "fm/fm.h"
-#include "fm/vgm_streams.h"
+#include "vgm/vgm_streams.h"
 
 #include <algorithm>
 #include <cstdio>

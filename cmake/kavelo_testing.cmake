@@ -1,0 +1,21 @@
+# One way to add a test of any kind.
+#   kavelo_add_test(NAME name COMMAND command... [LABELS label...] [TIMEOUT seconds]
+#                   [PROPERTIES property value ...])
+#   kavelo_add_test(GTEST program)  every test of a GoogleTest program, found by listing it
+function(kavelo_add_test)
+    cmake_parse_arguments(test "" "NAME;GTEST;TIMEOUT" "COMMAND;LABELS;PROPERTIES" ${ARGN})
+    if(test_GTEST)
+        gtest_discover_tests(${test_GTEST} DISCOVERY_TIMEOUT 60)
+        return()
+    endif()
+    add_test(NAME ${test_NAME} COMMAND ${test_COMMAND})
+    if(test_LABELS)
+        set_tests_properties(${test_NAME} PROPERTIES LABELS "${test_LABELS}")
+    endif()
+    if(test_TIMEOUT)
+        set_tests_properties(${test_NAME} PROPERTIES TIMEOUT ${test_TIMEOUT})
+    endif()
+    if(test_PROPERTIES)
+        set_tests_properties(${test_NAME} PROPERTIES ${test_PROPERTIES})
+    endif()
+endfunction()
