@@ -104,9 +104,11 @@ voice_file_read read_new(std::span<const uint8_t> file) {
             break;
         }
         if (!in.u16le(length) || !in.take(length, data)) {
-            return refuse_voice_file(ends_inside_problem(
-                file.size(), "feature \"" + std::string{char(code[0]), char(code[1])} +
-                                 "\" of the Furnace instrument"));
+            std::string feature = "feature \"";
+            feature.push_back(char(code[0]));
+            feature.push_back(char(code[1]));
+            feature += "\" of the Furnace instrument";
+            return refuse_voice_file(ends_inside_problem(file.size(), feature));
         }
         if (code[0] == 'N' && code[1] == 'A') {
             name = fixed_name(data);
