@@ -228,6 +228,7 @@ KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
     };
     // A refill that comes late plays silence, which no render of the note holds: when the
     // status line counts one during the note, it is played again in a fresh window.
+    const auto first_attempt = std::chrono::steady_clock::now();
     for (int32_t attempt = 1;; ++attempt) {
         DeleteFileA(capture_path().c_str());
         expect(bring_to_front(dialog), "the editor takes the focus");
@@ -266,8 +267,11 @@ KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
         if (late == 0) {
             break;
         }
-        expect(attempt < 5, "no attempt of five played the note without a late refill (" +
-                                std::to_string(late) + " in the last)");
+        // A loaded machine makes most attempts late; 45 s of them find a quiet moment.
+        expect(std::chrono::steady_clock::now() - first_attempt < 45s,
+               "no attempt in 45 s (" + std::to_string(attempt) +
+                   ") played the note without a late refill (" + std::to_string(late) +
+                   " in the last)");
         post_command(keyboard, IDCANCEL);
         expect(wait_gone(keyboard), "the Keyboard window closes for another attempt");
     }
