@@ -5,8 +5,8 @@
 
 #include "cli/decoded_voice.h"
 #include "cli/json_text.h"
-#include "vgm/vgm_voices.h"
 #include "formats/ymx_bank.h"
+#include "vgm/vgm_voices.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>

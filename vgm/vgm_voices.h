@@ -5,8 +5,8 @@
 // order of their first key-on, each once, with the channel of that key-on and the number of
 // key-ons that used it.
 
-#include "vgm/vgm_file.h"
 #include "rom/voice_record.h"
+#include "vgm/vgm_file.h"
 
 #include <cstdint>
 #include <span>

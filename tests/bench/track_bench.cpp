@@ -23,16 +23,16 @@ constexpr int64_t log_frames = 3600;
 
 // Every channel keyed every 6 frames: FM with modulation, PSG with envelopes and noise,
 // the drums cycling through kick, snare, two timpani pitches and the long sample.
-test::track_spec busy_track() {
-    test::track_spec spec;
-    spec.divider = 1;
-    spec.main_tempo = 7;
+test::test_track busy_track() {
+    test::test_track shape;
+    shape.divider = 1;
+    shape.main_tempo = 7;
     stream_bytes drums;
     const std::size_t drum_loop = drums.mark();
     drums.add({0x81, 0x0C, 0x82, 0x0C, 0x88, 0x0C, 0x81, 0x06, 0x81, 0x06, 0x82, 0x0C, 0x8A, 0x0C})
         .add({0x81, 0x0C, 0x82, 0x0C, 0x87, 0x0C, 0x81, 0x0C, 0x82, 0x30})
         .jump_to(drum_loop);
-    spec.fm.push_back(drums);
+    shape.fm.push_back(drums);
     for (uint8_t channel = 1; channel <= 6; ++channel) {
         stream_bytes fm;
         fm.add({0xEF, static_cast<uint8_t>(channel - 1), 0xF0, 0x02, 0x01, 0x03, 0x04});
@@ -40,8 +40,8 @@ test::track_spec busy_track() {
         for (int k = 0; k < 8; ++k) {
             fm.add({static_cast<uint8_t>(0x99 + (channel * 3 + k * 5) % 24), 0x06});
         }
-        spec.fm.push_back(fm.jump_to(loop));
-        spec.fm_volume.push_back(static_cast<uint8_t>(channel == 1 ? 0 : 4));
+        shape.fm.push_back(fm.jump_to(loop));
+        shape.fm_volume.push_back(static_cast<uint8_t>(channel == 1 ? 0 : 4));
     }
     for (uint8_t channel = 0; channel < 3; ++channel) {
         stream_bytes psg;
@@ -52,12 +52,12 @@ test::track_spec busy_track() {
         for (int k = 0; k < 8; ++k) {
             psg.add({static_cast<uint8_t>(0x99 + (channel * 4 + k * 7) % 24), 0x06});
         }
-        spec.psg.push_back({psg.jump_to(loop), 2, static_cast<uint8_t>(1 + channel * 2)});
+        shape.psg.push_back({psg.jump_to(loop), 2, static_cast<uint8_t>(1 + channel * 2)});
     }
     for (std::size_t v = 0; v < 6; ++v) {
-        spec.voices.push_back(demo_voices()[v].record);
+        shape.voices.push_back(demo_voices()[v].record);
     }
-    return spec;
+    return shape;
 }
 
 void render_busy_track(benchmark::State& state) {

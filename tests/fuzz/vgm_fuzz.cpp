@@ -2,8 +2,8 @@
 // Checks: the output is whole frames within the limit, and a refusal names a problem at
 // an offset inside the file.
 
-#include "vgm/vgm_player.h"
 #include "fuzz_check.h"
+#include "vgm/vgm_player.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     using namespace kavelo;

@@ -4,8 +4,8 @@
 // key-on each and names that fit a bank entry; grouping volume variants keeps every
 // key-on and leaves no two voices that differ only in carrier TL.
 
-#include "vgm/vgm_voices.h"
 #include "fuzz_check.h"
+#include "vgm/vgm_voices.h"
 
 #include <set>
 

@@ -1,9 +1,9 @@
 #include "track_rom.h"
 
+#include "demo/demo_rom.h"
 #include "drums/demo_drums.h"
 #include "drums/drum_kit.h"
 #include "rom/byte_order.h"
-#include "demo/demo_rom.h"
 #include "rom/track_table.h"
 #include "track/driver_tables.h"
 
@@ -23,29 +23,29 @@ stream_bytes& stream_bytes::jump_to(std::size_t target) {
     return add({0xF6, static_cast<uint8_t>(word >> 8), static_cast<uint8_t>(word)});
 }
 
-std::vector<uint8_t> make_track(const track_spec& spec) {
-    const std::size_t header = 6 + 4 * spec.fm.size() + 6 * spec.psg.size();
+std::vector<uint8_t> make_track(const test_track& shape) {
+    const std::size_t header = 6 + 4 * shape.fm.size() + 6 * shape.psg.size();
     std::vector<uint8_t> track(header, 0);
-    track[2] = static_cast<uint8_t>(spec.fm.size());
-    track[3] = static_cast<uint8_t>(spec.psg.size());
-    track[4] = spec.divider;
-    track[5] = spec.main_tempo;
+    track[2] = static_cast<uint8_t>(shape.fm.size());
+    track[3] = static_cast<uint8_t>(shape.psg.size());
+    track[4] = shape.divider;
+    track[5] = shape.main_tempo;
     const auto append_stream = [&](std::size_t entry, const stream_bytes& stream) {
         write_be16(std::span(track).subspan(entry).first<2>(), static_cast<uint16_t>(track.size()));
         track.insert(track.end(), stream.bytes.begin(), stream.bytes.end());
     };
-    for (std::size_t i = 0; i < spec.fm.size(); ++i) {
-        track[6 + 4 * i + 3] = i < spec.fm_volume.size() ? spec.fm_volume[i] : 0;
-        append_stream(6 + 4 * i, spec.fm[i]);
+    for (std::size_t i = 0; i < shape.fm.size(); ++i) {
+        track[6 + 4 * i + 3] = i < shape.fm_volume.size() ? shape.fm_volume[i] : 0;
+        append_stream(6 + 4 * i, shape.fm[i]);
     }
-    for (std::size_t j = 0; j < spec.psg.size(); ++j) {
-        const std::size_t entry = 6 + 4 * spec.fm.size() + 6 * j;
-        track[entry + 3] = spec.psg[j].volume;
-        track[entry + 5] = spec.psg[j].envelope;
-        append_stream(entry, spec.psg[j].stream);
+    for (std::size_t j = 0; j < shape.psg.size(); ++j) {
+        const std::size_t entry = 6 + 4 * shape.fm.size() + 6 * j;
+        track[entry + 3] = shape.psg[j].volume;
+        track[entry + 5] = shape.psg[j].envelope;
+        append_stream(entry, shape.psg[j].stream);
     }
     write_be16(std::span(track).first<2>(), static_cast<uint16_t>(track.size()));
-    for (const voice_record& voice : spec.voices) {
+    for (const voice_record& voice : shape.voices) {
         const voice_record stored = swap_voice_order(voice);
         track.insert(track.end(), stored.begin(), stored.end());
     }

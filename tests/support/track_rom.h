@@ -27,7 +27,7 @@ struct psg_entry {
     uint8_t envelope = 0;
 };
 
-struct track_spec {
+struct test_track {
     uint8_t divider = 1;
     uint8_t main_tempo = 0;
     std::vector<stream_bytes> fm;   // the drum channel first, then FM1, FM2, ...
@@ -37,7 +37,7 @@ struct track_spec {
 };
 
 // The track's bytes: the header, the streams in entry order, then the voice table.
-std::vector<uint8_t> make_track(const track_spec& spec);
+std::vector<uint8_t> make_track(const test_track& shape);
 
 // A 512 KiB ROM image: the driver's tables, the track at track 0's offset, and with
 // `drums` the demo DAC program (its address at 0x135E) and the demo long sample.

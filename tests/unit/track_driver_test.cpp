@@ -36,7 +36,7 @@ struct channel_spec {
     int32_t pointer = -1; // the stream's own place unless set
 };
 
-struct track_spec {
+struct test_track {
     uint8_t divider = 1;
     uint8_t tempo = 0;
     std::vector<channel_spec> fm; // entry 0 is the drum channel
@@ -44,14 +44,14 @@ struct track_spec {
 };
 
 // Header, the streams one after another, then the voice table (voices 0-2).
-bytes assemble(const track_spec& spec) {
-    const auto f = static_cast<uint8_t>(spec.fm.size());
-    const auto p = static_cast<uint8_t>(spec.psg.size());
+bytes assemble(const test_track& shape) {
+    const auto f = static_cast<uint8_t>(shape.fm.size());
+    const auto p = static_cast<uint8_t>(shape.psg.size());
     bytes out(6 + 4 * f + 6 * p, 0);
     out[2] = f;
     out[3] = p;
-    out[4] = spec.divider;
-    out[5] = spec.tempo;
+    out[4] = shape.divider;
+    out[5] = shape.tempo;
     auto place = [&](const channel_spec& channel, std::size_t entry) {
         const auto at = static_cast<uint16_t>(channel.pointer >= 0 ? channel.pointer : out.size());
         out[entry] = static_cast<uint8_t>(at >> 8);
@@ -61,12 +61,12 @@ bytes assemble(const track_spec& spec) {
         out.insert(out.end(), channel.stream.begin(), channel.stream.end());
     };
     for (std::size_t i = 0; i < f; ++i) {
-        place(spec.fm[i], 6 + 4 * i);
+        place(shape.fm[i], 6 + 4 * i);
     }
     for (std::size_t j = 0; j < p; ++j) {
         const std::size_t entry = 6 + 4 * f + 6 * j;
-        place(spec.psg[j], entry);
-        out[entry + 5] = spec.psg[j].envelope;
+        place(shape.psg[j], entry);
+        out[entry + 5] = shape.psg[j].envelope;
     }
     out[0] = static_cast<uint8_t>(out.size() >> 8);
     out[1] = static_cast<uint8_t>(out.size());
@@ -78,11 +78,11 @@ bytes assemble(const track_spec& spec) {
 
 const channel_spec resting_drum{{0x80, 0x60, 0xF6, 0xFF, 0xFC}};
 
-track_spec fm1(bytes stream, uint8_t divider = 1, uint8_t tempo = 0) {
+test_track fm1(bytes stream, uint8_t divider = 1, uint8_t tempo = 0) {
     return {divider, tempo, {resting_drum, {std::move(stream)}}, {}};
 }
 
-track_spec psg1(bytes stream, uint8_t volume = 0, uint8_t envelope = 0, uint8_t transpose = 0) {
+test_track psg1(bytes stream, uint8_t volume = 0, uint8_t envelope = 0, uint8_t transpose = 0) {
     return {1, 0, {resting_drum}, {{std::move(stream), transpose, volume, envelope}}};
 }
 
@@ -170,7 +170,7 @@ constexpr int32_t any_messages = -1;
 
 struct driver_case {
     const char* name;
-    track_spec track;
+    test_track track;
     int64_t frames;
     std::string expected;
     int64_t from = 1;
@@ -554,7 +554,7 @@ INSTANTIATE_TEST_SUITE_P(
                     any_messages}),
     name_of);
 
-track_spec with_fm1_at(int32_t pointer, bytes stream) {
+test_track with_fm1_at(int32_t pointer, bytes stream) {
     return {1, 0, {resting_drum, {std::move(stream), 0, 0, 0, pointer}}, {{{0x81, 0x02, 0xF2}}}};
 }
 
@@ -612,9 +612,9 @@ TEST(track_driver_start, frame_0_for_each_entry_count) {
                                          "ym0 2b 00, ym0 28 00, ym0 28 01, ym0 28 02, ym0 28 04, "
                                          "ym0 28 05, ym0 28 06, psg 9f, psg 1f, psg 1f"}};
     for (const start_case& c : cases) {
-        const track_spec spec{1, 0, std::vector<channel_spec>(c.f, {{0xF2}}),
-                              std::vector<channel_spec>(c.p, {{0xF2}})};
-        track_interpreter driver({assemble(spec), file_mode::bare_track, 0});
+        const test_track shape{1, 0, std::vector<channel_spec>(c.f, {{0xF2}}),
+                               std::vector<channel_spec>(c.p, {{0xF2}})};
+        track_interpreter driver({assemble(shape), file_mode::bare_track, 0});
         ASSERT_TRUE(driver.valid()) << driver.problem();
         EXPECT_EQ(track_log(driver, 1), log_lines(silence + c.after_silence))
             << "F = " << int{c.f} << ", P = " << int{c.p};

@@ -2,14 +2,14 @@
 // same length and end as the WAV, the drums as a DAC stream by the DAC program's rules,
 // and the log played back through the VGM player sounding like the WAV render.
 
-#include "drums/dpcm.h"
-#include "vgm/vgm_file.h"
-#include "vgm/vgm_player.h"
 #include "demo/demo_rom.h"
+#include "drums/dpcm.h"
 #include "rom/track_table.h"
 #include "track/track_player.h"
 #include "track/track_vgm.h"
 #include "track_rom.h"
+#include "vgm/vgm_file.h"
+#include "vgm/vgm_player.h"
 
 #include <gtest/gtest.h>
 
@@ -141,8 +141,8 @@ bytes example_track(const std::string& name) {
     return track;
 }
 
-track_source rom_source(const test::track_spec& spec, bool drums = true) {
-    return {test::make_track_rom(test::make_track(spec), drums), file_mode::rom_image,
+track_source rom_source(const test::test_track& shape, bool drums = true) {
+    return {test::make_track_rom(test::make_track(shape), drums), file_mode::rom_image,
             track_table[0].start};
 }
 
@@ -154,8 +154,8 @@ struct band {
     bool long_sample = true;
 };
 
-test::track_spec band_track(const band& parts) {
-    test::track_spec spec;
+test::test_track band_track(const band& parts) {
+    test::test_track shape;
     stream_bytes drums;
     if (parts.drums) {
         drums.add({0x81, 0x0C, 0x82, 0x0C, 0x88, 0x06, 0x89, 0x06, 0x81, 0x0C});
@@ -164,7 +164,7 @@ test::track_spec band_track(const band& parts) {
     } else {
         drums.add({0x80, 0x60});
     }
-    spec.fm.push_back(drums.jump_to(0));
+    shape.fm.push_back(drums.jump_to(0));
     for (uint8_t ch = 0; ch < 2; ++ch) {
         stream_bytes fm;
         fm.add({0xEF, ch});
@@ -172,10 +172,10 @@ test::track_spec band_track(const band& parts) {
         for (int k = 0; k < 8; ++k) {
             fm.add({static_cast<uint8_t>(parts.fm ? 0x99 + ch * 7 + k * 3 : 0x80), 0x0C});
         }
-        spec.fm.push_back(fm.jump_to(loop));
+        shape.fm.push_back(fm.jump_to(loop));
     }
-    spec.voices = {demo_voices()[4].record, demo_voices()[0].record};
-    return spec;
+    shape.voices = {demo_voices()[4].record, demo_voices()[0].record};
+    return shape;
 }
 
 TEST(track_vgm, holds_the_driver_writes_at_their_frames) {
@@ -252,12 +252,12 @@ bytes frequency(uint32_t hertz) {
 TEST(track_vgm, drums_are_a_dac_stream_by_the_dac_program_s_rules) {
     // One drum every other frame: kick, snare, timpani 0x88, an invalid 0x85, the long
     // sample, then a kick and a timpani 0x8B while it plays, then rests.
-    test::track_spec spec;
+    test::test_track shape;
     stream_bytes drums;
     drums.add({0x81, 0x02, 0x82, 0x02, 0x88, 0x02, 0x85, 0x02, 0x87, 0x02, 0x81, 0x02, 0x8B, 0x02});
     const std::size_t rest = drums.mark();
-    spec.fm.push_back(drums.add({0x80, 0x7F}).jump_to(rest));
-    const track_source source = rom_source(spec);
+    shape.fm.push_back(drums.add({0x80, 0x7F}).jump_to(rest));
+    const track_source source = rom_source(shape);
     const parsed_vgm vgm = parse(make_track_vgm(source, {3.0, -1}, {}).bytes);
 
     drum_kit kit;
