@@ -23,6 +23,11 @@ expect_same rom.bin original.bin
 expect_exit 1 header missing.bin
 expect_one_error_line
 expect_err "missing.bin"
+for command in vgm fm-script; do
+    expect_exit 1 "$command" missing.bin -o missing.wav
+    expect_one_error_line
+    [ ! -e missing.wav ] || fail_check "$command of a missing file wrote its output"
+done
 head -c $((0x78B00)) rom.bin >truncated.bin
 cp truncated.bin truncated-before.bin
 expect_exit 1 voices truncated.bin --track 18

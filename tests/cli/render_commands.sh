@@ -38,6 +38,9 @@ before = max(abs(s) for s in left[21000:22050])
 after = max(abs(s) for s in left[22050 + 1000:])
 assert before > 4000 and after == 0, (before, after)
 PY
+# A hold of 0 keys off at once: with the fastest release nothing is heard.
+expect_exit 0 render "$sine" --hold 0 --seconds 0.2 --raw nohear.raw
+[ -z "$(tr -d '\000' <nohear.raw | head -c 1)" ] || fail_check "--hold 0 is heard"
 # A hold past the end is the same as no key-off.
 expect_exit 0 render "$sine" --note A#3 --seconds 0.5 --raw nohold.raw
 expect_exit 0 render "$sine" --note A#3 --hold 3 --seconds 0.5 --raw longhold.raw

@@ -35,6 +35,11 @@ expect_out "voice 1: ${bass}  channel 6, 1 key-ons, \"ch6 #1\""
 expect_out "voice 2: ${lead}08182a30  channel 3, 1 key-ons, \"ch3 #1\""
 expect_out "    ALG 4  FBL 0"
 
+# A log is known by its first bytes whatever its name.
+cp song.vgm song.log
+expect_exit 0 voices song.log
+expect_out "song.log: 3 voices"
+
 expect_exit 0 voices song.vgm --merge-volume --json
 python3 -c '
 import json; d=json.load(open("out.txt"))
