@@ -111,8 +111,8 @@ TEST(fm_script, bad_lines_are_named) {
     }
     fm_script_output whole;
     fm_script_error error;
-    EXPECT_TRUE(run_fm_script("init 1 7670453 44100\nupdate 0 600\nupdate 0 500\n", whole, error,
-                              1100));
+    EXPECT_TRUE(
+        run_fm_script("init 1 7670453 44100\nupdate 0 600\nupdate 0 500\n", whole, error, 1100));
     EXPECT_EQ(whole.samples.size(), 2200u);
 }
 

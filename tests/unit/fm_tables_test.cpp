@@ -10,13 +10,13 @@ namespace {
 
 TEST(fm_tables, shared_tables_at_their_edges) {
     const fm_tables& t = fm_shared_tables();
-    const std::pair<int32_t, int32_t> level[] = {
-        {0, 67108863}, {256, 33634105}, {4094, 1069}, {4095, 0}, {8192, -67108863}, {16383, 0}};
+    const std::pair<int32_t, int32_t> level[] = {{0, 67108863}, {256, 33634105},   {4094, 1069},
+                                                 {4095, 0},     {8192, -67108863}, {16383, 0}};
     for (const auto& [i, value] : level) {
         EXPECT_EQ(t.level_table[i], value) << "level " << i;
     }
-    const std::pair<int32_t, int32_t> sine[] = {
-        {0, 4095}, {1, 2144}, {256, 128}, {512, 0}, {1025, 8192 + 2144}, {1536, 8192}};
+    const std::pair<int32_t, int32_t> sine[] = {{0, 4095}, {1, 2144},           {256, 128},
+                                                {512, 0},  {1025, 8192 + 2144}, {1536, 8192}};
     for (const auto& [i, value] : sine) {
         EXPECT_EQ(t.sine_table[i], value) << "sine " << i;
     }
