@@ -199,18 +199,5 @@ TEST(drum_player, a_copy_plays_on_from_where_the_original_was_with_its_own_kit) 
     EXPECT_EQ(render(copy, 500), std::vector<int16_t>(expected.begin() + 100, expected.end()));
 }
 
-TEST(drum_player, the_timpani_pitch_stays_until_changed_and_starts_at_the_kit_s) {
-    drum_kit kit = holding_kit(100);
-    kit.pitch[2] = 0x12;
-    drum_player player(kit);
-    EXPECT_EQ(player.timpani_pitch(), 0x12);
-    player.set_timpani_pitch(0x1D);
-    player.trigger(0x81);
-    frames_playing(player);
-    player.trigger(0x83);
-    EXPECT_NEAR(frames_playing(player), 200 / 6957.4 * 44100, 1.0);
-    EXPECT_EQ(player.timpani_pitch(), 0x1D);
-}
-
 } // namespace
 } // namespace kavelo

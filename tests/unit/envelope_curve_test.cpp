@@ -89,6 +89,10 @@ TEST(envelope_curve, strides_and_picture_timing) {
             envelope_curve(voice, {op, 16, timing.key_off_frame, timing.frames, 1});
         EXPECT_EQ(points.back(), 4095) << op;
     }
+    // Fast rates: the shortest hold and release of 50 ms each, far from the 2 s caps.
+    const envelope_timing fast = envelope_picture_timing(test_voice(0, 28, 25, 0, 1, 12), 16);
+    EXPECT_EQ(fast.key_off_frame, 44100u / 20);
+    EXPECT_EQ(fast.frames, 2u * 44100 / 20);
     // A voice that never decays still gets a bounded picture.
     const envelope_timing held = envelope_picture_timing(test_voice(0, 0, 0, 0, 0, 0), 16);
     EXPECT_LE(held.frames, 4u * 44100);

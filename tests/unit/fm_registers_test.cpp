@@ -15,6 +15,8 @@ TEST(fm_chip_life, init_twice_keeps_chips_and_bad_arguments_create_none) {
     EXPECT_EQ(fm_init(core, 0, 7670442, 44100, nullptr, nullptr), fm_init_bad_arguments);
     EXPECT_EQ(fm_init(core, 1, -1, 44100, nullptr, nullptr), fm_init_bad_arguments);
     EXPECT_EQ(fm_init(core, 1, 7670442, 100, nullptr, nullptr), fm_init_bad_arguments);
+    // A clock of more than 128 x 144 x the rate is past the core's range.
+    EXPECT_EQ(fm_init(core, 1, 815000000, 44100, nullptr, nullptr), fm_init_bad_arguments);
     EXPECT_EQ(core.chips, nullptr);
     ASSERT_EQ(fm_init(core, 2, 7670442, 44100, nullptr, nullptr), fm_init_done);
     EXPECT_EQ(fm_init(core, 1, 8000000, 22050, nullptr, nullptr), fm_init_chips_exist);
@@ -22,7 +24,7 @@ TEST(fm_chip_life, init_twice_keeps_chips_and_bad_arguments_create_none) {
     EXPECT_EQ(core.chips[1].state.clock, 7670442);
     fm_shutdown(core);
     EXPECT_EQ(core.chips, nullptr);
-    EXPECT_EQ(fm_init(core, 1, 8000000, 22050, nullptr, nullptr), fm_init_done);
+    EXPECT_EQ(fm_init(core, 1, 812851200, 44100, nullptr, nullptr), fm_init_done);
     fm_shutdown(core);
 }
 

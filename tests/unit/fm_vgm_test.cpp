@@ -1,5 +1,6 @@
-// The VGM player against the register-log player: the same writes and waits must give the
-// same bytes, and damaged files must give an error at the right offset.
+// The VGM player against the register-log player: the same writes and waits
+// must give the same bytes, and damaged files must give an error at the right
+// offset.
 
 #include "fm/fm_script.h"
 #include "vgm/vgm_player.h"
@@ -115,21 +116,24 @@ TEST(fm_vgm, dac_streams_write_0x2a_at_their_frequency) {
     auto dac = [&](uint8_t value) {
         vgm.script += "write 0 0 42\nwrite 0 1 " + std::to_string(value) + "\n";
     };
-    // Stream 0 on YM2612 register 0x2A at 17640 Hz: one write every 2.5 frames, so the
-    // writes since a start at frame s land before frames s + 0, 3, 5, 8, 10, ...
+    // Stream 0 on YM2612 register 0x2A at 17640 Hz: one write every 2.5 frames,
+    // so the writes since a start at frame s land before frames s + 0, 3, 5, 8,
+    // 10, ...
     vgm.raw({0x90, 0, 0x02, 0, 0x2A, 0x91, 0, 0x00, 2, 1, 0x92, 0, 0xE8, 0x44, 0, 0});
-    // Three commands from bank byte 0 + base 1, step 2: 0x20, 0x40, 0x60, at frames 0, 3, 5.
+    // Three commands from bank byte 0 + base 1, step 2: 0x20, 0x40, 0x60, at
+    // frames 0, 3, 5.
     vgm.raw({0x93, 0, 0, 0, 0, 0, 0x01, 3, 0, 0, 0, 0x61, 12, 0});
     dac(0x20), vgm.frames(3), dac(0x40), vgm.frames(2), dac(0x60), vgm.frames(7);
-    // Fast start of block 1 with step 1: 0xA0, 0xB0, 0xC0 at frames 12, 15, 17, then the
-    // block's end stops it.
+    // Fast start of block 1 with step 1: 0xA0, 0xB0, 0xC0 at frames 12, 15, 17,
+    // then the block's end stops it.
     vgm.raw({0x91, 0, 0x00, 1, 0, 0x95, 0, 1, 0, 0, 0x61, 10, 0});
     dac(0xA0), vgm.frames(3), dac(0xB0), vgm.frames(2), dac(0xC0), vgm.frames(5);
-    // Until the end of the data from byte 6, stopped by 0x94 after 0x70 (22) and 0x80 (25).
+    // Until the end of the data from byte 6, stopped by 0x94 after 0x70 (22) and
+    // 0x80 (25).
     vgm.raw({0x93, 0, 6, 0, 0, 0, 0x03, 0, 0, 0, 0, 0x61, 4, 0, 0x94, 0, 0x61, 5, 0});
     dac(0x70), vgm.frames(3), dac(0x80), vgm.frames(1), vgm.frames(5);
-    // Block 1 backwards with loop from frame 31: 0xC0, 0xB0, 0xA0, then 0xC0 again at 39;
-    // 0x94 0xFF stops every stream.
+    // Block 1 backwards with loop from frame 31: 0xC0, 0xB0, 0xA0, then 0xC0
+    // again at 39; 0x94 0xFF stops every stream.
     vgm.raw({0x95, 0, 1, 0, 0x11, 0x61, 9, 0, 0x94, 0xFF, 0x61, 2, 0, 0x66});
     dac(0xC0), vgm.frames(3), dac(0xB0), vgm.frames(2), dac(0xA0), vgm.frames(3);
     dac(0xC0), vgm.frames(1), vgm.frames(2);
@@ -142,26 +146,25 @@ TEST(fm_vgm, dac_streams_write_0x2a_at_their_frequency) {
     EXPECT_NE(samples[0], samples[2 * 30]); // the DAC is heard
 }
 
-TEST(fm_vgm, stream_commands_it_cannot_follow_are_refused) {
-    struct bad_case {
-        std::vector<uint8_t> tail;
-        std::size_t offset;
+TEST(fm_vgm, a_new_frequency_counts_the_stream_s_writes_afresh) {
+    vgm_builder vgm;
+    vgm.raw({0x67, 0x66, 0x00, 4, 0, 0, 0, 0x10, 0x20, 0x30, 0x40});
+    vgm.write(0, 0x2B, 0x80);
+    vgm.write(1, 0xB6, 0xC0);
+    auto dac = [&](uint8_t value) {
+        vgm.script += "write 0 0 42\nwrite 0 1 " + std::to_string(value) + "\n";
     };
-    const bad_case cases[] = {
-        {{0x90, 0, 2, 0, 0x2A, 0x95, 0, 0, 0, 0, 0x66}, 0x45}, // no data block 0
-        {{0x90, 0, 2, 0, 0x2A, 0x93, 0, 0, 0, 0, 0, 0x04, 1, 0, 0, 0, 0x66}, 0x45}, // mode 4
-        {{0x90, 0, 2, 0, 0x2A, 0x92, 0, 0x41, 0x42, 0x0F, 0, 0x95, 0, 0, 0, 0, 0x66}, 0x4B},
-        {{0x67, 0x66, 0x40, 1, 0, 0, 0, 0xAA, 0x66}, 0x40}, // compressed YM2612 samples
-    };
-    for (const bad_case& c : cases) {
-        vgm_builder vgm;
-        vgm.raw({0x67, 0x66, 0x01, 1, 0, 0, 0, 0x00}); // another chip's block is no block 0
-        vgm.bytes.insert(vgm.bytes.end(), c.tail.begin(), c.tail.end());
-        std::vector<int8_t> samples;
-        vgm_error error;
-        EXPECT_FALSE(play_vgm(vgm.bytes, -1, samples, error)) << c.offset;
-        EXPECT_EQ(error.offset, c.offset + 8) << error.problem;
-    }
+    // 17640 Hz from byte 0 to the end of the data: writes before frames 0 and 3; at frame 4
+    // 44100 Hz, one write a frame from there: before frames 4 and 5, then the data ends.
+    vgm.raw({0x90, 0, 0x02, 0, 0x2A, 0x91, 0, 0x00, 1, 0, 0x92, 0, 0xE8, 0x44, 0, 0});
+    vgm.raw({0x93, 0, 0, 0, 0, 0, 0x03, 0, 0, 0, 0, 0x61, 4, 0});
+    vgm.raw({0x92, 0, 0x44, 0xAC, 0, 0, 0x61, 4, 0, 0x66});
+    dac(0x10), vgm.frames(3), dac(0x20), vgm.frames(1), dac(0x30), vgm.frames(1), dac(0x40);
+    vgm.frames(3);
+    std::vector<int8_t> samples;
+    vgm_error error;
+    ASSERT_TRUE(play_vgm(vgm.bytes, -1, samples, error)) << error.offset << ": " << error.problem;
+    EXPECT_EQ(samples, vgm.expected());
 }
 
 TEST(fm_vgm, dac_writes_past_the_data_bank_are_waits_and_counted) {
@@ -197,17 +200,6 @@ TEST(fm_vgm, dac_writes_past_the_data_bank_are_waits_and_counted) {
     }
 }
 
-TEST(fm_vgm, a_log_whose_data_offset_is_its_end_is_silence) {
-    vgm_builder empty; // data at 0x40, the end of the 64-byte header
-    std::vector<int8_t> samples;
-    vgm_error error;
-    ASSERT_TRUE(play_vgm(empty.bytes, -1, samples, error)) << error.problem;
-    EXPECT_TRUE(samples.empty());
-    empty.put32(0x34, 0x0D); // one byte past it
-    EXPECT_FALSE(play_vgm(empty.bytes, -1, samples, error));
-    EXPECT_EQ(error.problem, "the data offset 0x41 lies past the end of the file");
-}
-
 TEST(fm_vgm, clock_from_the_header) {
     EXPECT_EQ(vgm_ym2612_clock(vgm_builder(8000000).bytes), 8000000);
     EXPECT_EQ(vgm_ym2612_clock(vgm_builder(0).bytes), vgm_default_clock);
@@ -216,7 +208,9 @@ TEST(fm_vgm, clock_from_the_header) {
     EXPECT_EQ(vgm_ym2612_clock(old.bytes), 7600000);
 }
 
-TEST(fm_vgm, damaged_files_are_refused_at_the_command) {
+TEST(fm_vgm, damaged_files_and_streams_it_cannot_follow_are_refused_at_the_command) {
+    // After a block of another chip (8 bytes at 0x40), which is no data block 0.
+    const std::vector<uint8_t> other = {0x67, 0x66, 0x01, 1, 0, 0, 0, 0x00};
     struct bad_case {
         std::vector<uint8_t> tail;
         std::size_t offset;
@@ -229,22 +223,35 @@ TEST(fm_vgm, damaged_files_are_refused_at_the_command) {
         {{0x67, 0x66, 0x00, 9, 0, 0, 0, 1}, 0x40}, // data block longer than the file
         {{0x67, 0x00, 0x00, 0, 0, 0, 0, 0x66}, 0x40},
         {{0x93, 0, 1, 2}, 0x40},
+        {{0x67, 0x66, 0x40, 1, 0, 0, 0, 0xAA, 0x66}, 0x40},    // compressed YM2612 samples
+        {{0x90, 0, 2, 0, 0x2A, 0x95, 0, 0, 0, 0, 0x66}, 0x45}, // no data block 0
+        {{0x90, 0, 2, 0, 0x2A, 0x93, 0, 0, 0, 0, 0, 0x04, 1, 0, 0, 0, 0x66}, 0x45}, // mode 4
+        {{0x90, 0, 2, 0, 0x2A, 0x92, 0, 0x41, 0x42, 0x0F, 0, 0x95, 0, 0, 0, 0, 0x66}, 0x4B},
     };
     for (const bad_case& c : cases) {
-        vgm_builder vgm;
-        vgm.bytes.insert(vgm.bytes.end(), c.tail.begin(), c.tail.end());
-        std::vector<int8_t> samples;
-        vgm_error error;
-        EXPECT_FALSE(play_vgm(vgm.bytes, -1, samples, error)) << int(c.tail[0]);
-        EXPECT_EQ(error.offset, c.offset) << int(c.tail[0]);
-        EXPECT_FALSE(error.problem.empty());
+        for (const bool after_other : {false, true}) {
+            SCOPED_TRACE(testing::Message() << int(c.tail[0]) << (after_other ? " after" : ""));
+            vgm_builder vgm;
+            if (after_other) {
+                vgm.bytes.insert(vgm.bytes.end(), other.begin(), other.end());
+            }
+            vgm.bytes.insert(vgm.bytes.end(), c.tail.begin(), c.tail.end());
+            std::vector<int8_t> samples;
+            vgm_error error;
+            EXPECT_FALSE(play_vgm(vgm.bytes, -1, samples, error));
+            EXPECT_EQ(error.offset, c.offset + (after_other ? other.size() : 0));
+            EXPECT_FALSE(error.problem.empty());
+        }
     }
     std::vector<int8_t> samples;
     vgm_error error;
     EXPECT_FALSE(play_vgm(std::vector<uint8_t>(0x40, 0), -1, samples, error));
-    vgm_builder past;
-    past.put32(0x34, 0x100);
-    EXPECT_FALSE(play_vgm(past.bytes, -1, samples, error));
+    vgm_builder empty; // data at 0x40, the end of the 64-byte header: silence
+    ASSERT_TRUE(play_vgm(empty.bytes, -1, samples, error)) << error.problem;
+    EXPECT_TRUE(samples.empty());
+    empty.put32(0x34, 0x0D); // one byte past it
+    EXPECT_FALSE(play_vgm(empty.bytes, -1, samples, error));
+    EXPECT_EQ(error.problem, "the data offset 0x41 lies past the end of the file");
     vgm_builder fast(1000000000);
     fast.raw({0x66});
     EXPECT_FALSE(play_vgm(fast.bytes, -1, samples, error)); // beyond the core's range

@@ -239,6 +239,17 @@ std::string name_of(const testing::TestParamInfo<driver_case>& info) {
 
 const std::string psg_c = "psg 86, psg 35"; // note 81 on PSG1: period 0x356
 
+// A PSG1 note at volume 0 through an envelope's offsets, one a frame, then keyed off.
+std::string envelope_run(std::initializer_list<uint32_t> offsets, int64_t key_off) {
+    std::string out;
+    int64_t frame = 1;
+    for (const uint32_t offset : offsets) {
+        out += at(frame, (frame == 1 ? psg_c + ", psg 9" : "psg 9") + hex(offset).substr(1));
+        ++frame;
+    }
+    return out + at(key_off, "psg 9f");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     durations, track_driver,
     testing::Values(
@@ -503,6 +514,12 @@ INSTANTIATE_TEST_SUITE_P(
                     psg1({0x80, 0x03, 0xE7, 0x81, 0x03, 0xF2}, 0, 2), 9,
                     at(1, "psg 9f") + at(4, psg_c + ", psg 96") + at(5, "psg 98") +
                         at(6, "psg 9f") + at(7, "psg 9f")},
+        driver_case{"envelope_3", psg1({0x81, 0x14, 0xF2}, 0, 3), 22,
+                    envelope_run({0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7}, 21)},
+        driver_case{"envelope_8", psg1({0x81, 0x30, 0xF2}, 0, 8), 50,
+                    envelope_run({0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3,
+                                  3, 4, 4, 4, 4, 4, 5, 5, 5, 5, 5, 6, 6, 6, 6, 6, 7, 7, 7},
+                                 49)},
         driver_case{"envelope_past_9_is_none", psg1({0x81, 0x02, 0xF2}, 0, 10), 5,
                     at(1, psg_c + ", psg 90") + at(3, "psg 9f"), 1, 1, true}),
     name_of);

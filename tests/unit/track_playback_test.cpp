@@ -1,10 +1,9 @@
-// The editors' track playback: the device is fed the core's render of the track, a voice
-// shown while it plays is heard from that moment, and the log says what happened.
+// The editors' track playback: the device is fed the core's render of the track and the
+// log says what happened. A voice shown while playing: editor_track_play_test.
 
 #include "demo/demo_rom.h"
 #include "fake_sound_stream.h"
 #include "rom/track_table.h"
-#include "rom/voice_table.h"
 #include "sound/track_playback.h"
 
 #include <gtest/gtest.h>
@@ -27,18 +26,6 @@ struct playback : ::testing::Test {
     track_source track(int32_t index) const {
         return {rom, file_mode::rom_image, track_table[index].start};
     }
-    // Voice `index` of a track as the editor shows it (working order).
-    voice_record shown_voice(int32_t track_index, int32_t index) const {
-        voice_table_extent extent;
-        EXPECT_EQ(
-            locate_voice_table(rom, file_mode::rom_image, track_table[track_index].start, extent)
-                .code,
-            result_done);
-        voice_record stored;
-        std::copy_n(rom.begin() + extent.table_start + voice_record_size * index, voice_record_size,
-                    stored.begin());
-        return swap_voice_order(stored);
-    }
 };
 
 TEST_F(playback, the_device_plays_the_core_render_of_the_track_from_its_start) {
@@ -60,37 +47,6 @@ TEST_F(playback, the_device_plays_the_core_render_of_the_track_from_its_start) {
     ASSERT_TRUE(player.play(track(basalt), "Basalt Zone"));
     EXPECT_TRUE(sound.play_lead_in());
     EXPECT_EQ(sound.play(one_second, 441), test::rendered_track(track(basalt), one_second));
-}
-
-// The lead's voice 0 sounds on FM1 from the first bar.
-TEST_F(playback, a_voice_shown_while_playing_is_heard_from_that_moment) {
-    voice_record quiet = shown_voice(basalt, 0);
-    for (std::size_t tl = 21; tl < 25; ++tl) {
-        quiet[tl] = 100;
-    }
-    const struct {
-        const char* what;
-        voice_record shown;
-        bool changes;
-    } cases[] = {{"the voice as the file holds it", shown_voice(basalt, 0), false},
-                 {"its total levels turned down", quiet, true}};
-    const std::vector<int16_t> plain = test::rendered_track(track(basalt), 2 * one_second);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        ASSERT_TRUE(player.play(track(basalt), "Basalt Zone"));
-        EXPECT_TRUE(sound.play_lead_in());
-        std::vector<int16_t> heard = sound.play(one_second);
-        player.show_voice(0, c.shown);
-        const std::vector<int16_t> after = sound.play(one_second);
-        heard.insert(heard.end(), after.begin(), after.end());
-        const std::vector<int16_t> expected =
-            c.changes
-                ? test::rendered_track(track(basalt), 2 * one_second,
-                                       test::voice_edit{one_second, 0, swap_voice_order(c.shown)})
-                : plain;
-        EXPECT_EQ(heard, expected);
-        EXPECT_EQ(heard != plain, c.changes);
-    }
 }
 
 TEST_F(playback, a_failure_logs_one_line_and_nothing_plays) {
