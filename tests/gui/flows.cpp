@@ -136,7 +136,7 @@ HWND kavelo_session::dialog(const std::string& title) {
 int kavelo_session::count_dialogs(const std::string& title) {
     int count = 0;
     for (HWND window : top_level_windows(pid())) {
-        count += window_text(window) == title ? 1 : 0;
+        count += title_of(window) == title ? 1 : 0;
     }
     return count;
 }
@@ -342,7 +342,7 @@ void voice_editor::send_to_voice(int entry, const kavelo::voice_record& shown_vo
 std::vector<uint8_t> voice_editor::written_file(const std::string& path) {
     wait_idle(dialog);
     for (HWND window : top_level_windows(app.pid())) {
-        const std::string title = window_text(window);
+        const std::string title = title_of(window);
         if (title == "Error" || title == "Error!") {
             std::string text;
             for (HWND child : child_windows(window)) {

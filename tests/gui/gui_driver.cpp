@@ -191,7 +191,7 @@ HWND wait_window(DWORD pid, const std::string& class_name, const std::string& ti
         [&] {
             for (HWND window : top_level_windows(pid)) {
                 if (window_class(window) == class_name &&
-                    (title.empty() || window_text(window) == title)) {
+                    (title.empty() || title_of(window) == title)) {
                     found = window;
                     return true;
                 }
@@ -222,6 +222,14 @@ std::string window_text(HWND window) {
                        reinterpret_cast<LPARAM>(text.data())));
     text.resize(std::min(copied, length));
     return narrow(text);
+}
+
+std::string title_of(HWND window) {
+    try {
+        return window_text(window);
+    } catch (const test_failure&) {
+        return {};
+    }
 }
 
 std::string window_class(HWND window) {

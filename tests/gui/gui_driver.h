@@ -63,6 +63,9 @@ std::vector<HWND> top_level_windows(DWORD pid);
 bool wait_gone(HWND window, duration timeout = default_timeout);
 
 std::string window_text(HWND window);
+// The same for a top-level window found by enumeration, which may close meanwhile: empty
+// when it no longer answers.
+std::string title_of(HWND window);
 std::string window_class(HWND window);
 std::vector<HWND> child_windows(HWND parent);
 // First child with this class (case-insensitive) and, when given, this text.
