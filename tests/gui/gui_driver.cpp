@@ -27,25 +27,11 @@ LRESULT send_bounded_w(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
 }
 
 std::string narrow(const std::wstring& text) {
-    if (text.empty()) {
-        return {};
-    }
     const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
                                          nullptr, 0, nullptr, nullptr);
     std::string result(static_cast<std::size_t>(std::max(size, 0)), '\0');
     WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
                         nullptr, nullptr);
-    return result;
-}
-
-std::wstring widen(const std::string& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring result(static_cast<std::size_t>(std::max(size, 0)), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(), size);
     return result;
 }
 
@@ -65,27 +51,6 @@ std::vector<std::string> item_texts(HWND control, UINT count_message, UINT lengt
     return items;
 }
 
-struct enum_state {
-    DWORD pid;
-    bool visible_only;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK collect_top_level(HWND window, LPARAM param) {
-    auto& state = *reinterpret_cast<enum_state*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == state.pid && (!state.visible_only || IsWindowVisible(window))) {
-        state.found.push_back(window);
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK collect_child(HWND window, LPARAM param) {
-    reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-    return TRUE;
-}
-
 std::string lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -101,12 +66,26 @@ INPUT key_input(WORD key, bool up) {
     return input;
 }
 
-void send_inputs(std::vector<INPUT>& inputs) {
+void send_inputs(std::vector<INPUT> inputs) {
     const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     if (sent != inputs.size()) {
         fail("SendInput delivered " + std::to_string(sent) + " of " +
              std::to_string(inputs.size()) + " events");
     }
+}
+
+// The modifiers held, the key tapped, the modifiers released in reverse order.
+void send_chord(const std::vector<WORD>& held, WORD key) {
+    std::vector<INPUT> inputs;
+    for (WORD modifier : held) {
+        inputs.push_back(key_input(modifier, false));
+    }
+    inputs.push_back(key_input(key, false));
+    inputs.push_back(key_input(key, true));
+    for (auto it = held.rbegin(); it != held.rend(); ++it) {
+        inputs.push_back(key_input(*it, true));
+    }
+    send_inputs(inputs);
 }
 
 } // namespace
@@ -117,15 +96,13 @@ void fail(const std::string& message) {
 
 bool wait_until(const std::function<bool()>& condition, duration timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        if (condition()) {
-            return true;
-        }
+    while (!condition()) {
         if (std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
         std::this_thread::sleep_for(poll_interval);
     }
+    return true;
 }
 
 std::string to_windows_path(const std::string& path) {
@@ -140,10 +117,7 @@ std::string to_windows_path(const std::string& path) {
 app_process::app_process(const std::string& exe_path, const std::string& arguments) {
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
-    std::string command_line = "\"" + exe_path + "\"";
-    if (!arguments.empty()) {
-        command_line += " " + arguments;
-    }
+    std::string command_line = "\"" + exe_path + "\"" + (arguments.empty() ? "" : " ") + arguments;
     if (!CreateProcessA(exe_path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &info_)) {
         fail("cannot start " + exe_path + " (error " + std::to_string(GetLastError()) + ")");
@@ -163,30 +137,10 @@ app_process::~app_process() {
     CloseHandle(info_.hProcess);
 }
 
-HWND app_process::wait_main_window(const std::string& class_name, duration timeout) {
-    HWND found = nullptr;
-    wait_until(
-        [&] {
-            for (HWND window : top_level_windows(pid())) {
-                if (window_class(window) == class_name) {
-                    found = window;
-                    return true;
-                }
-            }
-            return false;
-        },
-        timeout);
-    if (found == nullptr) {
-        fail("no visible window of class " + class_name + " appeared");
-    }
-    return found;
-}
-
 bool app_process::wait_exit(DWORD& exit_code, duration timeout) {
-    if (WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
-        return false;
-    }
-    return GetExitCodeProcess(info_.hProcess, &exit_code) != 0;
+    return WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) ==
+               WAIT_OBJECT_0 &&
+           GetExitCodeProcess(info_.hProcess, &exit_code) != 0;
 }
 
 bool app_process::running() const {
@@ -196,17 +150,36 @@ bool app_process::running() const {
 HWND app_process::focus() const {
     GUITHREADINFO thread{};
     thread.cbSize = sizeof(thread);
-    return GetGUIThreadInfo(thread_id(), &thread) ? thread.hwndFocus : nullptr;
+    return GetGUIThreadInfo(info_.dwThreadId, &thread) ? thread.hwndFocus : nullptr;
 }
 
-HWND app_process::active() const {
-    GUITHREADINFO thread{};
-    thread.cbSize = sizeof(thread);
-    return GetGUIThreadInfo(thread_id(), &thread) ? thread.hwndActive : nullptr;
+namespace {
+
+struct enum_state {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+// Callbacks of the system's window enumeration (named: a 32-bit one takes stdcall).
+BOOL CALLBACK collect_top_level(HWND window, LPARAM param) {
+    auto& state = *reinterpret_cast<enum_state*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == state.pid && IsWindowVisible(window)) {
+        state.found.push_back(window);
+    }
+    return TRUE;
 }
 
-std::vector<HWND> top_level_windows(DWORD pid, bool visible_only) {
-    enum_state state{pid, visible_only, {}};
+BOOL CALLBACK collect_child(HWND window, LPARAM param) {
+    reinterpret_cast<enum_state*>(param)->found.push_back(window);
+    return TRUE;
+}
+
+} // namespace
+
+std::vector<HWND> top_level_windows(DWORD pid) {
+    enum_state state{pid, {}};
     EnumWindows(collect_top_level, reinterpret_cast<LPARAM>(&state));
     return state.found;
 }
@@ -217,7 +190,8 @@ HWND wait_window(DWORD pid, const std::string& class_name, const std::string& ti
     wait_until(
         [&] {
             for (HWND window : top_level_windows(pid)) {
-                if (window_class(window) == class_name && window_text(window) == title) {
+                if (window_class(window) == class_name &&
+                    (title.empty() || title_of(window) == title)) {
                     found = window;
                     return true;
                 }
@@ -230,6 +204,10 @@ HWND wait_window(DWORD pid, const std::string& class_name, const std::string& ti
 
 HWND wait_dialog(DWORD pid, const std::string& title, duration timeout) {
     return wait_window(pid, "#32770", title, timeout);
+}
+
+HWND wait_popup_menu(DWORD pid, duration timeout) {
+    return wait_window(pid, "#32768", {}, timeout);
 }
 
 bool wait_gone(HWND window, duration timeout) {
@@ -246,6 +224,14 @@ std::string window_text(HWND window) {
     return narrow(text);
 }
 
+std::string title_of(HWND window) {
+    try {
+        return window_text(window);
+    } catch (const test_failure&) {
+        return {};
+    }
+}
+
 std::string window_class(HWND window) {
     char name[256] = {};
     GetClassNameA(window, name, sizeof(name));
@@ -253,9 +239,9 @@ std::string window_class(HWND window) {
 }
 
 std::vector<HWND> child_windows(HWND parent) {
-    std::vector<HWND> children;
-    EnumChildWindows(parent, collect_child, reinterpret_cast<LPARAM>(&children));
-    return children;
+    enum_state state{0, {}};
+    EnumChildWindows(parent, collect_child, reinterpret_cast<LPARAM>(&state));
+    return state.found;
 }
 
 HWND find_child(HWND parent, const std::string& class_name, const std::string& text) {
@@ -298,10 +284,7 @@ void click_button(HWND button) {
 bool answer_message_box(DWORD pid, const std::string& title, const std::string& button,
                         duration timeout) {
     HWND box = wait_dialog(pid, title, timeout);
-    if (box == nullptr) {
-        return false;
-    }
-    HWND target = find_child(box, "Button", button);
+    HWND target = box != nullptr ? find_child(box, "Button", button) : nullptr;
     if (target == nullptr) {
         return false;
     }
@@ -313,13 +296,8 @@ HWND file_dialog_name_field(HWND dialog) {
     // The Explorer-style dialog keeps the name in an edit inside combo cmb13 (0x47C); the
     // older one in edit edt1 (0x480).
     if (HWND combo = GetDlgItem(dialog, 0x47C)) {
-        if (lower(window_class(combo)) == "edit") {
-            return combo;
-        }
-        if (HWND edit = find_child(combo, "Edit")) {
-            return edit;
-        }
-        return combo;
+        HWND edit = lower(window_class(combo)) == "edit" ? combo : find_child(combo, "Edit");
+        return edit != nullptr ? edit : combo;
     }
     if (HWND edit = GetDlgItem(dialog, 0x480)) {
         return edit;
@@ -332,9 +310,14 @@ HWND file_dialog_type_list(HWND dialog) {
 }
 
 void fill_file_dialog(HWND dialog, const std::string& windows_path) {
-    HWND field = file_dialog_name_field(dialog);
-    const std::wstring path = widen(windows_path);
-    send_bounded_w(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    std::wstring path(windows_path.size() + 1, L'\0');
+    path.resize(static_cast<std::size_t>(
+        std::max(MultiByteToWideChar(CP_ACP, 0, windows_path.c_str(), -1, path.data(),
+                                     static_cast<int>(path.size())) -
+                     1,
+                 0)));
+    send_bounded_w(file_dialog_name_field(dialog), WM_SETTEXT, 0,
+                   reinterpret_cast<LPARAM>(path.c_str()));
     click_button(dialog_item(dialog, IDOK));
 }
 
@@ -351,21 +334,11 @@ bool bring_to_front(HWND window) {
 }
 
 void press_chord(std::initializer_list<WORD> modifiers, WORD key) {
-    std::vector<INPUT> inputs;
-    for (WORD modifier : modifiers) {
-        inputs.push_back(key_input(modifier, false));
-    }
-    inputs.push_back(key_input(key, false));
-    inputs.push_back(key_input(key, true));
-    for (auto it = std::rbegin(modifiers); it != std::rend(modifiers); ++it) {
-        inputs.push_back(key_input(*it, true));
-    }
-    send_inputs(inputs);
+    send_chord(modifiers, key);
 }
 
 void send_key(WORD key, bool up) {
-    std::vector<INPUT> inputs{key_input(key, up)};
-    send_inputs(inputs);
+    send_inputs({key_input(key, up)});
 }
 
 void type_char_chord(std::initializer_list<WORD> modifiers, char character) {
@@ -377,27 +350,15 @@ void type_char_chord(std::initializer_list<WORD> modifiers, char character) {
     if (scan & 0x100) {
         held.push_back(VK_SHIFT);
     }
-    std::vector<INPUT> inputs;
-    for (WORD modifier : held) {
-        inputs.push_back(key_input(modifier, false));
-    }
-    const auto key = static_cast<WORD>(scan & 0xFF);
-    inputs.push_back(key_input(key, false));
-    inputs.push_back(key_input(key, true));
-    for (auto it = held.rbegin(); it != held.rend(); ++it) {
-        inputs.push_back(key_input(*it, true));
-    }
-    send_inputs(inputs);
+    send_chord(held, static_cast<WORD>(scan & 0xFF));
 }
 
-void click_at(POINT screen_point) {
+void click_at(POINT screen_point, bool right) {
     SetCursorPos(screen_point.x, screen_point.y);
     std::vector<INPUT> inputs(2);
-    for (auto& input : inputs) {
-        input.type = INPUT_MOUSE;
-    }
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
     send_inputs(inputs);
 }
 
@@ -410,11 +371,12 @@ void click_window(HWND window) {
 std::vector<menu_popup> read_menu(HWND window) {
     std::vector<menu_popup> popups;
     for (const probe_menu_line& line : probe_read_menu(window)) {
-        if (line.is_popup) {
-            popups.push_back(menu_popup{line.text, {}});
+        const std::string text(line.text, strnlen(line.text, sizeof(line.text)));
+        if (line.popup) {
+            popups.push_back(menu_popup{text, {}});
         } else if (!popups.empty()) {
             popups.back().items.push_back(
-                menu_item{line.text, line.command, line.separator, line.grayed});
+                menu_item{text, line.command, line.separator != 0, line.grayed != 0});
         }
     }
     return popups;
@@ -422,19 +384,13 @@ std::vector<menu_popup> read_menu(HWND window) {
 
 namespace {
 
-struct captured_image {
-    BITMAPINFOHEADER header{};
-    std::vector<unsigned char> pixels;
-};
-
-// What the screen shows inside `rect`, as 24-bit bottom-up rows.
-bool capture(const RECT& rect, captured_image& image) {
+// What the screen shows inside `rect`, as the pixels of a 24-bit bottom-up BMP.
+bool capture(const RECT& rect, BITMAPINFOHEADER& header, std::vector<unsigned char>& pixels) {
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0) {
         return false;
     }
-    BITMAPINFOHEADER& header = image.header;
     header = BITMAPINFOHEADER{};
     header.biSize = sizeof(header);
     header.biWidth = width;
@@ -442,9 +398,7 @@ bool capture(const RECT& rect, captured_image& image) {
     header.biPlanes = 1;
     header.biBitCount = 24;
     header.biCompression = BI_RGB;
-    const DWORD row_bytes = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
-    header.biSizeImage = row_bytes * static_cast<DWORD>(height);
-
+    header.biSizeImage = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4 * static_cast<DWORD>(height);
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     void* bits = nullptr;
@@ -456,8 +410,8 @@ bool capture(const RECT& rect, captured_image& image) {
         captured = BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY) != 0;
         GdiFlush();
         SelectObject(memory, previous);
-        const auto* first = static_cast<const unsigned char*>(bits);
-        image.pixels.assign(first, first + header.biSizeImage);
+        pixels.assign(static_cast<const unsigned char*>(bits),
+                      static_cast<const unsigned char*>(bits) + header.biSizeImage);
     }
     if (bitmap != nullptr) {
         DeleteObject(bitmap);
@@ -469,83 +423,50 @@ bool capture(const RECT& rect, captured_image& image) {
     return captured;
 }
 
-bool write_bmp(const captured_image& image, const std::string& path) {
-    BITMAPFILEHEADER file_header{};
-    file_header.bfType = 0x4D42; // "BM"
-    file_header.bfOffBits = sizeof(file_header) + sizeof(image.header);
-    file_header.bfSize = file_header.bfOffBits + image.header.biSizeImage;
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        return false;
-    }
-    bool written = std::fwrite(&file_header, sizeof(file_header), 1, file) == 1 &&
-                   std::fwrite(&image.header, sizeof(image.header), 1, file) == 1 &&
-                   std::fwrite(image.pixels.data(), image.pixels.size(), 1, file) == 1;
-    return std::fclose(file) == 0 && written;
-}
-
 } // namespace
 
-namespace {
-
-// Captures `rect` once the picture has settled: a window just shown may still be painting,
-// so it waits until two captures agree.
-bool save_settled(const RECT& rect, const std::string& path) {
-    captured_image previous;
-    captured_image current;
-    if (!capture(rect, previous)) {
+bool screenshot(const std::vector<HWND>& windows, const std::string& path) {
+    RECT all{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (!windows.empty()) {
+        all = RECT{};
+        for (HWND window : windows) {
+            RECT rect{};
+            if (!GetWindowRect(window, &rect)) {
+                return false;
+            }
+            UnionRect(&all, &all, &rect);
+        }
+    }
+    // A window just shown may still be painting: wait (bounded) until two captures agree.
+    BITMAPINFOHEADER header{};
+    std::vector<unsigned char> previous;
+    std::vector<unsigned char> current;
+    if (!capture(all, header, previous)) {
         return false;
     }
     const auto deadline = std::chrono::steady_clock::now() + 3s;
     for (;;) {
         std::this_thread::sleep_for(100ms);
-        if (!capture(rect, current)) {
+        if (!capture(all, header, current)) {
             return false;
         }
-        if (current.pixels == previous.pixels || std::chrono::steady_clock::now() >= deadline) {
+        if (current == previous || std::chrono::steady_clock::now() >= deadline) {
             break;
         }
-        previous = std::move(current);
+        previous.swap(current);
     }
-    return write_bmp(current, path);
-}
-
-} // namespace
-
-bool screenshot(HWND window, const std::string& path) {
-    if (window == nullptr) {
-        return save_settled(
-            RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, path);
+    BITMAPFILEHEADER file_header{};
+    file_header.bfType = 0x4D42; // "BM"
+    file_header.bfOffBits = sizeof(file_header) + sizeof(header);
+    file_header.bfSize = file_header.bfOffBits + header.biSizeImage;
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
     }
-    return screenshot(std::vector<HWND>{window}, path);
-}
-
-bool screenshot(const std::vector<HWND>& windows, const std::string& path) {
-    RECT all{};
-    for (HWND window : windows) {
-        RECT rect{};
-        if (!GetWindowRect(window, &rect)) {
-            return false;
-        }
-        UnionRect(&all, &all, &rect);
-    }
-    return save_settled(all, path);
-}
-
-HWND wait_popup_menu(DWORD pid, duration timeout) {
-    HWND popup = nullptr;
-    wait_until(
-        [&] {
-            for (HWND window : top_level_windows(pid)) {
-                if (window_class(window) == "#32768") {
-                    popup = window;
-                    return true;
-                }
-            }
-            return false;
-        },
-        timeout);
-    return popup;
+    const bool written = std::fwrite(&file_header, sizeof(file_header), 1, file) == 1 &&
+                         std::fwrite(&header, sizeof(header), 1, file) == 1 &&
+                         std::fwrite(current.data(), current.size(), 1, file) == 1;
+    return std::fclose(file) == 0 && written;
 }
 
 } // namespace gui

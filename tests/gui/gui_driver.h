@@ -41,31 +41,31 @@ class app_process {
     app_process& operator=(const app_process&) = delete;
 
     DWORD pid() const { return info_.dwProcessId; }
-    DWORD thread_id() const { return info_.dwThreadId; }
-    // Waits for the visible top-level window of the given class.
-    HWND wait_main_window(const std::string& class_name, duration timeout = default_timeout);
     // True and the exit code when the process ended within the timeout.
     bool wait_exit(DWORD& exit_code, duration timeout = default_timeout);
     bool running() const;
-    // The GUI thread's focus window and active window.
+    // The GUI thread's focus window.
     HWND focus() const;
-    HWND active() const;
 
   private:
     PROCESS_INFORMATION info_{};
 };
 
-// Top-level windows of a process.
-std::vector<HWND> top_level_windows(DWORD pid, bool visible_only = true);
-// Waits for a visible top-level window of the process with this class and title.
-HWND wait_window(DWORD pid, const std::string& class_name, const std::string& title,
+// Waits for a visible top-level window of the process with this class and, when given, title.
+HWND wait_window(DWORD pid, const std::string& class_name, const std::string& title = {},
                  duration timeout = default_timeout);
-// A dialog (class #32770) with this title.
+// A dialog (class #32770) with this title; an open popup menu (class #32768).
 HWND wait_dialog(DWORD pid, const std::string& title, duration timeout = default_timeout);
+HWND wait_popup_menu(DWORD pid, duration timeout = default_timeout);
+// Visible top-level windows of a process.
+std::vector<HWND> top_level_windows(DWORD pid);
 // Waits until the window is gone or hidden.
 bool wait_gone(HWND window, duration timeout = default_timeout);
 
 std::string window_text(HWND window);
+// The same for a top-level window found by enumeration, which may close meanwhile: empty
+// when it no longer answers.
+std::string title_of(HWND window);
 std::string window_class(HWND window);
 std::vector<HWND> child_windows(HWND parent);
 // First child with this class (case-insensitive) and, when given, this text.
@@ -85,9 +85,8 @@ bool answer_message_box(DWORD pid, const std::string& title, const std::string& 
                         duration timeout = default_timeout);
 // Types the path into the file name field of a common Open dialog and presses its OK button.
 void fill_file_dialog(HWND dialog, const std::string& windows_path);
-// The file name field of a common file dialog.
+// The file name field and the file type list of a common file dialog.
 HWND file_dialog_name_field(HWND dialog);
-// The file type list of a common file dialog.
 HWND file_dialog_type_list(HWND dialog);
 
 // Input through the system queue, as a keyboard and a mouse produce it.
@@ -98,7 +97,7 @@ void press_chord(std::initializer_list<WORD> modifiers, WORD key);
 void send_key(WORD key, bool up);
 // The character as typed on the current keyboard layout, with extra modifiers held.
 void type_char_chord(std::initializer_list<WORD> modifiers, char character);
-void click_at(POINT screen_point);
+void click_at(POINT screen_point, bool right = false);
 void click_window(HWND window); // at its centre
 
 // One menu of a window as the user sees it: popups with their items.
@@ -115,12 +114,8 @@ struct menu_popup {
 // Reads the window's menu bar from inside its process (menus belong to their process).
 std::vector<menu_popup> read_menu(HWND window);
 
-// Saves what the screen shows of the window (or of the whole screen for nullptr) as a BMP.
-bool screenshot(HWND window, const std::string& path);
-// The same for the smallest rectangle holding all the windows (a window and its open menu).
+// Saves what the screen shows of the smallest rectangle holding all the windows (the whole
+// screen for none) as a BMP, once the picture has settled.
 bool screenshot(const std::vector<HWND>& windows, const std::string& path);
-
-// Waits for an open popup menu (class #32768) of the process.
-HWND wait_popup_menu(DWORD pid, duration timeout = default_timeout);
 
 } // namespace gui

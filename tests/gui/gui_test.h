@@ -25,10 +25,12 @@ struct test_registration {
     test_registration(const char* name, test_function function);
 };
 
-// Saves a screenshot named <test>-<label>.bmp of the window (the whole screen for nullptr),
-// or of the rectangle that holds all the windows given.
-void save_screenshot(HWND window, const std::string& label);
+// Saves a screenshot named <test>-<label>.bmp of the rectangle that holds all the windows
+// given (the whole screen for none).
 void save_screenshot(const std::vector<HWND>& windows, const std::string& label);
+inline void save_screenshot(HWND window, const std::string& label) {
+    save_screenshot(window != nullptr ? std::vector<HWND>{window} : std::vector<HWND>{}, label);
+}
 
 // Checks that end the test with a message naming what was expected and what was seen.
 void expect(bool condition, const std::string& what);

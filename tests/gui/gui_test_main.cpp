@@ -21,11 +21,8 @@ test_environment the_environment;
 std::string running_test;
 
 std::string join_path(const std::string& directory, const std::string& name) {
-    if (directory.empty()) {
-        return name;
-    }
-    const char last = directory.back();
-    return directory + (last == '\\' || last == '/' ? "" : "\\") + name;
+    const bool separated = directory.empty() || directory.back() == '\\' || directory.back() == '/';
+    return directory + (separated ? "" : "\\") + name;
 }
 
 } // namespace
@@ -39,14 +36,6 @@ const test_environment& environment() {
 }
 const std::string& current_test() {
     return running_test;
-}
-
-void save_screenshot(HWND window, const std::string& label) {
-    const std::string path =
-        join_path(the_environment.screenshot_dir, running_test + "-" + label + ".bmp");
-    if (!screenshot(window, path)) {
-        std::printf("  (screenshot %s could not be saved)\n", path.c_str());
-    }
 }
 
 void save_screenshot(const std::vector<HWND>& windows, const std::string& label) {
@@ -64,15 +53,12 @@ void expect(bool condition, const std::string& what) {
 }
 
 void expect_equal(const std::string& actual, const std::string& expected, const std::string& what) {
-    if (actual != expected) {
-        fail(what + ": expected \"" + expected + "\", got \"" + actual + "\"");
-    }
+    expect(actual == expected, what + ": expected \"" + expected + "\", got \"" + actual + "\"");
 }
 
 void expect_equal(long long actual, long long expected, const std::string& what) {
-    if (actual != expected) {
-        fail(what + ": expected " + std::to_string(expected) + ", got " + std::to_string(actual));
-    }
+    expect(actual == expected,
+           what + ": expected " + std::to_string(expected) + ", got " + std::to_string(actual));
 }
 
 std::string write_work_file(const std::string& name, const std::vector<unsigned char>& bytes) {
@@ -81,9 +67,7 @@ std::string write_work_file(const std::string& name, const std::vector<unsigned 
     file.write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
     file.close();
-    if (!file) {
-        fail("cannot write " + path);
-    }
+    expect(static_cast<bool>(file), "cannot write " + path);
     return path;
 }
 
@@ -93,17 +77,16 @@ int main(int argc, char** argv) {
     using namespace gui;
     std::string filter;
     bool list = false;
+    const std::map<std::string, std::string*> paths{
+        {"--app", &the_environment.app_path},
+        {"--work", &the_environment.work_dir},
+        {"--screenshots", &the_environment.screenshot_dir}};
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        auto value = [&]() { return i + 1 < argc ? to_windows_path(argv[++i]) : std::string(); };
-        if (argument == "--app") {
-            the_environment.app_path = value();
-        } else if (argument == "--work") {
-            the_environment.work_dir = value();
-        } else if (argument == "--screenshots") {
-            the_environment.screenshot_dir = value();
-        } else if (argument == "--filter") {
-            filter = i + 1 < argc ? argv[++i] : "";
+        if (paths.count(argument) && i + 1 < argc) {
+            *paths.at(argument) = to_windows_path(argv[++i]);
+        } else if (argument == "--filter" && i + 1 < argc) {
+            filter = argv[++i];
         } else if (argument == "--list") {
             list = true;
         } else {
@@ -111,15 +94,14 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (list) {
+    if (list || the_environment.app_path.empty()) {
         for (const auto& [name, function] : registry()) {
             std::printf("%s\n", name.c_str());
         }
-        return 0;
-    }
-    if (the_environment.app_path.empty()) {
-        std::fprintf(stderr, "--app KAVELO.exe is required\n");
-        return 2;
+        if (!list) {
+            std::fprintf(stderr, "--app KAVELO.exe is required\n");
+        }
+        return list ? 0 : 2;
     }
 
     int passed = 0;

@@ -1,9 +1,9 @@
 // The Keyboard window heard through Wine: a computer key held and released, captured from
 // ALSA's default device (see run-gui-tests.sh) and compared with the live synth's render of
-// the same key-on and key-off.
+// the same key-on and key-off; its envelope picture; and its sound lead under stalls.
 
+#include "flows.h"
 #include "sound_capture.h"
-#include "voice_editor_support.h"
 
 #include "keyboard/live_synth.h"
 #include "keyboard_ids.h"
@@ -19,12 +19,11 @@ namespace gui {
 namespace {
 
 // The Keyboard's synth keyed on at frame 0 and off after `hold` frames (stereo, 16-bit).
-std::vector<int16_t> render_note(const kavelo::voice_record& voice, int32_t note, uint32_t hold,
-                                 uint32_t frames) {
+sound render_note(const kavelo::voice_record& voice, int32_t note, uint32_t hold, uint32_t frames) {
     kavelo::live_synth synth;
     synth.set_voice(voice);
     synth.note_on(note);
-    std::vector<int16_t> out(2 * std::size_t{frames});
+    sound out(2 * std::size_t{frames});
     hold = std::min(hold, frames);
     synth.render(out, hold);
     synth.note_off(note);
@@ -79,55 +78,50 @@ void stall_thread(DWORD id, duration length) {
     CloseHandle(thread);
 }
 
-// What the envelope picture shows now, as screen pixels.
-std::vector<uint8_t> envelope_pixels(HWND keyboard, const std::string& name) {
-    const std::string path = environment().work_dir + "\\" + current_test() + "-" + name + ".bmp";
-    expect(screenshot(dialog_item(keyboard, IDC_KEYBOARD_ENVELOPES), path),
-           "the envelope picture can be captured");
-    return file_bytes(path);
+void pick_for_every_operator(voice_editor& editor, int op1_id, int entry) {
+    for (int op = 1; op <= 4; ++op) {
+        editor.pick(op_control(op, op1_id), entry);
+    }
 }
 
-void pick_release(HWND dialog, int rr) {
-    for (int op = 1; op <= 4; ++op) {
-        user_picks(dialog, op_control(op, IDC_OP1_RR), rr);
-    }
+// Ctrl+K in the editor opens the Keyboard window, which takes the focus.
+HWND open_keyboard(voice_editor& editor) {
+    expect(bring_to_front(editor.dialog), "the editor takes the focus");
+    press_chord({VK_CONTROL}, 'K');
+    HWND keyboard = editor.app.dialog("Keyboard");
+    expect(bring_to_front(keyboard), "the Keyboard window takes the focus");
+    return keyboard;
+}
+
+bool note_shown(HWND keyboard, const std::string& name) {
+    return wait_until([&] { return window_text(dialog_item(keyboard, IDC_KEYBOARD_NOTE)) == name; },
+                      3s);
 }
 
 } // namespace
 
-// A short release puts the key-off near the right end of the time axis, under the operator
-// legend; a long one near its start. The picture follows the editor's release at once.
-KAVELO_GUI_TEST(keyboard_window_draws_short_and_long_releases) {
-    kavelo_session app;
-    app.open_file(fresh_demo_rom());
-    HWND dialog = open_voice_editor(app);
-    choose_track(app, dialog, 2, nullptr);
-    pick_release(dialog, 15);
-    post_command(dialog, IDM_KEYBOARD_WINDOW);
-    HWND keyboard = wait_dialog(app.process().pid(), "Keyboard");
-    expect(keyboard != nullptr, "the Keyboard window opens");
-    const std::vector<uint8_t> short_release = envelope_pixels(keyboard, "short");
+// The envelope picture follows the editor's release at once: a short release puts the
+// key-off near the right end of the time axis, a long one near its start. Then the sound
+// lead: after a note, stalls of each sound thread and seven keys held for 20 s, it comes
+// back to its target.
+KAVELO_GUI_TEST(keyboard_window_draws_releases_and_keeps_its_sound_lead) {
+    rom_session app;
+    voice_editor editor(app, 2, 1);
+    pick_for_every_operator(editor, IDC_OP1_RR, 15);
+    HWND keyboard = open_keyboard(editor);
+    const auto envelope_pixels = [&](const std::string& name) {
+        const std::string path =
+            environment().work_dir + "\\" + current_test() + "-" + name + ".bmp";
+        expect(screenshot({dialog_item(keyboard, IDC_KEYBOARD_ENVELOPES)}, path),
+               "the envelope picture can be captured");
+        return file_bytes(path);
+    };
+    const std::vector<uint8_t> short_release = envelope_pixels("short");
     save_screenshot(keyboard, "short-release");
-    pick_release(dialog, 2);
-    std::vector<uint8_t> long_release;
-    expect(wait_until([&] {
-               long_release = envelope_pixels(keyboard, "long");
-               return long_release != short_release;
-           }),
+    pick_for_every_operator(editor, IDC_OP1_RR, 2);
+    expect(wait_until([&] { return envelope_pixels("long") != short_release; }),
            "a longer release redraws the envelopes");
     save_screenshot(keyboard, "long-release");
-}
-
-KAVELO_GUI_TEST(keyboard_sound_lead_comes_back_to_its_target) {
-    kavelo_session app;
-    app.open_file(fresh_demo_rom());
-    HWND dialog = open_voice_editor(app);
-    choose_track(app, dialog, 2, nullptr);
-    choose_voice(app, dialog, 1, nullptr);
-    expect(bring_to_front(dialog), "the editor takes the focus");
-    press_chord({VK_CONTROL}, 'K');
-    HWND keyboard = wait_dialog(app.process().pid(), "Keyboard");
-    expect(keyboard != nullptr, "Ctrl+K in the editor opens the Keyboard window, with sound");
     expect(bring_to_front(keyboard), "the Keyboard window takes the focus");
 
     // The lead at opening, once the stream has settled (the same status for a second, at
@@ -164,16 +158,14 @@ KAVELO_GUI_TEST(keyboard_sound_lead_comes_back_to_its_target) {
     };
 
     send_key('Z', false);
-    expect(wait_until([&] { return window_text(dialog_item(keyboard, IDC_KEYBOARD_NOTE)) == "C3"; },
-                      3s),
-           "Z plays C3");
-    Sleep(600);
+    expect(note_shown(keyboard, "C3"), "Z plays C3");
+    Sleep(600); // the key held
     send_key('Z', true);
     back_at_target("after a note");
 
     // Each sound thread held for 100 ms: the feeder's refill comes late, or the device's
     // cursor stops and catches up in a burst.
-    const std::vector<DWORD> threads = sound_threads(app.process().pid());
+    const std::vector<DWORD> threads = sound_threads(app.pid());
     expect(!threads.empty(), "the program has sound threads");
     bool made_late = false;
     for (const DWORD thread : threads) {
@@ -183,9 +175,9 @@ KAVELO_GUI_TEST(keyboard_sound_lead_comes_back_to_its_target) {
         send_key('Z', true);
         // The status line shows the late refill within a few of its updates, if this was
         // the feeder's thread.
-        if (wait_until([&] { return read_lead(keyboard).late_refills > late_before; }, 2s)) {
-            made_late = true;
-        }
+        made_late =
+            wait_until([&] { return read_lead(keyboard).late_refills > late_before; }, 2s) ||
+            made_late;
         back_at_target("after a stall of thread " + std::to_string(thread));
     }
     expect(made_late, "holding a sound thread made a refill late");
@@ -195,11 +187,9 @@ KAVELO_GUI_TEST(keyboard_sound_lead_comes_back_to_its_target) {
     for (const WORD key : chord) {
         send_key(key, false);
     }
-    expect(wait_until([&] { return window_text(dialog_item(keyboard, IDC_KEYBOARD_NOTE)) == "B3"; },
-                      3s),
-           "the last of the seven keys plays B3");
+    expect(note_shown(keyboard, "B3"), "the last of the seven keys plays B3");
     back_at_target("with seven keys held");
-    Sleep(20000);
+    Sleep(20000); // the keys held
     back_at_target("after 20 s");
     save_screenshot(keyboard, "keyboard-lead");
     for (const WORD key : chord) {
@@ -211,49 +201,34 @@ KAVELO_GUI_TEST(keyboard_sound_lead_comes_back_to_its_target) {
 }
 
 KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
-    kavelo_session app;
-    app.open_file(fresh_demo_rom());
-    HWND dialog = open_voice_editor(app);
-    choose_track(app, dialog, 2, nullptr);
-    choose_voice(app, dialog, 1, nullptr);
-    for (int op = 1; op <= 4; ++op) {
-        user_picks(dialog, op_control(op, IDC_OP1_RR), 6); // a release long enough to hear
-    }
-    const kavelo::voice_record voice = displayed_voice(dialog);
+    rom_session app;
+    voice_editor editor(app, 2, 1);
+    pick_for_every_operator(editor, IDC_OP1_RR, 6); // a release long enough to hear
+    const kavelo::voice_record voice = editor.voice();
 
     HWND keyboard = nullptr;
-    const auto note_shown = [&](const std::string& name) {
-        return wait_until(
-            [&] { return window_text(dialog_item(keyboard, IDC_KEYBOARD_NOTE)) == name; }, 3s);
-    };
     // A refill that comes late plays silence, which no render of the note holds: when the
     // status line counts one during the note, it is played again in a fresh window.
     const auto first_attempt = std::chrono::steady_clock::now();
     for (int32_t attempt = 1;; ++attempt) {
         DeleteFileA(capture_path().c_str());
-        expect(bring_to_front(dialog), "the editor takes the focus");
-        press_chord({VK_CONTROL}, 'K');
-        keyboard = wait_dialog(app.process().pid(), "Keyboard");
-        expect(keyboard != nullptr, "Ctrl+K in the editor opens the Keyboard window, with sound");
+        keyboard = open_keyboard(editor);
         expect(combo_box_items(dialog_item(keyboard, IDC_KEYBOARD_MIDI)).at(0) == "None",
                "the MIDI input starts at None");
-        expect(bring_to_front(keyboard), "the Keyboard window takes the focus");
-
         // The octave selector reaches C0; a click on the lowest white key plays it.
-        choose_combo_entry(keyboard, IDC_KEYBOARD_OCTAVE, 0);
+        user_picks(keyboard, IDC_KEYBOARD_OCTAVE, 0);
         RECT keys{};
         GetWindowRect(dialog_item(keyboard, IDC_KEYBOARD_KEYS), &keys);
-        Sleep(200);
         click_at(POINT{keys.left + 4, keys.bottom - 4});
-        expect(note_shown("C0"), "a click on the lowest key plays C0");
-        choose_combo_entry(keyboard, IDC_KEYBOARD_OCTAVE, 3);
-        Sleep(1000);
+        expect(note_shown(keyboard, "C0"), "a click on the lowest key plays C0");
+        user_picks(keyboard, IDC_KEYBOARD_OCTAVE, 3);
+        Sleep(1000); // a second apart, so the next note starts after this one has faded
 
         // Z plays the C of the lowest octave shown (C3); auto-repeat must not strike it again.
         const int32_t late_before = read_lead(keyboard).late_refills;
         expect(late_before >= 0, "the status line counts the late refills");
         send_key('Z', false);
-        expect(note_shown("C3"), "the note's name is shown");
+        expect(note_shown(keyboard, "C3"), "the note's name is shown");
         Sleep(150);
         send_key('Z', false); // as the keyboard repeats a held key
         Sleep(150);
@@ -278,56 +253,45 @@ KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
 
     // From the editor: X plays D3, and silencing every operator while it is held is heard
     // at once (an abrupt end, where a release would fade).
-    expect(bring_to_front(dialog), "the editor takes the focus back");
+    expect(bring_to_front(editor.dialog), "the editor takes the focus back");
     send_key('X', false);
-    expect(note_shown("D3"), "keys play while the editor has the focus");
+    expect(note_shown(keyboard, "D3"), "keys play while the editor has the focus");
     Sleep(300);
-    for (int op = 1; op <= 4; ++op) {
-        user_picks(dialog, op_control(op, IDC_OP1_TL), 127);
-    }
+    pick_for_every_operator(editor, IDC_OP1_TL, 127);
     Sleep(300);
     send_key('X', true);
     Sleep(300);
     post_command(keyboard, IDCANCEL);
     expect(wait_gone(keyboard), "the Keyboard window closes");
 
-    std::vector<int16_t> samples;
-    expect(wait_until(
-               [&] {
-                   samples = captured_samples();
-                   return samples.size() >= 2 * 44100;
-               },
-               10s),
-           "the device received the stream");
+    wait_captured(44100, "the device received the stream", 10s);
+    const sound samples = captured_samples();
     const std::size_t captured_frames = samples.size() / 2;
 
     // The note's start: the least difference with the held note's first 100 ms.
     constexpr uint32_t probe = 4410;
-    const std::vector<int16_t> held = render_note(voice, 48, 1u << 30, probe);
+    const sound held = render_note(voice, 48, 1u << 30, probe);
     const std::size_t start = rendered_start(samples, held, probe, 8);
     // The key-off: the hold whose render fits the capture best, coarse then fine.
     const auto fit = [&](uint32_t hold) {
-        const std::vector<int16_t> r = render_note(voice, 48, hold, hold + 8820);
+        const sound r = render_note(voice, 48, hold, hold + 8820);
         return capture_difference(samples, start, r, hold > 2205 ? hold - 2205 : 0, hold + 8820, 1);
     };
     uint32_t best_hold = 0;
     double best = -1;
-    for (uint32_t hold = 13230; hold < 132300; hold += 128) {
-        const double d = fit(hold);
-        if (best < 0 || d < best) {
-            best = d;
-            best_hold = hold;
+    const auto search = [&](uint32_t from, uint32_t to, uint32_t step) {
+        for (uint32_t hold = from; hold < to; hold += step) {
+            const double d = fit(hold);
+            if (best < 0 || d < best) {
+                best = d;
+                best_hold = hold;
+            }
         }
-    }
-    for (uint32_t hold = best_hold - 128; hold < best_hold + 128; ++hold) {
-        const double d = fit(hold);
-        if (d < best) {
-            best = d;
-            best_hold = hold;
-        }
-    }
+    };
+    search(13230, 132300, 128);
+    search(best_hold - 128, best_hold + 128, 1);
     const uint32_t frames = best_hold + 22050;
-    const std::vector<int16_t> rendered = render_note(voice, 48, best_hold, frames);
+    const sound rendered = render_note(voice, 48, best_hold, frames);
     const capture_match match = match_capture(samples, start, rendered, frames);
     expect(match.signal > 0, "the rendered note is not silent");
     expect(match.heard == frames, "the capture holds the whole note and its release");

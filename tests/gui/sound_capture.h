@@ -1,6 +1,9 @@
 #pragma once
 // What the sound tests share: the capture of ALSA's default device (run-gui-tests.sh routes
-// it into a file) and its comparison with the core's render of the same sound.
+// it into a file) and its comparison with the core's render of the same sound. Sounds are
+// interleaved 16-bit stereo samples; positions count frames.
+
+#include "gui_driver.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,23 +12,23 @@
 
 namespace gui {
 
-// The capture file in this test's work folder; delete it before the sound is played.
+using sound = std::vector<int16_t>;
+
+// The capture file in the work folder; delete it before the sound is played.
 std::string capture_path();
-// The capture as interleaved 16-bit stereo samples; empty while the file is missing.
-std::vector<int16_t> captured_samples();
-// How many frames the capture holds so far, from the file's size.
+// The capture so far (empty while the file is missing), and how many frames it holds.
+sound captured_samples();
 std::size_t captured_frames();
+// Waits (bounded) until the capture holds `frames` frames; fails naming `what` otherwise.
+void wait_captured(std::size_t frames, const std::string& what, duration timeout = 20s);
 
 // The sum of |captured - rendered| over the left channel, frames from..to (every step-th) of
 // the render against the capture from frame `start` on, as far as the capture goes.
-double capture_difference(const std::vector<int16_t>& captured, std::size_t start,
-                          const std::vector<int16_t>& rendered, std::size_t from, std::size_t to,
-                          std::size_t step);
-
-// Where the render starts in the capture: the frame offset with the least difference over
-// the render's first `probe` frames, looked at every step-th frame.
-std::size_t rendered_start(const std::vector<int16_t>& captured,
-                           const std::vector<int16_t>& rendered, std::size_t probe,
+double capture_difference(const sound& captured, std::size_t start, const sound& rendered,
+                          std::size_t from, std::size_t to, std::size_t step);
+// Where the render starts in the capture: the offset with the least difference over the
+// render's first `probe` frames, looked at every step-th frame.
+std::size_t rendered_start(const sound& captured, const sound& rendered, std::size_t probe,
                            std::size_t step);
 
 // Both channels of `frames` rendered frames against the capture from frame `start` on.
@@ -34,33 +37,29 @@ struct capture_match {
     double signal = 0;     // sum of squares of the render
     double error = 0;      // sum of squares of the differences
 };
-capture_match match_capture(const std::vector<int16_t>& captured, std::size_t start,
-                            const std::vector<int16_t>& rendered, std::size_t frames);
+capture_match match_capture(const sound& captured, std::size_t start, const sound& rendered,
+                            std::size_t frames);
+// RMS of the difference over RMS of the render, for the render's stretch of `frames` at
+// `from` against the capture from `offset` (1 where the capture ends first).
+double piece_share(const sound& captured, std::size_t offset, const sound& rendered,
+                   std::size_t from, std::size_t frames);
 
 // A stretch of a long render as the capture holds it.
 struct piece_match {
     std::size_t from = 0;   // its first frame in the render
     std::size_t offset = 0; // where that frame lies in the capture
-    double share = 1;       // RMS of the difference over the RMS of the render's stretch
-    double level = 0;       // RMS of the render's stretch, both channels
+    double share = 1;       // as piece_share gives it
 };
-
 // Cuts the render's first `frames` frames into stretches of `piece` frames and finds each
 // in the capture where its difference is least: the first anywhere, each later one from
 // `back` frames before to `ahead` frames after where it follows the last one that matched
 // (a share below `matched`). A stream that came late put silence in the capture, one
 // that caught up left frames out; either moves the later stretches, but loses none.
-std::vector<piece_match> find_pieces(const std::vector<int16_t>& captured,
-                                     const std::vector<int16_t>& rendered, std::size_t frames,
-                                     std::size_t piece, std::size_t back, std::size_t ahead,
-                                     double matched);
+std::vector<piece_match> find_pieces(const sound& captured, const sound& rendered,
+                                     std::size_t frames, std::size_t piece, std::size_t back,
+                                     std::size_t ahead, double matched);
 
 // The longest run of silent frames (both channels 0) in frames [from, to) of a recording.
-std::size_t longest_silence(const std::vector<int16_t>& samples, std::size_t from, std::size_t to);
-
-// The share of the difference between the capture from `offset` and another render's
-// stretch at `from`, as in piece_match.
-double piece_share(const std::vector<int16_t>& captured, std::size_t offset,
-                   const std::vector<int16_t>& rendered, std::size_t from, std::size_t frames);
+std::size_t longest_silence(const sound& samples, std::size_t from, std::size_t to);
 
 } // namespace gui

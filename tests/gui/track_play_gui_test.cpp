@@ -12,10 +12,9 @@
 // is accepted only where the capture falls silent while the render sounds, or where the
 // quarters around it do not follow on from each other.
 
+#include "flows.h"
 #include "sound_capture.h"
-#include "voice_editor_support.h"
 
-#include "header_editor_ids.h"
 #include "rom/track_table.h"
 #include "track/track_player.h"
 
@@ -34,71 +33,49 @@ constexpr std::size_t silence_break = second / 500; // 2 ms, rarer than that in 
 // what Wine's mixer holds.
 constexpr std::size_t edit_heard_within = second / 2;
 
-kavelo::track_source source_of(const std::vector<uint8_t>& image, int track) {
-    return {image, kavelo::file_mode::rom_image, kavelo::track_table[track].start};
-}
-
-// The track as a fresh player renders it, `frames` frames from its start.
-std::vector<int16_t> render(kavelo::track_source source, std::size_t frames) {
-    kavelo::track_player player(std::move(source));
+// The track of the image as a fresh player renders it, `frames` frames from its start.
+sound render(const std::vector<uint8_t>& image, std::size_t frames) {
+    kavelo::track_player player(
+        {image, kavelo::file_mode::rom_image, kavelo::track_table[basalt].start});
     return kavelo::render_track(player, {static_cast<double>(frames) / second, -1});
 }
 
 // The image with voice `index` of the track replaced (working order).
-std::vector<uint8_t> with_voice(std::vector<uint8_t> image, int track, int index,
+std::vector<uint8_t> with_voice(std::vector<uint8_t> image, int index,
                                 const kavelo::voice_record& voice) {
-    const std::size_t slot = voice_slot(image, track, index);
     const kavelo::voice_record stored = kavelo::swap_voice_order(voice);
-    std::copy(stored.begin(), stored.end(), image.begin() + static_cast<std::ptrdiff_t>(slot));
+    std::copy(stored.begin(), stored.end(),
+              image.begin() + static_cast<std::ptrdiff_t>(voice_slot(image, basalt, index)));
     return image;
 }
 
-void wait_captured(std::size_t frames, const std::string& what) {
-    expect(wait_until([&] { return captured_frames() >= frames; }, 20s),
-           what + " (" + std::to_string(captured_frames()) + " frames captured)");
+// The quarters of the capture found in a render.
+std::vector<piece_match> quarters(const sound& captured, const sound& rendered) {
+    return find_pieces(captured, rendered, captured.size() / 2, quarter, second / 10, second / 2,
+                       matched);
 }
 
-const menu_item* find_menu_item(const std::vector<menu_popup>& menu, int command) {
-    for (const menu_popup& popup : menu) {
-        for (const menu_item& item : popup.items) {
-            if (item.command == command) {
-                return &item;
-            }
-        }
-    }
-    return nullptr;
-}
-
+// Stop, the Track menu's last item, is grayed.
 bool stop_grayed(HWND dialog) {
-    const std::vector<menu_popup> menu = read_menu(dialog);
-    const menu_item* stop = find_menu_item(menu, IDM_STOP_TRACK);
-    expect(stop != nullptr, "the menu has Stop");
-    return stop->grayed;
+    return menu_text(dialog, 3).back() == '~';
 }
 
 // What a quarter of the render should match: the first render, the second, or nothing
 // in particular (an edit lands in it: some of it before, some after).
 enum class expected_match { first, second, any };
 
-struct heard_quarters {
-    int matched = 0;
-    int broken = 0; // matched nothing where the stream broke
-    int failed = 0; // matched nothing where the stream went on
-    std::string report;
-};
-
 // Whether the stream broke in quarter k: the capture falls silent there for longer than the
 // render does (a late refill and frames left out both leave silence, and so does a mixer
 // that ran dry), or the quarters that matched around it do not follow on from each other.
-std::string stream_break(const std::vector<int16_t>& captured, const std::vector<int16_t>& rendered,
-                         const std::vector<const piece_match*>& found, const piece_match& quarter_k,
+std::string stream_break(const sound& captured, const sound& rendered,
+                         const std::vector<const piece_match*>& found, const piece_match& q,
                          std::size_t k) {
     const std::size_t margin = quarter / 10;
     const auto widened = [&](std::size_t at) { return at > margin ? at - margin : 0; };
     const std::size_t heard_silence =
-        longest_silence(captured, widened(quarter_k.offset), quarter_k.offset + quarter + margin);
+        longest_silence(captured, widened(q.offset), q.offset + quarter + margin);
     const std::size_t rendered_silence =
-        longest_silence(rendered, widened(quarter_k.from), quarter_k.from + quarter + margin);
+        longest_silence(rendered, widened(q.from), q.from + quarter + margin);
     if (heard_silence > rendered_silence + silence_break) {
         return "silent for " + std::to_string(heard_silence) + " frames";
     }
@@ -110,275 +87,221 @@ std::string stream_break(const std::vector<int16_t>& captured, const std::vector
     for (std::size_t j = k + 1; j < found.size() && !after; ++j) {
         after = found[j];
     }
-    if (before && after && after->offset - before->offset != after->from - before->from) {
-        return "later quarters moved by " +
-               std::to_string(static_cast<long long>(after->offset - before->offset) -
-                              static_cast<long long>(after->from - before->from)) +
-               " frames";
-    }
-    return {};
+    const auto moved = [&] {
+        return static_cast<long long>(after->offset - before->offset) -
+               static_cast<long long>(after->from - before->from);
+    };
+    return before && after && moved() != 0
+               ? "later quarters moved by " + std::to_string(moved()) + " frames"
+               : std::string();
 }
 
 // Checks the quarters the capture holds before `heard_until` against up to two renders,
 // prints what each matched and fails the test when one that should match does not where
-// the stream went on unbroken.
-heard_quarters check_quarters(const std::vector<int16_t>& captured,
-                              const std::vector<int16_t>& first_render,
-                              const std::vector<piece_match>& first,
-                              const std::vector<piece_match>& second_render,
-                              std::size_t heard_until,
-                              const std::function<expected_match(const piece_match&)>& expected) {
-    heard_quarters heard;
+// the stream went on unbroken. Returns how many matched.
+int check_quarters(const sound& captured, const sound& first_render,
+                   const std::vector<piece_match>& first, const std::vector<piece_match>& other,
+                   std::size_t heard_until,
+                   const std::function<expected_match(const piece_match&)>& expected) {
     const auto share_of = [](const std::vector<piece_match>& pieces, std::size_t k) {
         return k < pieces.size() ? pieces[k].share : 1.0;
     };
     // Where each quarter lies in the capture, when either render matched it.
     std::vector<const piece_match*> found(first.size(), nullptr);
     for (std::size_t k = 0; k < first.size(); ++k) {
-        found[k] = first[k].share < matched               ? &first[k]
-                   : share_of(second_render, k) < matched ? &second_render[k]
-                                                          : nullptr;
+        found[k] = first[k].share < matched       ? &first[k]
+                   : share_of(other, k) < matched ? &other[k]
+                                                  : nullptr;
     }
+    int matches = 0;
+    int broken = 0;
+    int failed = 0;
     for (std::size_t k = 0; k < first.size() && first[k].offset + quarter <= heard_until; ++k) {
         const expected_match want = expected(first[k]);
-        const double share =
-            want == expected_match::second ? share_of(second_render, k) : first[k].share;
-        char line[160];
-        std::snprintf(line, sizeof line, "    %5.2f s at capture %7zu: %.3f, %.3f",
-                      static_cast<double>(first[k].from) / second, first[k].offset, first[k].share,
-                      share_of(second_render, k));
-        heard.report += line;
+        const double share = want == expected_match::second ? share_of(other, k) : first[k].share;
+        std::printf("    %5.2f s at capture %7zu: %.3f, %.3f",
+                    static_cast<double>(first[k].from) / second, first[k].offset, first[k].share,
+                    share_of(other, k));
         if (want == expected_match::any) {
-            heard.report += " (an edit lands here)\n";
-            continue;
+            std::printf(" (an edit lands here)\n");
+        } else if (share < matched) {
+            std::printf("\n");
+            ++matches;
+        } else {
+            const std::string broke = stream_break(captured, first_render, found, first[k], k);
+            std::printf("%s\n", broke.empty() ? " NO MATCH"
+                                              : (" no match: the stream broke, " + broke).c_str());
+            ++(broke.empty() ? failed : broken);
         }
-        if (share < matched) {
-            heard.report += "\n";
-            ++heard.matched;
-            continue;
-        }
-        const std::string broke = stream_break(captured, first_render, found, first[k], k);
-        heard.report +=
-            broke.empty() ? " NO MATCH\n" : " no match: the stream broke, " + broke + "\n";
-        ++(broke.empty() ? heard.failed : heard.broken);
     }
-    std::printf("%s", heard.report.c_str());
-    expect(heard.failed == 0, "every quarter matches where the stream went on unbroken");
-    expect(heard.matched >= 8, "two seconds and more match (" + std::to_string(heard.matched) +
-                                   " quarters matched, " + std::to_string(heard.broken) +
-                                   " at breaks)");
-    return heard;
+    expect(failed == 0, "every quarter matches where the stream went on unbroken");
+    expect(matches >= 8, "two seconds and more match (" + std::to_string(matches) +
+                             " quarters matched, " + std::to_string(broken) + " at breaks)");
+    return matches;
 }
 
-// How many of the quarters that matched `found` also match another render.
-int also_matching(const std::vector<piece_match>& found, const std::vector<int16_t>& captured,
-                  const std::vector<int16_t>& other, std::size_t from, std::size_t to) {
-    int count = 0;
+// How many quarters in frames [from, to) of the render matched, and how many of those also
+// match another render.
+std::pair<int, int> matching(const std::vector<piece_match>& found, const sound& captured,
+                             const sound& other, std::size_t from, std::size_t to) {
+    std::pair<int, int> count{0, 0};
     for (const piece_match& p : found) {
-        if (p.share < matched && p.from >= from && p.from + quarter <= to &&
-            piece_share(captured, p.offset, other, p.from, quarter) < matched) {
-            ++count;
+        if (p.share < matched && p.from >= from && p.from + quarter <= to) {
+            ++count.first;
+            count.second += piece_share(captured, p.offset, other, p.from, quarter) < matched;
         }
     }
     return count;
 }
 
-int matching(const std::vector<piece_match>& found, std::size_t from, std::size_t to) {
-    int count = 0;
-    for (const piece_match& p : found) {
-        count += p.share < matched && p.from >= from && p.from + quarter <= to ? 1 : 0;
+// Starts play with `start` and waits for the log line and `seconds` of capture.
+void play(kavelo_session& app, const std::function<void()>& start, const char* track,
+          std::size_t seconds = 0) {
+    start();
+    app.wait_log_ends_with(std::string("  * Playing ") + track + "\r\n");
+    if (seconds > 0) {
+        wait_captured(seconds * second, std::to_string(seconds) + " seconds are played");
     }
-    return count;
 }
 
 } // namespace
 
+// The Track menu, F5 and Shift+F5, an unsaved edit heard and an edit while playing heard
+// at once; then what stops a track: not another voice, but another track, Close and Exit.
 KAVELO_GUI_TEST(voice_editor_plays_the_shown_track_as_the_core_renders_it) {
-    kavelo_session app;
-    const std::string rom = fresh_demo_rom();
-    app.open_file(rom);
-    HWND dialog = open_voice_editor(app);
-    choose_track(app, dialog, basalt, nullptr);
-    const std::vector<uint8_t> before = file_bytes(rom);
-    const std::vector<menu_popup> menu = read_menu(dialog);
-    expect(menu.size() == 5 && menu[3].text == "Track" && menu[3].items.size() == 2,
-           "the menu bar has Track after Keyboard, before Close");
-    expect_equal(menu[3].items[0].text, "Play Track\tF5", "the first Track item");
-    expect_equal(menu[3].items[0].command, IDM_PLAY_TRACK, "Play Track's command");
-    expect(!menu[3].items[0].grayed, "Play Track is enabled");
-    expect_equal(menu[3].items[1].text, "Stop\tShift+F5", "the second Track item");
-    expect(menu[3].items[1].grayed, "Stop is grayed while nothing plays");
-
+    rom_session app;
+    voice_editor editor(app, basalt);
+    const std::vector<menu_popup> menu = read_menu(editor.dialog);
+    expect(menu.size() == 5, "the menu bar has Track after Keyboard, before Close");
+    expect_equal(menu_text(editor.dialog, 3),
+                 "Track: " + menu_entry("Play Track\tF5", IDM_PLAY_TRACK) + ", " +
+                     menu_entry("Stop\tShift+F5", IDM_STOP_TRACK, true),
+                 "the Track menu, Stop grayed while nothing plays");
     // An unsaved edit of the lead's voice: OP1, which modulates the three carriers, one
     // multiple up.
-    user_picks(dialog, op_control(1, IDC_OP1_MUL), 3);
-    const kavelo::voice_record edited = displayed_voice(dialog);
-
+    editor.pick(op_control(1, IDC_OP1_MUL), 3);
+    const kavelo::voice_record edited = editor.voice();
     DeleteFileA(capture_path().c_str());
-    expect(bring_to_front(dialog), "the editor takes the focus");
-    press_chord({}, VK_F5);
-    wait_log_ends_with(app, "  * Playing Basalt Zone\r\n");
-    expect(!stop_grayed(dialog), "Stop is enabled while the track plays");
-    wait_captured(2 * second, "two seconds are played");
+    expect(bring_to_front(editor.dialog), "the editor takes the focus");
+    play(
+        app, [] { press_chord({}, VK_F5); }, "Basalt Zone", 2);
+    expect(!stop_grayed(editor.dialog), "Stop is enabled while the track plays");
 
     // The lead's voice turned down while it plays: every operator's total level to 100 (not
     // 127: the driver adds the channel's volume to a carrier's level, and the chip takes
     // the low 7 bits of the sum).
     const std::size_t at_change = captured_frames();
     for (int op = 1; op <= 4; ++op) {
-        user_picks(dialog, op_control(op, IDC_OP1_TL), 100);
+        editor.pick(op_control(op, IDC_OP1_TL), 100);
     }
-    const kavelo::voice_record quiet = displayed_voice(dialog);
+    const kavelo::voice_record quiet = editor.voice();
     wait_captured(at_change + 3 * second, "three more seconds are played");
     const std::size_t at_stop = captured_frames();
-    expect(bring_to_front(dialog), "the editor takes the focus");
+    expect(bring_to_front(editor.dialog), "the editor takes the focus");
     press_chord({VK_SHIFT}, VK_F5);
-    wait_log_ends_with(app, "  * Stopped Basalt Zone\r\n");
-    expect(stop_grayed(dialog), "Stop is grayed again");
-    expect(file_bytes(rom) == before, "playing with unsaved edits leaves the file byte for byte");
+    app.wait_log_ends_with("  * Stopped Basalt Zone\r\n");
+    expect(stop_grayed(editor.dialog), "Stop is grayed again");
+    expect(app.bytes() == app.original, "playing with unsaved edits leaves the file byte for byte");
 
-    const std::vector<int16_t> captured = captured_samples();
+    const sound captured = captured_samples();
     const std::size_t frames = captured.size() / 2;
-    const std::vector<int16_t> as_shown =
-        render(source_of(with_voice(before, basalt, 0, edited), basalt), frames);
-    const std::vector<int16_t> turned_down =
-        render(source_of(with_voice(before, basalt, 0, quiet), basalt), frames);
-    const std::vector<int16_t> as_saved = render(source_of(before, basalt), frames);
-    const std::vector<piece_match> shown =
-        find_pieces(captured, as_shown, frames, quarter, second / 10, second / 2, matched);
-    const std::vector<piece_match> down =
-        find_pieces(captured, turned_down, frames, quarter, second / 10, second / 2, matched);
+    const sound as_shown = render(with_voice(app.original, 0, edited), frames);
+    const sound turned_down = render(with_voice(app.original, 0, quiet), frames);
+    const std::vector<piece_match> shown = quarters(captured, as_shown);
+    const std::vector<piece_match> down = quarters(captured, turned_down);
     std::printf("  Quarters heard (share of the difference with the voice as shown, then "
                 "turned down; the change at capture frame %zu):\n",
                 at_change);
-    const heard_quarters heard =
-        check_quarters(captured, as_shown, shown, down, at_stop, [&](const piece_match& p) {
-            return p.offset + quarter <= at_change             ? expected_match::first
-                   : p.offset >= at_change + edit_heard_within ? expected_match::second
-                                                               : expected_match::any;
-        });
+    check_quarters(captured, as_shown, shown, down, at_stop, [&](const piece_match& p) {
+        return p.offset + quarter <= at_change             ? expected_match::first
+               : p.offset >= at_change + edit_heard_within ? expected_match::second
+                                                           : expected_match::any;
+    });
 
     // The unsaved edit is heard: before the change, most quarters do not match the voice as
     // the file holds it. The change is heard: after it, quarters match the turned-down
     // voice and not the voice as it was, until the lead moves on to voice 1 at 4 s.
     std::size_t change_from = 0;
     for (const piece_match& p : shown) {
-        if (p.offset + quarter <= at_change) {
-            change_from = p.from + quarter;
-        }
+        change_from = p.offset + quarter <= at_change ? p.from + quarter : change_from;
     }
-    const int before_change = matching(shown, 0, change_from);
-    const int like_saved = also_matching(shown, captured, as_saved, 0, change_from);
+    const auto [before_change, like_saved] =
+        matching(shown, captured, render(app.original, frames), 0, change_from);
     std::printf("  Before the change: %d quarters as shown, %d of them also as saved\n",
                 before_change, like_saved);
     expect(before_change >= 4 && like_saved * 2 <= before_change,
            "the unsaved edit is heard before the change");
-    const int after_change = matching(down, change_from + quarter, 4 * second);
-    const int like_before =
-        also_matching(down, captured, as_shown, change_from + quarter, 4 * second);
+    const auto [after_change, like_before] =
+        matching(down, captured, as_shown, change_from + quarter, 4 * second);
     std::printf("  After the change, to 4 s: %d quarters turned down, %d of them also as shown\n",
                 after_change, like_before);
     expect(after_change >= 3 && like_before == 0, "the turned-down voice is heard at once");
-}
 
-KAVELO_GUI_TEST(voice_editor_track_play_stops_with_another_track_close_and_exit) {
-    kavelo_session app;
-    const std::string rom = fresh_demo_rom();
-    app.open_file(rom);
-    HWND dialog = open_voice_editor(app);
-    choose_track(app, dialog, basalt, nullptr);
-
-    // The Track menu opened with a click: it is the bar's fourth item, right of Keyboard,
-    // in the band above the client area.
-    post_command(dialog, IDM_PLAY_TRACK);
-    wait_log_ends_with(app, "  * Playing Basalt Zone\r\n");
-    expect(bring_to_front(dialog), "the editor takes the focus");
-    RECT frame{};
-    GetWindowRect(dialog, &frame);
-    POINT client_top{0, 0};
-    ClientToScreen(dialog, &client_top);
-    click_at({frame.left + 160, client_top.y - GetSystemMetrics(SM_CYMENU) / 2});
-    HWND popup = wait_popup_menu(app.process().pid());
-    expect(popup != nullptr, "the Track menu opens");
-    save_screenshot(std::vector<HWND>{dialog, popup}, "track-menu-playing");
-    press_chord({}, VK_ESCAPE);
-    press_chord({}, VK_ESCAPE);
-    expect(wait_gone(popup), "Escape closes the menu");
-
-    user_picks(dialog, IDC_VOICE_LIST, 1);
-    expect(!stop_grayed(dialog), "another voice keeps playing");
-    user_picks(dialog, IDC_TRACK_LIST, 3);
-    wait_log_ends_with(app, "  * Stopped Basalt Zone\r\n");
-    expect(stop_grayed(dialog), "another track stops the one that played");
-
-    post_command(dialog, IDM_PLAY_TRACK);
-    wait_log_ends_with(app, "  * Playing Moonrail Zone\r\n");
-    post_command(dialog, IDCANCEL);
-    expect(wait_gone(dialog), "Close ends the editor");
-    wait_log_ends_with(app, "  * Stopped Moonrail Zone\r\n");
-
-    dialog = open_voice_editor(app);
-    post_command(dialog, IDM_PLAY_TRACK);
-    wait_log_ends_with(app, "  * Playing Copperleaf Zone\r\n");
+    play(
+        app, [&] { post_command(editor.dialog, IDM_PLAY_TRACK); }, "Basalt Zone");
+    editor.choose_voice(1, "&No"); // the edits above are not saved
+    expect(!stop_grayed(editor.dialog), "another voice keeps playing");
+    editor.pick(IDC_TRACK_LIST, 3);
+    app.wait_log_ends_with("  * Stopped Basalt Zone\r\n");
+    expect(stop_grayed(editor.dialog), "another track stops the one that played");
+    play(
+        app, [&] { post_command(editor.dialog, IDM_PLAY_TRACK); }, "Moonrail Zone");
+    post_command(editor.dialog, IDCANCEL);
+    expect(wait_gone(editor.dialog), "Close ends the editor");
+    app.wait_log_ends_with("  * Stopped Moonrail Zone\r\n");
+    HWND again = voice_editor(app).dialog;
+    play(
+        app, [&] { post_command(again, IDM_PLAY_TRACK); }, "Copperleaf Zone");
     const auto exit_asked = std::chrono::steady_clock::now();
     post_command(app.main(), IDM_EXIT);
-    expect_equal(static_cast<long long>(app.wait_exit()), 0, "Exit while a track plays");
-    const auto exit_ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                             std::chrono::steady_clock::now() - exit_asked)
-                             .count();
-    std::printf("  Exit while a track played took %lld ms\n", static_cast<long long>(exit_ms));
+    expect_equal(app.wait_exit(), 0, "Exit while a track plays");
+    std::printf("  Exit while a track played took %lld ms\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - exit_asked)
+                                           .count()));
 }
 
 KAVELO_GUI_TEST(header_editor_plays_the_typed_tempo_uncommitted) {
-    kavelo_session app;
-    const std::string rom = fresh_demo_rom();
-    app.open_file(rom);
-    post_command(app.main(), IDM_TRACK_HEADER_EDITOR);
-    HWND dialog = wait_dialog(app.process().pid(), "Edit General Track Properties");
-    expect(dialog != nullptr, "the Track Header Editor opens");
-    user_picks(dialog, IDC_HEADER_TRACK_LIST, basalt);
-    const std::vector<uint8_t> before = file_bytes(rom);
+    rom_session app;
+    header_editor header(app);
+    header.pick_track(basalt);
     const uint32_t start = kavelo::track_table[basalt].start;
-    HWND play = dialog_item(dialog, IDC_HEADER_PLAY);
-    expect_equal(window_text(play), "Play", "the Play button");
-    const std::string typed_tempo = before[start + 5] == 3 ? "4" : "3";
-    set_text(dialog_item(dialog, IDC_HEADER_SONG_TEMPO), typed_tempo);
+    HWND button = header.item(IDC_HEADER_PLAY);
+    expect_equal(window_text(button), "Play", "the Play button");
+    const std::string typed_tempo = app.original[start + 5] == 3 ? "4" : "3";
+    header.type(IDC_HEADER_SONG_TEMPO, typed_tempo);
 
     DeleteFileA(capture_path().c_str());
-    click_button(play);
-    wait_log_ends_with(app, "  * Playing Basalt Zone\r\n");
-    expect(wait_until([&] { return window_text(play) == "Stop"; }), "Play becomes Stop");
-    save_screenshot(dialog, "playing");
+    play(
+        app, [&] { click_button(button); }, "Basalt Zone");
+    expect(wait_until([&] { return window_text(button) == "Stop"; }), "Play becomes Stop");
+    save_screenshot(header.dialog, "playing");
     wait_captured(4 * second, "four seconds are played");
     const std::size_t at_stop = captured_frames();
-    click_button(play);
-    wait_log_ends_with(app, "  * Stopped Basalt Zone\r\n");
-    expect(wait_until([&] { return window_text(play) == "Play"; }), "Stop becomes Play");
-    expect(file_bytes(rom) == before, "playing writes nothing");
-    expect_equal(window_text(dialog_item(dialog, IDC_HEADER_SONG_TEMPO)), typed_tempo,
-                 "the typed tempo stays in its field");
+    click_button(button);
+    app.wait_log_ends_with("  * Stopped Basalt Zone\r\n");
+    expect(wait_until([&] { return window_text(button) == "Play"; }), "Stop becomes Play");
+    expect(app.bytes() == app.original, "playing writes nothing");
+    expect_equal(header.field(IDC_HEADER_SONG_TEMPO), typed_tempo, "the typed tempo stays");
 
-    const std::vector<int16_t> captured = captured_samples();
+    const sound captured = captured_samples();
     const std::size_t frames = captured.size() / 2;
-    std::vector<uint8_t> typed = before;
+    std::vector<uint8_t> typed = app.original;
     typed[start + 5] = static_cast<uint8_t>(std::stoi(typed_tempo));
-    const std::vector<int16_t> as_typed = render(source_of(typed, basalt), frames);
-    const std::vector<int16_t> as_saved = render(source_of(before, basalt), frames);
-    const std::vector<piece_match> found =
-        find_pieces(captured, as_typed, frames, quarter, second / 10, second / 2, matched);
+    const sound as_typed = render(typed, frames);
+    const std::vector<piece_match> found = quarters(captured, as_typed);
     std::printf("  Quarters heard (share of the difference with the typed tempo):\n");
-    const heard_quarters heard =
-        check_quarters(captured, as_typed, found, {}, at_stop,
-                       [](const piece_match&) { return expected_match::first; });
-    const int like_saved = also_matching(found, captured, as_saved, 0, frames);
-    std::printf("  %d of %d also match the saved tempo\n", like_saved, heard.matched);
-    expect(like_saved * 2 <= heard.matched, "the typed tempo is heard, not the saved one");
+    const int heard = check_quarters(captured, as_typed, found, {}, at_stop,
+                                     [](const piece_match&) { return expected_match::first; });
+    const int like_saved =
+        matching(found, captured, render(app.original, frames), 0, frames).second;
+    std::printf("  %d of %d also match the saved tempo\n", like_saved, heard);
+    expect(like_saved * 2 <= heard, "the typed tempo is heard, not the saved one");
 
-    click_button(play);
-    wait_log_ends_with(app, "  * Playing Basalt Zone\r\n");
-    click_button(dialog_item(dialog, IDCANCEL));
-    expect(wait_gone(dialog), "Close ends the dialog");
-    wait_log_ends_with(app, "  * Stopped Basalt Zone\r\n");
+    play(
+        app, [&] { click_button(button); }, "Basalt Zone");
+    header.close();
+    app.wait_log_ends_with("  * Stopped Basalt Zone\r\n");
 }
 
 } // namespace gui

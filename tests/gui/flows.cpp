@@ -1,0 +1,406 @@
+#include "flows.h"
+
+#include "demo/demo_rom.h"
+#include "rom/track_table.h"
+#include "voice_editor/voice_fields.h"
+
+#include <fstream>
+#include <iterator>
+#include <map>
+
+namespace gui {
+
+namespace {
+
+constexpr UINT handler_timeout_ms = 8000;
+
+// Sends a message to the dialog and waits for its procedure to finish it.
+void send_handled(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                  const std::string& what) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, message, wparam, lparam, SMTO_NORMAL, handler_timeout_ms,
+                             &result)) {
+        fail(what + " did not return (an unexpected prompt?)");
+    }
+}
+
+void send_notification(HWND dialog, int id, int code) {
+    send_handled(dialog, WM_COMMAND, MAKEWPARAM(id, code),
+                 reinterpret_cast<LPARAM>(dialog_item(dialog, id)),
+                 "control " + std::to_string(id) + "'s notification");
+}
+
+// Voice editor controls for the editor's own record builder: read from outside the
+// program (remote) or held here (local).
+struct remote_controls : kavelo::voice_controls {
+    const voice_editor& editor;
+    explicit remote_controls(const voice_editor& e) : editor(e) {}
+    void select(uint16_t, int) override {}
+    int selection(uint16_t id) const override {
+        return static_cast<int>(SendMessageA(editor.item(id), CB_GETCURSEL, 0, 0));
+    }
+    void check(uint16_t, bool) override {}
+    bool checked(uint16_t id) const override { return editor.checked(id); }
+};
+
+struct local_controls : kavelo::voice_controls {
+    std::map<uint16_t, int> values;
+    void select(uint16_t id, int entry) override { values[id] = entry; }
+    int selection(uint16_t id) const override { return values.count(id) ? values.at(id) : -1; }
+    void check(uint16_t id, bool on) override { values[id] = on ? 1 : 0; }
+    bool checked(uint16_t id) const override { return values.count(id) && values.at(id) != 0; }
+};
+
+bool ends_with(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+} // namespace
+
+std::string fresh_demo_rom() {
+    return write_work_file(current_test() + "-rom.bin", kavelo::make_demo_rom());
+}
+
+std::string fresh_demo_track(int track) {
+    return write_work_file(current_test() + "-track.bin", kavelo::make_demo_track(track));
+}
+
+std::vector<uint8_t> file_bytes(const std::string& windows_path) {
+    std::ifstream in(windows_path, std::ios::binary);
+    if (!in) {
+        fail("cannot read " + windows_path);
+    }
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::size_t> changed_offsets(const std::vector<uint8_t>& before,
+                                         const std::vector<uint8_t>& after) {
+    std::vector<std::size_t> offsets;
+    for (std::size_t i = 0; i < std::min(before.size(), after.size()); ++i) {
+        if (before[i] != after[i]) {
+            offsets.push_back(i);
+        }
+    }
+    return offsets;
+}
+
+void expect_changes_within(const std::vector<uint8_t>& before, const std::vector<uint8_t>& after,
+                           const std::vector<std::pair<std::size_t, std::size_t>>& ranges,
+                           const std::string& what) {
+    expect_equal(static_cast<long long>(after.size()), static_cast<long long>(before.size()),
+                 what + ": the file keeps its size");
+    for (std::size_t offset : changed_offsets(before, after)) {
+        bool inside = false;
+        for (const auto& [first, length] : ranges) {
+            inside = inside || (offset >= first && offset < first + length);
+        }
+        expect(inside, what + ": byte " + std::to_string(offset) + " changed");
+    }
+}
+
+void set_text(HWND control, const std::string& text) {
+    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void choose_combo_entry(HWND dialog, int control_id, int index) {
+    HWND combo = dialog_item(dialog, control_id);
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(control_id, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+}
+
+void user_picks(HWND dialog, int id, int entry) {
+    SendMessageA(dialog_item(dialog, id), CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+    send_notification(dialog, id, CBN_SELCHANGE);
+}
+
+void wait_idle(HWND dialog) {
+    send_handled(dialog, WM_NULL, 0, 0, "the dialog's message loop");
+}
+
+kavelo_session::kavelo_session(const std::string& arguments)
+    : process_(std::make_unique<app_process>(environment().app_path, arguments)) {
+    main_ = wait_window(pid(), main_class);
+    expect(main_ != nullptr, std::string("a window of class ") + main_class + " appears");
+    log_ = GetDlgItem(main_, IDC_STATUS_LOG);
+    expect(log_ != nullptr, "the main window has a Status log");
+}
+
+HWND kavelo_session::dialog(const std::string& title) {
+    HWND found = wait_dialog(pid(), title);
+    expect(found != nullptr, "the \"" + title + "\" window appears");
+    return found;
+}
+
+int kavelo_session::count_dialogs(const std::string& title) {
+    int count = 0;
+    for (HWND window : top_level_windows(pid())) {
+        count += title_of(window) == title ? 1 : 0;
+    }
+    return count;
+}
+
+HWND kavelo_session::wait_open_dialog() {
+    HWND open = dialog("Open");
+    expect(GetWindow(open, GW_OWNER) == main_, "the Open dialog is owned by the main window");
+    return open;
+}
+
+HWND kavelo_session::open_dialog_from_menu() {
+    post_command(main_, IDM_OPEN);
+    return wait_open_dialog();
+}
+
+void kavelo_session::open_file(const std::string& windows_path) {
+    const std::string before = log_text();
+    HWND open = open_dialog_from_menu();
+    fill_file_dialog(open, windows_path);
+    expect(wait_gone(open), "the Open dialog closes after OK");
+    expect(wait_until([&] { return log_text() != before; }),
+           "the Status log gets a line after opening " + windows_path);
+}
+
+void kavelo_session::cancel_dialog(HWND dialog) {
+    click_button(dialog_item(dialog, IDCANCEL));
+    expect(wait_gone(dialog), "the dialog closes on Cancel");
+}
+
+void kavelo_session::wait_log_ends_with(const std::string& line) {
+    if (!wait_until([&] { return ends_with(log_text(), line); })) {
+        fail("the Status log does not end with \"" + line + "\"; it holds:\n" + log_text());
+    }
+}
+
+void kavelo_session::wait_commit_logged(const std::string& before, const std::string& line) {
+    const auto logged = [&] {
+        const std::string log = log_text();
+        if (log.size() <= before.size() || log.compare(0, before.size(), before) != 0) {
+            return false;
+        }
+        const std::string added = log.substr(before.size());
+        const std::size_t at = added.find(line);
+        const std::string rest = at == std::string::npos ? "-" : added.substr(at + line.size());
+        return rest.empty() || (rest.rfind(checksum_note_start, 0) == 0 && ends_with(rest, "\r\n"));
+    };
+    if (!wait_until(logged)) {
+        fail("the Status log does not show \"" + line + "\" after the commit; it holds:\n" +
+             log_text());
+    }
+}
+
+void kavelo_session::expect_box(const std::string& title, const std::string& text,
+                                const std::string& label) {
+    HWND box = dialog(title);
+    std::string seen;
+    for (HWND child : child_windows(box)) {
+        seen += window_text(child) + "|";
+    }
+    expect(seen.find(text) != std::string::npos,
+           "the \"" + title + "\" box says \"" + text + "\"; it shows " + seen);
+    if (!label.empty()) {
+        save_screenshot(box, label);
+    }
+    expect(answer_message_box(pid(), title, "OK"), "OK closes the \"" + title + "\" box");
+}
+
+DWORD kavelo_session::wait_exit(duration timeout) {
+    DWORD code = 0;
+    expect(process_->wait_exit(code, timeout), "the program ends");
+    return code;
+}
+
+std::string menu_entry(const std::string& text, int command, bool grayed) {
+    return text + "=" + std::to_string(command) + (grayed ? "~" : "");
+}
+
+std::string menu_text(HWND window, int index) {
+    std::string text;
+    const std::vector<menu_popup> menu = read_menu(window);
+    for (std::size_t p = 0; p < menu.size(); ++p) {
+        if (index >= 0 && p != static_cast<std::size_t>(index)) {
+            continue;
+        }
+        text += (text.empty() ? "" : " | ") + menu[p].text + ":";
+        for (std::size_t i = 0; i < menu[p].items.size(); ++i) {
+            const menu_item& item = menu[p].items[i];
+            text += (i == 0 ? " " : ", ") +
+                    (item.separator ? "-" : menu_entry(item.text, item.command, item.grayed));
+        }
+    }
+    return text;
+}
+
+std::string main_menu(file_kind kind) {
+    const std::string file = "&File: " + menu_entry("&Open\tCtrl+O", IDM_OPEN) + ", -, " +
+                             menu_entry("E&xit\tAlt+F4", IDM_EXIT);
+    if (kind == file_kind::none) {
+        return file + " | &Help: " + menu_entry("&About ...\t F1", IDM_ABOUT);
+    }
+    return file + " | &Tools: " + menu_entry("Track Header Editor", IDM_TRACK_HEADER_EDITOR) +
+           ", " + menu_entry("Voice Editor", IDM_VOICE_EDITOR) +
+           (kind == file_kind::rom_image ? ", " + menu_entry("Fix Checksum", IDM_FIX_CHECKSUM)
+                                         : "") +
+           " | &Help: " + menu_entry("&About ...", IDM_ABOUT);
+}
+
+bool newest_line_visible(HWND log) {
+    // The top of a line in the client area; lines above the view give negative values.
+    const auto line_top = [&](LRESULT line) {
+        const auto start = SendMessageA(log, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
+        return static_cast<short>(
+            HIWORD(SendMessageA(log, EM_POSFROMCHAR, static_cast<WPARAM>(start), 0)));
+    };
+    // The text ends in CR LF, so the newest line is the one before the empty last line.
+    const auto lines = SendMessageA(log, EM_GETLINECOUNT, 0, 0);
+    if (lines < 3) {
+        return true;
+    }
+    const int newest = line_top(lines - 2);
+    const int height = newest - line_top(lines - 3);
+    RECT client{};
+    GetClientRect(log, &client);
+    return height > 0 && newest >= 0 && newest + height <= client.bottom;
+}
+
+voice_editor::voice_editor(kavelo_session& session, int track, int voice)
+    : app(session), dialog(nullptr) {
+    post_command(app.main(), IDM_VOICE_EDITOR);
+    dialog = app.dialog(editor_title);
+    if (track >= 0) {
+        choose_track(track);
+    }
+    if (voice >= 0) {
+        choose_voice(voice);
+    }
+}
+
+bool voice_editor::checked(int id) const {
+    return SendMessageA(item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+kavelo::voice_record voice_editor::voice() const {
+    return kavelo::voice_editor_read_voice(remote_controls(*this));
+}
+
+void voice_editor::choose(int id, int entry, const char* answer) {
+    if (!answer) {
+        return pick(id, entry);
+    }
+    choose_combo_entry(dialog, id, entry);
+    expect(answer_message_box(app.pid(), "Prompt", answer),
+           "the change asks \"Did you want to save the current voice?\"");
+    wait_idle(dialog);
+}
+
+void voice_editor::press(int id) {
+    expect(IsWindowEnabled(item(id)), "button " + std::to_string(id) + " is enabled");
+    // Sent, not posted: a later sent action must not overtake the click.
+    send_handled(item(id), BM_CLICK, 0, 0, "button " + std::to_string(id) + "'s command");
+}
+
+void voice_editor::select(int id, int entry) {
+    SendMessageA(item(id), LB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+    send_notification(dialog, id, LBN_SELCHANGE);
+}
+
+void voice_editor::double_click(int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, LBN_DBLCLK),
+                 reinterpret_cast<LPARAM>(item(id)));
+}
+
+void voice_editor::save() {
+    const std::string before = app.log_text();
+    click_button(item(IDOK));
+    app.wait_commit_logged(before, "  * Voice Edited successfully!\r\n");
+    wait_idle(dialog);
+}
+
+void voice_editor::answer_file_dialog(int command, const std::string& path) {
+    post_command(dialog, command);
+    HWND open = app.dialog("Open");
+    fill_file_dialog(open, path);
+    // Destroyed, not only hidden: its modal loop has ended and the command goes on.
+    expect(wait_until([&] { return !IsWindow(open); }), "the file dialog closes");
+}
+
+std::vector<std::string> voice_editor::import(int command, const std::string& path,
+                                              std::size_t count) {
+    answer_file_dialog(command, path);
+    expect(wait_until([&] { return list(IDC_IMPORT_LIST).size() == count; }),
+           std::to_string(count) + " voices listed for import from " + path);
+    return list(IDC_IMPORT_LIST);
+}
+
+void voice_editor::send_to_voice(int entry, const kavelo::voice_record& shown_voice,
+                                 const std::string& what) {
+    select(IDC_IMPORT_LIST, entry);
+    press(IDC_SEND_TO_VOICE);
+    expect(wait_until([&] { return voice() == shown_voice; }), "Send to Voice shows " + what);
+}
+
+std::vector<uint8_t> voice_editor::written_file(const std::string& path) {
+    wait_idle(dialog);
+    for (HWND window : top_level_windows(app.pid())) {
+        const std::string title = title_of(window);
+        if (title == "Error" || title == "Error!") {
+            std::string text;
+            for (HWND child : child_windows(window)) {
+                text.append(1, ' ').append(window_text(child));
+            }
+            fail("writing " + path + " was refused:" + text);
+        }
+    }
+    return file_bytes(path);
+}
+
+header_editor::header_editor(kavelo_session& session) : app(session), dialog(nullptr) {
+    post_command(app.main(), IDM_TRACK_HEADER_EDITOR);
+    dialog = app.dialog(header_title);
+}
+
+void header_editor::commit() {
+    const std::string before = app.log_text();
+    click_button(item(IDOK));
+    app.wait_commit_logged(before, "  * Header Edited successfully!\r\n");
+}
+
+void header_editor::close() {
+    click_button(item(IDCANCEL));
+    expect(wait_gone(dialog), "Close ends the Track Header Editor");
+}
+
+kavelo::voice_record as_displayed(const kavelo::voice_record& voice) {
+    local_controls controls;
+    kavelo::voice_editor_show_voice(voice, controls);
+    return kavelo::voice_editor_read_voice(controls);
+}
+
+std::size_t voice_slot(const std::vector<uint8_t>& image, int track, int index) {
+    const uint32_t start = kavelo::track_table[static_cast<std::size_t>(track)].start;
+    return start + (image.at(start) << 8 | image.at(start + 1)) +
+           25u * static_cast<uint32_t>(index);
+}
+
+namespace {
+
+kavelo::voice_record voice_at(const std::vector<uint8_t>& image, std::size_t slot) {
+    kavelo::voice_record stored{};
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        stored[i] = image.at(slot + i);
+    }
+    return kavelo::swap_voice_order(stored);
+}
+
+} // namespace
+
+kavelo::voice_record stored_voice(const std::vector<uint8_t>& image, int track, int index) {
+    return voice_at(image, voice_slot(image, track, index));
+}
+
+kavelo::voice_record bare_track_voice(const std::vector<uint8_t>& track, int index) {
+    return voice_at(track, static_cast<std::size_t>(track.at(0) << 8 | track.at(1)) +
+                               25u * static_cast<std::size_t>(index));
+}
+
+} // namespace gui
