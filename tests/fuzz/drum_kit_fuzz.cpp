@@ -1,8 +1,7 @@
-// Unpacks the input as a packed DAC program, then looks for the drum kit in a ROM image
-// that holds the input where the game keeps its packed program, and plays what it finds.
-// Checks: an unpacked program stays within the Z80's RAM, its stream ends inside the
-// input, and it packs back to a stream that unpacks to it; a refusal says why in one
-// sentence; a found kit's samples come from the program and play.
+// Unpacks the input as a packed DAC program, then finds and plays the drum kit of a ROM that
+// holds the input where the game keeps it. Checks: a program fits the Z80's RAM, ends inside
+// the input and packs back to itself; a refusal is one sentence; a kit's samples come from
+// the program and play.
 
 #include "drums/dac_compression.h"
 #include "drums/drum_kit.h"

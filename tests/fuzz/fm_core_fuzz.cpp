@@ -1,8 +1,7 @@
-// Drives the FM core the way a player does, from structured input: chip creation with
-// any count, clock and rate, then register writes, resets, restarts and updates of any
-// length into buffers of any size, with and without timer and interrupt handlers.
-// Checks: refused creation leaves no chips, calls on chips that do not exist change
-// nothing, and an update writes exactly the frames both buffers hold and no others.
+// Drives the FM core from structured input: creation with any count, clock and rate, then
+// writes, resets, restarts and updates of any length into buffers of any size. Checks: a
+// refused creation leaves no chips, calls on missing chips change nothing, and an update
+// writes exactly the frames both buffers hold.
 
 #include "fm/fm.h"
 #include "fuzz_check.h"

@@ -1,5 +1,5 @@
-// Runs the input as an fm-script with a bounded frame budget. Checks: a refusal names
-// its line and problem, and the output is whole frames within the budget.
+// Runs the input as an fm-script within a frame budget. Checks: a refusal names its line
+// and problem, and the output is whole frames within the budget.
 
 #include "fm/fm_script.h"
 #include "fuzz_check.h"

@@ -1,8 +1,7 @@
-// Plays the input as a bare track, and the same bytes at track 0 of a ROM image that holds
-// the driver's built-in tables, for a few hundred frames each. Checks: the header is refused
-// exactly when its entry counts are outside the driver's or it does not fit in the file;
-// frame 0 is the start sequence; no frame writes more than its channels can; nothing is
-// written once no channel plays; every port write makes a log line.
+// Plays the input as a bare track and at track 0 of a ROM with the driver's tables. Checks:
+// the header is refused exactly when its counts are outside the driver's or it does not
+// fit; frame 0 is the start sequence; no frame writes more than its channels can; nothing
+// is written once no channel plays; every port write makes a log line.
 
 #include "fuzz_check.h"
 #include "rom/track_table.h"

@@ -1,7 +1,6 @@
-// Imports the input as a TX81Z dump over an earlier import, converts every listed voice
-// and sends it through a bank and the preview. Checks: a refused file leaves the store
-// as it was; names and counts stay within their limits; a converted voice survives a
-// bank round trip.
+// Imports the input as a TX81Z dump over an earlier one and sends every listed voice through
+// a bank and the preview. Checks: a refusal leaves the store; names and counts stay within
+// their limits; a converted voice survives a bank round trip.
 
 #include "fm/preview_render.h"
 #include "formats/tx81z.h"

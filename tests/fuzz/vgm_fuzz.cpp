@@ -1,6 +1,5 @@
-// Plays the input as a VGM command stream for at most a second and a half of output.
-// Checks: the output is whole frames within the limit, and a refusal names a problem at
-// an offset inside the file.
+// Plays the input as a VGM stream for at most 65536 frames. Checks: whole frames within
+// the limit, and a refusal at an offset inside the file.
 
 #include "fuzz_check.h"
 #include "vgm/vgm_player.h"

@@ -1,8 +1,7 @@
-// Extracts the voices of the input as a VGM log (unpacked first when it is gzip data).
-// Checks: a refusal names a problem at an offset inside the data; a listing holds no
-// record twice, no record with a bit set that no field uses, channels 1-6, at least one
-// key-on each and names that fit a bank entry; grouping volume variants keeps every
-// key-on and leaves no two voices that differ only in carrier TL.
+// Extracts the voices of the input as a (possibly gzipped) VGM log. Checks: a refusal names
+// an offset inside the data; voices are unique, with no unused bit set, channels 1-6, a
+// key-on each and bank-sized names; grouping volume variants keeps every key-on and leaves
+// no two voices that differ only in carrier TL.
 
 #include "fuzz_check.h"
 #include "vgm/vgm_voices.h"

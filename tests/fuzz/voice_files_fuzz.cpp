@@ -1,9 +1,6 @@
-// Reads the input with every instrument and bank file reader of the format table.
-// Checks: whatever a reader accepts, its format's writer writes, and the same reader reads
-// those bytes back to the same named voices with nothing dropped; recognition by content
-// picks a format whose reader is then used. A WOPN bank is at least one set of 128
-// instruments, longer than the inputs the fuzzer makes, so an input that starts like one
-// is also tried padded with zero bytes (blank instruments) to the size its header claims.
+// Reads the input with every reader of the format table. Checks: what a reader accepts its
+// writer writes and the reader reads back to the same voices with nothing dropped. An input
+// that starts like a WOPN bank is also tried zero-padded to the size its header claims.
 
 #include "formats/voice_formats.h"
 #include "fuzz_check.h"

@@ -1,7 +1,6 @@
-// Reads the input as a .ymx bank, writes what was read back out and exports it over an
-// existing bank file through the in-memory file system with a random write fault.
-// Checks: only whole entries within the count byte and 128 are listed, a bank survives
-// its own round trip, and a failed export leaves the old file byte for byte.
+// Reads the input as a .ymx bank, writes it back and exports it over an old bank in memory
+// under a write fault. Checks: only whole entries within the count and 128 are listed, a
+// bank survives its own round trip, a failed export leaves the old file byte for byte.
 
 #include "formats/ymx_bank.h"
 #include "fuzz_check.h"

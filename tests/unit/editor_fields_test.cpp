@@ -83,23 +83,18 @@ TEST(VoiceFields, UnshownBitsReadBackAsZero) {
     EXPECT_EQ(shown_and_read(fields_only), fields_only);
 }
 
-TEST(VoiceFields, ReleaseListsShowOddNumbers) {
+TEST(VoiceFields, ReleaseListsShowOddNumbersAndMissingSelectionsReadAsZero) {
     const voice_field& rr = voice_fields[10];
     EXPECT_EQ(rr.label, "RR:");
     EXPECT_EQ(field_entry_text(rr, 0), "1");
     EXPECT_EQ(field_entry_text(rr, 15), "31");
     EXPECT_EQ(field_entry_text(voice_fields[4], 127), "127");
     fake_controls controls;
-    voice_editor_show_voice(voice_record{}, controls);
-    controls.select(1012, 15); // the user picks "31" for OP1
-    EXPECT_EQ(voice_editor_read_voice(controls)[20] & 0x0F, 15);
-}
-
-TEST(VoiceFields, MissingSelectionsReadAsZero) {
-    fake_controls controls;
-    controls.select(1045, 5);
+    controls.select(1012, 15);  // the user picks "31" for OP1's RR
+    controls.select(1045, 5);   // ALG; FB has no selection
     controls.select(1006, 200); // out of the list's range
     const voice_record record = voice_editor_read_voice(controls);
+    EXPECT_EQ(record[20] & 0x0F, 15);
     EXPECT_EQ(record[0], 5);
     EXPECT_EQ(record[24], 0);
 }
@@ -129,25 +124,18 @@ TEST(HeaderFields, EachPresentFieldHasItsOwnByteOfTheHeader) {
     EXPECT_EQ(find_header_field("tempo"), nullptr);
 }
 
-TEST(HeaderFields, BytesShowAsTwoCharacterDecimals) {
+TEST(HeaderFields, BytesShowAsTwoCharacterDecimalsAndTextIsReadLikeTheDialogReadsIt) {
     EXPECT_EQ(format_header_byte(5), " 5");
     EXPECT_EQ(format_header_byte(0), " 0");
     EXPECT_EQ(format_header_byte(10), "10");
     EXPECT_EQ(format_header_byte(244), "244");
-}
-
-TEST(HeaderFields, TypedTextIsReadLikeTheDialogReadsIt) {
-    EXPECT_EQ(read_header_text("244"), 244);
-    EXPECT_EQ(read_header_text(" 5"), 5);
-    EXPECT_EQ(read_header_text("-12"), 244);
-    EXPECT_EQ(read_header_text("-1"), 255);
-    EXPECT_EQ(read_header_text("300"), 44);
-    EXPECT_EQ(read_header_text("abc"), 0);
-    EXPECT_EQ(read_header_text(""), 0);
-    EXPECT_EQ(read_header_text(" 7x"), 7);
-    EXPECT_EQ(read_header_text("1234"), 123);
-    EXPECT_EQ(read_header_text("+9"), 9);
-    EXPECT_EQ(read_header_text("   9"), 0); // the fourth character is never read
+    const std::pair<const char*, uint8_t> typed[] = {
+        {"244", 244}, {" 5", 5},  {"-12", 244},  {"-1", 255}, {"300", 44}, {"abc", 0},
+        {"", 0},      {" 7x", 7}, {"1234", 123}, {"+9", 9},   {"   9", 0}}; // the fourth character
+                                                                            // is never read
+    for (const auto& [text, value] : typed) {
+        EXPECT_EQ(read_header_text(text), value) << text;
+    }
 }
 
 } // namespace

@@ -27,14 +27,10 @@ TEST(StatusLogText, AppendsOneLineEndingInCrLfBelowTheEarlierLines) {
     EXPECT_EQ(status_log_text_append("a\r\n", ""), "a\r\n\r\n");
 }
 
-TEST(StatusLogText, KeepsEverythingWhileTheLimitIsNotPassed) {
+TEST(StatusLogText, DropsOnlyAsManyOldestWholeLinesAsNeeded) {
     const std::string current = numbered_lines(0, 10, 8); // 100 characters
     // 100 + 8 + 2 = 110: exactly at the limit, nothing goes.
     EXPECT_EQ(status_log_text_append(current, "12345678", 110), current + "12345678\r\n");
-}
-
-TEST(StatusLogText, DropsOnlyAsManyOldestWholeLinesAsNeeded) {
-    const std::string current = numbered_lines(0, 10, 8);
     // 111 > 110: the first line (10 characters) goes, and only that one.
     EXPECT_EQ(status_log_text_append(current, "123456789", 110),
               numbered_lines(1, 9, 8) + "123456789\r\n");

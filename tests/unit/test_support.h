@@ -1,6 +1,5 @@
 #pragma once
-// Helpers shared by the unit tests: scratch folders, file bytes, a log collector and
-// a file system whose steps can be made to fail.
+// Helpers shared by the unit tests: scratch folders, file bytes and a log collector.
 
 #include "rom/file_system.h"
 #include "rom/log_sink.h"
@@ -40,21 +39,6 @@ struct log_lines {
     log_sink sink() {
         return [this](std::string_view line) { lines.emplace_back(line); };
     }
-};
-
-// Wraps the native file system; `fault` makes one step of a rewrite fail (a failed write
-// stops half way, as on a full disk).
-struct failing_file_system : file_system {
-    write_fault fault = write_fault::none;
-
-    read_status read_file(const std::string& path, std::size_t max_size,
-                          std::vector<uint8_t>& out) const override;
-    read_status read_head(const std::string& path, std::size_t count,
-                          std::vector<uint8_t>& out) const override;
-    bool is_read_only(const std::string& path) const override;
-    std::unique_ptr<temp_file> create_temp_beside(const std::string& target) const override;
-    bool replace(const std::string& temp, const std::string& target) const override;
-    void remove(const std::string& path) const override;
 };
 
 } // namespace kavelo::test

@@ -60,51 +60,31 @@ TEST(Tx81zImport, ListsEveryVoiceOfA32VoiceDumpByName) {
     EXPECT_EQ(store.voice_count, 32);
 }
 
-TEST(Tx81zImport, SizesDecideTheVoiceCount) {
+TEST(Tx81zImport, SizesDecideTheVoiceCountUpToFifty) {
     tx81z_store store;
     EXPECT_EQ(tx81z_import_bytes(store, std::vector<uint8_t>(136, 0x41)).names.size(), 1u);
     EXPECT_EQ(tx81z_import_bytes(store, std::vector<uint8_t>(135, 0x41)).names.size(), 0u);
     EXPECT_TRUE(tx81z_import_bytes(store, std::vector<uint8_t>(8, 0)).ok);
-
-    tx81z_store untouched;
-    untouched.bytes[0] = 0x33;
-    const auto refused = tx81z_import_bytes(untouched, std::vector<uint8_t>(7, 0));
-    EXPECT_FALSE(refused.ok);
-    EXPECT_NE(refused.problem.find("7 bytes"), std::string::npos);
-    EXPECT_EQ(untouched.bytes[0], 0x33);
-}
-
-TEST(Tx81zImport, CutsDumpsOfMoreThanFiftyVoices) {
-    tx81z_store store;
-    const auto dump =
-        make_dump(64, [](int v, uint8_t* voice) { voice[0] = static_cast<uint8_t>(v); });
-    const auto result = tx81z_import_bytes(store, dump);
-    ASSERT_TRUE(result.ok);
-    EXPECT_EQ(result.voices_in_file, 64);
-    EXPECT_EQ(result.names.size(), 50u);
+    const auto cut = tx81z_import_bytes(
+        store, make_dump(64, [](int v, uint8_t* voice) { voice[0] = static_cast<uint8_t>(v); }));
+    ASSERT_TRUE(cut.ok);
+    EXPECT_EQ(cut.voices_in_file, 64);
+    EXPECT_EQ(cut.names.size(), 50u);
     EXPECT_EQ(store.bytes[128 * 49], 49);
-}
 
-TEST(Tx81zImport, ShorterSecondImportKeepsTheOldTailUnlisted) {
-    tx81z_store store;
-    tx81z_import_bytes(store, make_dump(4, [](int v, uint8_t* voice) {
-                           set_name(voice, v == 3 ? "Old Four" : "Old");
-                       }));
+    // A shorter second import keeps the old tail, unlisted.
+    set_name(store.bytes.data() + 128 * 3, "Old Four");
     const auto second = tx81z_import_bytes(
         store, make_dump(2, [](int, uint8_t* voice) { set_name(voice, "New"); }));
     EXPECT_EQ(second.names, (std::vector<std::string>{"New", "New"}));
     EXPECT_EQ(store.voice_count, 2);
     EXPECT_EQ(tx81z_voice_name(store, 3), "Old Four");
-}
 
-TEST(Tx81zConvert, CommonByteKeepsAlgorithmFeedbackAndSync) {
-    tx81z_store store;
-    tx81z_import_bytes(store, make_dump(2, [](int v, uint8_t* voice) {
-                           voice[40] = v == 0 ? static_cast<uint8_t>(1 << 6 | 7 << 3 | 0)
-                                              : static_cast<uint8_t>(2 << 3 | 5);
-                       }));
-    EXPECT_EQ(tx81z_voice_to_record(store, 0)[0], 0x78);
-    EXPECT_EQ(tx81z_voice_to_record(store, 1)[0], 0x15);
+    const auto refused = tx81z_import_bytes(store, std::vector<uint8_t>(7, 0));
+    EXPECT_FALSE(refused.ok);
+    EXPECT_NE(refused.problem.find("7 bytes"), std::string::npos);
+    EXPECT_EQ(store.voice_count, 2);
+    EXPECT_EQ(tx81z_voice_name(store, 0), "New");
 }
 
 TEST(Tx81zConvert, OperatorFieldsAndColumnOrder) {
@@ -115,8 +95,10 @@ TEST(Tx81zConvert, OperatorFieldsAndColumnOrder) {
             set_operator(voice, 1, {20, 10, 5, 7, 3, 0, 50, 63, 1, 4});  // operator 2
             set_operator(voice, 2, {1, 0, 31, 0, 0, 0, 0, 8, 0, 2});     // operator 3
             set_operator(voice, 3, {15, 16, 1, 2, 14, 1, 90, 0, 2, 0});  // operator 1
+            voice[40] = 1 << 6 | 7 << 3 | 0; // sync, feedback 7, algorithm 0
         }));
     const voice_record r = tx81z_voice_to_record(store, 0);
+    EXPECT_EQ(r[0], 0x78); // sync, feedback and algorithm keep their bits
     // Group positions run OP4, OP3, OP2, OP1 and take blocks 3, 2, 1, 0.
     // Block 0: the worked example, landing in position 3 (OP1).
     EXPECT_EQ(r[4], 0x01);
@@ -141,11 +123,7 @@ TEST(Tx81zConvert, OperatorFieldsAndColumnOrder) {
     EXPECT_EQ(r[5], 0x80 | 15);
     EXPECT_EQ(r[9], 0x80 | 16);
     EXPECT_EQ(r[21], 9);
-}
-
-TEST(Tx81zConvert, IndexOutsideTheStoreGivesAnEmptyRecord) {
-    tx81z_store store;
-    store.bytes.fill(0x11);
+    store.bytes.fill(0x11); // an index outside the store gives an empty record
     EXPECT_EQ(tx81z_voice_to_record(store, 50), voice_record{});
     EXPECT_EQ(tx81z_voice_to_record(store, -1), voice_record{});
 }

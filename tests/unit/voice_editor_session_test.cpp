@@ -1,5 +1,8 @@
-#include "fake_voice_editor_view.h"
+// The Voice editor over a view made of plain data: the save prompt, commits into the
+// track shown, the clipboard, the Export bank list, imports, undo and another file.
+
 #include "demo/demo_rom.h"
+#include "fake_voice_editor_view.h"
 #include "rom/track_table.h"
 #include "test_support.h"
 #include "voice_editor/voice_editor_session.h"
@@ -10,6 +13,7 @@ namespace kavelo {
 namespace {
 
 using fake_view = test::fake_voice_editor_view;
+using names = std::vector<std::string>;
 
 struct editor : ::testing::Test {
     test::scratch_dir dir;
@@ -24,10 +28,11 @@ struct editor : ::testing::Test {
         test::write_bytes(path, original);
         session.open();
     }
-    // The user picks an entry of a parameter list: the list raises a selection change.
-    void user_selects(uint16_t id, int entry) {
+    // A list pick as the dialog reports it: a selection change, then a change of a control.
+    void user_edits(uint16_t id, int entry) {
         view.select(id, entry);
         session.list_selection_changed();
+        session.control_changed(id);
     }
     void user_chooses_track(int track) {
         view.track = track;
@@ -37,6 +42,7 @@ struct editor : ::testing::Test {
         view.voice = voice;
         session.choose_voice();
     }
+    voice_record shown() const { return voice_editor_read_voice(view); }
     voice_record stored_voice(int track, int index) {
         const auto bytes = test::read_bytes(path);
         const uint32_t start = track_table[track].start;
@@ -52,28 +58,36 @@ TEST_F(editor, OpensOnTheFirstTrackShowingVoiceZero) {
     EXPECT_EQ(view.track, 0);
     EXPECT_EQ(view.voice_entries, state.table.count);
     EXPECT_EQ(state.current, stored_voice(0, 0));
-    EXPECT_EQ(voice_editor_read_voice(view), stored_voice(0, 0));
+    EXPECT_EQ(shown(), stored_voice(0, 0));
     EXPECT_EQ(view.algorithm_picture, stored_voice(0, 0)[0] & 7);
 }
 
-TEST_F(editor, NoPromptWhileUnmodifiedAndNoneAfterAnAnswer) {
+TEST_F(editor, PromptsOnlyAfterAListChangeAndNotAgainAfterNo) {
     user_chooses_track(2);
     user_chooses_voice(1);
+    view.check(1013, true); // a click on AME raises no selection change
+    user_chooses_voice(0);
     EXPECT_EQ(view.prompts, 0);
-
-    user_selects(1006, 50);
+    session.list_selection_changed(); // any list, even the Import list
     view.save_answers = {false};
     user_chooses_voice(2);
     EXPECT_EQ(view.prompts, 1);
     user_chooses_voice(3); // No cleared the flag
     EXPECT_EQ(view.prompts, 1);
     EXPECT_EQ(test::read_bytes(path), original);
+
+    user_edits(1045, 7);   // ALG
+    session.save_to_rom(); // saving keeps the flag: the next change still asks
+    EXPECT_EQ(stored_voice(2, 3)[0] & 7, 7);
+    view.save_answers = {false};
+    user_chooses_track(1);
+    EXPECT_EQ(view.prompts, 2);
 }
 
-TEST_F(editor, YesSavesTheEditIntoTheSlotThatWasShown) {
+TEST_F(editor, YesSavesTheEditIntoTheVoiceAndTrackThatWereShown) {
     user_chooses_track(2);
     user_chooses_voice(1);
-    user_selects(1036, 99); // OP4 TL
+    user_edits(1036, 99); // OP4 TL
     view.save_answers = {true};
     user_chooses_voice(4);
     EXPECT_EQ(stored_voice(2, 1)[21], 99);
@@ -81,57 +95,35 @@ TEST_F(editor, YesSavesTheEditIntoTheSlotThatWasShown) {
     EXPECT_EQ(state.current, stored_voice(2, 4));
     ASSERT_GE(view.log_lines.size(), 2u);
     EXPECT_EQ(view.log_lines[1], "  * Voice Edited successfully!");
-}
 
-TEST_F(editor, SaveToRomKeepsTheFlagSoTheNextChangeStillAsks) {
-    user_selects(1045, 7);
-    session.save_to_rom();
-    EXPECT_EQ(stored_voice(0, 0)[0] & 7, 7);
-    view.save_answers = {false};
-    user_chooses_track(1);
-    EXPECT_EQ(view.prompts, 1);
-}
-
-TEST_F(editor, TrackChangeWithYesCommitsIntoThePreviousTrack) {
-    user_chooses_track(4);
-    user_selects(1005, 9); // OP1 MUL
+    user_edits(1005, 9); // OP1 MUL
     view.save_answers = {true};
     user_chooses_track(6);
-    EXPECT_EQ(stored_voice(4, 0)[4] & 0x0F, 9);
+    EXPECT_EQ(stored_voice(2, 4)[4] & 0x0F, 9);
     EXPECT_EQ(state.current_index, 0);
     EXPECT_EQ(view.algorithm_picture, stored_voice(6, 0)[0] & 7);
-}
-
-TEST_F(editor, ListBoxSelectionsSetTheFlagButCheckBoxesDoNot) {
-    view.check(1013, true); // a click on AME raises no selection change
-    user_chooses_voice(0);
-    EXPECT_EQ(view.prompts, 0);
-    session.list_selection_changed(); // a click in the Import list
-    user_chooses_voice(0);
-    EXPECT_EQ(view.prompts, 1);
 }
 
 TEST_F(editor, CopyInOneTrackPasteInAnother) {
     session.paste_voice(); // never copied: nothing happens
     EXPECT_EQ(state.current, stored_voice(0, 0));
-
     user_chooses_track(2);
     user_chooses_voice(2);
-    user_selects(1016, 3); // an unsaved edit is copied too
+    user_edits(1016, 3); // an unsaved edit is copied too
     session.copy_voice();
     view.save_answers = {false};
     user_chooses_track(5);
     session.paste_voice();
     voice_record expected = stored_voice(2, 2);
     expected[23] = 3;
-    EXPECT_EQ(voice_editor_read_voice(view), expected);
+    EXPECT_EQ(shown(), expected);
     EXPECT_EQ(state.current, expected);
     session.save_to_rom();
     EXPECT_EQ(stored_voice(5, 0), expected);
 }
 
 TEST_F(editor, PreviewMakesTheShownVoiceCurrentForAddToBank) {
-    user_selects(1008, 4);
+    user_edits(1008, 4);
     session.preview();
     ASSERT_EQ(view.played.size(), 1u);
     EXPECT_EQ(view.played[0][8] & 0x1F, 4);
@@ -139,69 +131,52 @@ TEST_F(editor, PreviewMakesTheShownVoiceCurrentForAddToBank) {
     EXPECT_EQ(state.export_bank.entries().at(0).voice, view.played[0]);
 }
 
-TEST_F(editor, ExportListNamesComeFromTheCount) {
-    session.add_current_voice();
-    session.add_current_voice();
-    EXPECT_EQ(view.export_names, (std::vector<std::string>{"Voice 0", "Voice 1"}));
-    view.export_index = 0;
-    session.delete_export_entry();
-    EXPECT_EQ(view.export_index, 0);
-    session.add_current_voice();
-    EXPECT_EQ(view.export_names, (std::vector<std::string>{"Voice 1", "Voice 1"}));
-    session.clear_export_bank();
-    session.add_current_voice();
-    EXPECT_EQ(view.export_names, std::vector<std::string>{"Voice 0"});
-}
-
-TEST_F(editor, DeleteUpAndDownMoveTheSelection) {
+TEST_F(editor, ExportListNamesMovesDeletesAndRenames) {
     for (int i = 0; i < 3; ++i) {
         session.add_current_voice();
     }
     view.export_index = 0;
-    session.move_export_entry_up();
-    EXPECT_EQ(view.export_names[0], "Voice 0");
+    session.move_export_entry_up(); // the first cannot go up, nor the last down
     view.export_index = 2;
     session.move_export_entry_down();
-    EXPECT_EQ(view.export_names[2], "Voice 2");
+    EXPECT_EQ(view.export_names, (names{"Voice 0", "Voice 1", "Voice 2"}));
     view.export_index = 1;
     session.move_export_entry_up();
-    EXPECT_EQ(view.export_names, (std::vector<std::string>{"Voice 1", "Voice 0", "Voice 2"}));
+    EXPECT_EQ(view.export_names, (names{"Voice 1", "Voice 0", "Voice 2"}));
     EXPECT_EQ(view.export_index, 0);
     session.move_export_entry_down();
-    EXPECT_EQ(view.export_names, (std::vector<std::string>{"Voice 0", "Voice 1", "Voice 2"}));
+    EXPECT_EQ(view.export_names, (names{"Voice 0", "Voice 1", "Voice 2"}));
     EXPECT_EQ(view.export_index, 1);
     view.export_index = 2;
     session.delete_export_entry(); // the last: the new last is selected
     EXPECT_EQ(view.export_index, 1);
     view.export_index = 0;
     session.delete_export_entry(); // a middle one: the entry that moved up is selected
-    EXPECT_EQ(view.export_names, std::vector<std::string>{"Voice 1"});
+    EXPECT_EQ(view.export_names, names{"Voice 1"});
     EXPECT_EQ(view.export_index, 0);
-    session.delete_export_entry();
-    EXPECT_TRUE(view.export_names.empty());
-    EXPECT_EQ(view.export_index, -1);
-}
+    session.add_current_voice(); // names come from the count
+    EXPECT_EQ(view.export_names, (names{"Voice 1", "Voice 1"}));
 
-TEST_F(editor, NameFieldShowsAndRenamesTheSelectedEntry) {
-    session.add_current_voice();
+    view.export_index = -1;
     session.rename_export_entry("Nothing"); // no selection: no entry changes
-    EXPECT_EQ(view.export_names[0], "Voice 0");
     view.export_index = 0;
     session.show_export_name();
-    EXPECT_EQ(view.name_field, "Voice 0");
+    EXPECT_EQ(view.name_field, "Voice 1");
     session.rename_export_entry("Warm Brass Lead");
-    EXPECT_EQ(view.export_names[0], "Warm Brass");
+    EXPECT_EQ(view.export_names, (names{"Warm Brass", "Voice 1"}));
     EXPECT_EQ(view.export_index, 0);
-}
 
-TEST_F(editor, BankListStopsAt128Entries) {
+    session.clear_export_bank();
+    EXPECT_TRUE(view.export_names.empty());
+    EXPECT_EQ(view.export_index, -1);
     for (int i = 0; i < 128; ++i) {
         session.add_current_voice();
     }
+    EXPECT_EQ(view.export_names[0], "Voice 0");
     EXPECT_TRUE(view.messages.empty());
     session.add_current_voice();
     EXPECT_EQ(state.export_bank.count(), 128);
-    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages.size(), 1u);
 }
 
 TEST_F(editor, ExportedBankImportsBackAndSendsTheSameVoice) {
@@ -212,12 +187,11 @@ TEST_F(editor, ExportedBankImportsBackAndSendsTheSameVoice) {
     }
     view.next_file = dir.file("out.ymx");
     session.export_bank();
-    EXPECT_TRUE(view.messages.empty());
     EXPECT_EQ(test::read_bytes(*view.next_file).size(), 8u + 3 * 35);
-
     session.import_bank();
+    EXPECT_TRUE(view.messages.empty());
     EXPECT_EQ(state.source, import_source::bank);
-    EXPECT_EQ(view.import_names, (std::vector<std::string>{"Voice 0", "Voice 1", "Voice 2"}));
+    EXPECT_EQ(view.import_names, (names{"Voice 0", "Voice 1", "Voice 2"}));
     view.import_index = 1;
     session.send_to_voice();
     EXPECT_EQ(state.current, stored_voice(2, 1));
@@ -225,6 +199,11 @@ TEST_F(editor, ExportedBankImportsBackAndSendsTheSameVoice) {
     EXPECT_EQ(state.export_bank.entries().back().voice, stored_voice(2, 1));
     EXPECT_EQ(view.export_names.back(), "Voice 1");
     EXPECT_EQ(test::read_bytes(path), original); // sending writes nothing
+
+    view.next_file.reset(); // a cancelled export
+    session.export_bank();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0], (std::pair<std::string, std::string>{"Unknown Error!", "Error"}));
 }
 
 TEST_F(editor, MusicLogImportListsVoicesWithVolumeStepsGrouped) {
@@ -232,30 +211,27 @@ TEST_F(editor, MusicLogImportListsVoicesWithVolumeStepsGrouped) {
     std::vector<uint8_t> log{'V', 'g', 'm', ' '};
     log.resize(0x40, 0);
     log[0x08] = 0x50, log[0x09] = 1, log[0x34] = 0x0C;
-    const uint8_t writes[][2] = {{0xB0, 0x02}, {0x30, 0x01}, {0x4C, 0x30}, {0x28, 0xF0},
-                                 {0x4C, 0x10}, {0x28, 0xF0}, {0x30, 0x02}, {0x28, 0xF0}};
-    for (const auto& w : writes) { // part I writes: 0x52 register value
-        log.push_back(0x52);
-        log.push_back(w[0]);
-        log.push_back(w[1]);
+    for (const auto& [reg, value] : {std::pair{0xB0, 0x02},
+                                     {0x30, 0x01},
+                                     {0x4C, 0x30},
+                                     {0x28, 0xF0},
+                                     {0x4C, 0x10},
+                                     {0x28, 0xF0},
+                                     {0x30, 0x02},
+                                     {0x28, 0xF0}}) {
+        log.insert(log.end(), {0x52, uint8_t(reg), uint8_t(value)});
     }
     log.push_back(0x66);
-    const voice_record loud = *voice_from_hex("02000000010000000000000000000000000000000010000000");
-    const voice_record other =
-        *voice_from_hex("02000000020000000000000000000000000000000010000000");
     view.next_file = dir.file("song.vgm");
     test::write_bytes(*view.next_file, log);
     session.import_music_log();
     ASSERT_TRUE(view.messages.empty()) << view.messages[0].first;
     EXPECT_EQ(state.source, import_source::music_log);
-    EXPECT_EQ(view.import_names, (std::vector<std::string>{"ch1 #2", "ch1 #1"}));
-    view.import_index = 0;
-    session.send_to_voice();
-    EXPECT_EQ(state.current, loud);
+    EXPECT_EQ(view.import_names, (names{"ch1 #2", "ch1 #1"}));
     view.import_index = 1;
     session.add_import_entry();
-    EXPECT_EQ(state.export_bank.entries().back().voice, other);
-    EXPECT_EQ(view.export_names.back(), "ch1 #1");
+    EXPECT_EQ(state.export_bank.entries().back().voice,
+              *voice_from_hex("02000000020000000000000000000000000000000010000000"));
 
     // A log without key-ons says so and keeps the list; a cut one names the offset.
     std::vector<uint8_t> silent(log.begin(), log.begin() + 0x40);
@@ -272,14 +248,7 @@ TEST_F(editor, MusicLogImportListsVoicesWithVolumeStepsGrouped) {
     EXPECT_EQ(state.source, import_source::music_log);
 }
 
-TEST_F(editor, CancelledOrFailedExportSaysUnknownError) {
-    view.next_file.reset();
-    session.export_bank();
-    ASSERT_EQ(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0], (std::pair<std::string, std::string>{"Unknown Error!", "Error"}));
-}
-
-TEST_F(editor, FailedImportsChangeNothing) {
+TEST_F(editor, FailuresChangeNothingAndSaySo) {
     view.next_file = dir.file("tiny.syx");
     test::write_bytes(*view.next_file, {0xF0, 0x43});
     session.import_tx81z();
@@ -291,83 +260,40 @@ TEST_F(editor, FailedImportsChangeNothing) {
     view.import_index = 0;
     session.send_to_voice(); // nothing imported: nothing to send
     EXPECT_EQ(state.current, stored_voice(0, 0));
-}
 
-TEST_F(editor, EmptyVoiceTableRefusesToSave) {
     std::vector<uint8_t> bytes = original;
-    const uint32_t start = track_table[3].start;
-    bytes[start] = 0x7F; // table offset far past the track end
+    bytes[track_table[3].start] = 0x7F; // table offset far past the track end
     test::write_bytes(path, bytes);
     user_chooses_track(3);
     EXPECT_EQ(view.voice_entries, 0);
     session.save_to_rom();
-    ASSERT_EQ(view.messages.size(), 1u);
-    EXPECT_EQ(view.messages[0].second, "Error!");
+    ASSERT_EQ(view.messages.size(), 2u);
+    EXPECT_EQ(view.messages[1].second, "Error!");
     EXPECT_EQ(test::read_bytes(path), bytes);
-}
 
-TEST_F(editor, UnreadableFileReportsAndKeepsVoicesOutOfOtherTracks) {
     std::filesystem::remove(path);
     user_chooses_track(1);
     EXPECT_EQ(state.table.count, 0);
-    EXPECT_FALSE(view.messages.empty());
+    EXPECT_GT(view.messages.size(), 2u);
     session.save_to_rom();
     EXPECT_FALSE(std::filesystem::exists(path));
-}
-
-TEST(VoiceEditorBareTrack, TrackListDisabledAndTableFromOffsetZero) {
-    test::scratch_dir dir;
-    const std::string path = dir.file("track.bin");
-    test::write_bytes(path, make_demo_track(8));
-    voice_editor_state state;
-    fake_view view;
-    voice_editor_session session{state, view,
-                                 rom_access{native_file_system(), path, file_mode::bare_track, {}}};
-    session.open();
-    EXPECT_FALSE(view.tracks_enabled);
-    EXPECT_EQ(view.track, 0);
-    EXPECT_EQ(state.track_offset, 0u);
-    voice_table expected;
-    ASSERT_EQ(
-        load_track_voices({native_file_system(), path, file_mode::bare_track, {}}, 0, expected)
-            .code,
-        result_done);
-    EXPECT_EQ(view.voice_entries, expected.count);
-    EXPECT_EQ(state.current, expected.voices[0]);
-}
-
-// Undo, redo, revert, the operator context menu and another file opened under the editor.
-
-voice_record shown_voice(const fake_view& view) {
-    return voice_editor_read_voice(view);
-}
-
-// A list pick or an AME click as the dialog reports it: a selection change, then a change
-// of a voice control.
-void user_edits(fake_view& view, voice_editor_session& session, uint16_t id, int entry) {
-    view.select(id, entry);
-    session.list_selection_changed();
-    session.control_changed(id);
-}
-void user_ticks(fake_view& view, voice_editor_session& session, uint16_t id) {
-    view.check(id, !view.checked(id));
-    session.control_changed(id);
 }
 
 TEST_F(editor, EveryChangeOfTheShownVoiceIsOneUndoStep) {
     user_chooses_track(2);
     user_chooses_voice(1);
     session.copy_voice();
-    const voice_record copied = shown_voice(view);
+    const voice_record copied = shown();
     user_chooses_track(0);
-    const voice_record loaded = shown_voice(view);
+    const voice_record loaded = shown();
     EXPECT_FALSE(session.can_undo());
 
-    user_edits(view, session, 1006, 50); // OP1 TL
-    const voice_record after_list = shown_voice(view);
-    session.control_changed(1058);   // not a voice control: no step
-    user_ticks(view, session, 1023); // OP2 AME
-    const voice_record after_box = shown_voice(view);
+    user_edits(1006, 50); // OP1 TL
+    const voice_record after_list = shown();
+    session.control_changed(1058);         // not a voice control: no step
+    view.check(1023, !view.checked(1023)); // OP2 AME
+    session.control_changed(1023);
+    const voice_record after_box = shown();
     session.paste_voice();
     state.source = import_source::bank;
     state.imported_bank = {{test::counting_record(0), "Sent"}};
@@ -375,108 +301,95 @@ TEST_F(editor, EveryChangeOfTheShownVoiceIsOneUndoStep) {
     session.send_to_voice();
     EXPECT_EQ(state.current, test::counting_record(0));
 
-    const std::vector<voice_record> expected_shown{copied, after_box, after_list, loaded};
-    const std::vector<voice_record> expected_current{copied, stored_voice(0, 0), stored_voice(0, 0),
-                                                     stored_voice(0, 0)};
-    for (std::size_t i = 0; i < expected_shown.size(); ++i) {
+    const voice_record first = stored_voice(0, 0);
+    const std::pair<voice_record, voice_record> undone[] = {
+        {copied, copied}, {after_box, first}, {after_list, first}, {loaded, first}};
+    for (const auto& [shown_then, current_then] : undone) {
         session.undo();
-        EXPECT_EQ(shown_voice(view), expected_shown[i]) << "undo " << i;
-        EXPECT_EQ(state.current, expected_current[i]) << "undo " << i;
+        EXPECT_EQ(shown(), shown_then);
+        EXPECT_EQ(state.current, current_then);
     }
     EXPECT_FALSE(session.can_undo());
     session.undo(); // nothing left: nothing changes
-    EXPECT_EQ(shown_voice(view), loaded);
+    EXPECT_EQ(shown(), loaded);
     session.redo();
     session.redo();
-    EXPECT_EQ(shown_voice(view), after_box);
+    EXPECT_EQ(shown(), after_box);
     EXPECT_EQ(view.algorithm_picture, after_box[0] & 7);
     EXPECT_TRUE(session.can_redo());
     view.save_answers = {false};
     user_chooses_voice(1); // an undone edit still counts as a change
     EXPECT_EQ(view.prompts, 1);
+    EXPECT_FALSE(session.can_undo()); // another voice: the history goes
+    EXPECT_FALSE(session.can_redo());
 }
 
-TEST_F(editor, HistoryGoesWithAnotherVoiceOrTrackButSurvivesSaveToRom) {
-    const voice_record loaded = shown_voice(view);
-    user_edits(view, session, 1005, 3);
+TEST_F(editor, HistorySurvivesSaveToRomAndRevertIsOneStep) {
+    user_chooses_track(2);
+    user_chooses_voice(1);
+    const voice_record loaded = shown();
+    user_edits(1005, 3);
     session.save_to_rom();
     ASSERT_TRUE(session.can_undo());
     session.undo();
-    EXPECT_EQ(shown_voice(view), loaded);
+    EXPECT_EQ(shown(), loaded);
 
-    user_edits(view, session, 1005, 4);
-    view.save_answers = {false};
-    user_chooses_voice(2);
-    EXPECT_FALSE(session.can_undo());
-    EXPECT_FALSE(session.can_redo());
-    user_edits(view, session, 1005, 4);
-    view.save_answers = {false};
-    user_chooses_track(3);
-    EXPECT_FALSE(session.can_undo());
-}
-
-TEST_F(editor, RevertShowsTheVoiceAsTheFileHoldsItNowAsOneStep) {
-    user_chooses_track(2);
-    user_chooses_voice(1);
-    user_edits(view, session, 1036, 99); // OP4 TL
-    const voice_record edited = shown_voice(view);
+    user_edits(1036, 99); // OP4 TL
     // Meanwhile the file's voice 1 changes under the editor.
-    std::vector<uint8_t> bytes = original;
+    std::vector<uint8_t> bytes = test::read_bytes(path);
     const uint32_t start = track_table[2].start;
-    const uint32_t slot = start + (bytes[start] << 8 | bytes[start + 1]) + 25;
-    bytes[slot + 21] = 0x11; // ROM order: OP1's TL byte
+    bytes[start + (bytes[start] << 8 | bytes[start + 1]) + 25 + 21] = 0x11; // OP1's TL
     test::write_bytes(path, bytes);
-
     session.revert_voice();
     EXPECT_EQ(state.current, stored_voice(2, 1));
-    EXPECT_EQ(shown_voice(view), stored_voice(2, 1));
+    EXPECT_EQ(shown(), stored_voice(2, 1));
     EXPECT_EQ(view.selection(1006), 0x11);
     EXPECT_EQ(test::read_bytes(path), bytes) << "reverting writes nothing";
     user_chooses_voice(1); // nothing left to save
     EXPECT_EQ(view.prompts, 0);
 
-    user_edits(view, session, 1036, 99);
-    const voice_record edited_again = shown_voice(view);
-    EXPECT_NE(edited_again, edited);
+    user_edits(1036, 98);
+    const voice_record edited = shown();
     session.revert_voice();
     session.undo();
-    EXPECT_EQ(shown_voice(view), edited_again);
+    EXPECT_EQ(shown(), edited);
     std::filesystem::remove(path);
     session.revert_voice(); // an unreadable file: said, and the shown voice stays
-    EXPECT_EQ(shown_voice(view), edited_again);
+    EXPECT_EQ(shown(), edited);
     EXPECT_EQ(view.messages.size(), 1u);
 }
 
 TEST_F(editor, OperatorCopyPasteAndSwapAreStepsOnTheShownVoice) {
     session.paste_operator(3); // nothing copied yet
     EXPECT_FALSE(session.can_undo());
-    const voice_record loaded = shown_voice(view);
-    user_edits(view, session, 1006, 42); // OP1 TL, then copy OP1 with the edit
+    const voice_record loaded = shown();
+    user_edits(1045, 5);  // ALG
+    user_edits(1006, 42); // OP1 TL, then copy OP1 with the edit
     session.copy_operator(1);
     session.paste_operator(3);
-    voice_record expected = shown_voice(view);
-    EXPECT_EQ(copy_operator(expected, 3), copy_operator(expected, 1));
+    const voice_record pasted = shown();
+    EXPECT_EQ(view.algorithm_picture, 5);
+    EXPECT_EQ(copy_operator(pasted, 3), copy_operator(pasted, 1));
     EXPECT_EQ(view.selection(1026), 42);
-
     session.swap_operators(2, 4);
-    EXPECT_EQ(copy_operator(shown_voice(view), 2), copy_operator(expected, 4));
-    EXPECT_EQ(copy_operator(shown_voice(view), 4), copy_operator(expected, 2));
+    EXPECT_EQ(copy_operator(shown(), 2), copy_operator(pasted, 4));
+    EXPECT_EQ(copy_operator(shown(), 4), copy_operator(pasted, 2));
     session.swap_operators(2, 2); // not a swap
     session.undo();
-    EXPECT_EQ(shown_voice(view), expected);
-    session.undo();
-    session.undo();
-    EXPECT_EQ(shown_voice(view), loaded);
+    EXPECT_EQ(shown(), pasted);
+    for (int step = 0; step < 3; ++step) {
+        session.undo();
+    }
+    EXPECT_EQ(shown(), loaded);
     EXPECT_EQ(state.current, stored_voice(0, 0)) << "operator edits leave the current voice";
 }
 
 TEST_F(editor, AnotherFileShowsFromItsFirstVoiceAndTakesTheCommits) {
     user_chooses_track(4);
-    user_edits(view, session, 1006, 5);
+    user_edits(1006, 5);
     const std::string track_path = dir.file("track.bin");
     const std::vector<uint8_t> track = make_demo_track(9);
     test::write_bytes(track_path, track);
-
     view.save_answers = {true};
     session.ask_to_save(); // a Yes still writes into the file the editor showed
     EXPECT_EQ(stored_voice(4, 0)[24], 5);
@@ -484,15 +397,16 @@ TEST_F(editor, AnotherFileShowsFromItsFirstVoiceAndTakesTheCommits) {
     EXPECT_FALSE(view.tracks_enabled);
     EXPECT_EQ(state.track_offset, 0u);
     EXPECT_EQ(state.current_index, 0);
+    voice_record first{};
+    std::copy_n(track.begin() + (track[0] << 8 | track[1]), 25, first.begin());
+    EXPECT_EQ(shown(), swap_voice_order(first));
     EXPECT_FALSE(session.can_undo());
     const auto rom_now = test::read_bytes(path);
 
-    user_edits(view, session, 1045, 3);
+    user_edits(1045, 3);
     session.save_to_rom();
     EXPECT_EQ(test::read_bytes(path), rom_now) << "the earlier file is left alone";
-    const auto track_now = test::read_bytes(track_path);
-    const std::size_t slot = static_cast<std::size_t>(track[0] << 8 | track[1]);
-    EXPECT_EQ(track_now[slot] & 7, 3);
+    EXPECT_EQ(test::read_bytes(track_path)[std::size_t(track[0] << 8 | track[1])] & 7, 3);
 
     session.show_file(path, file_mode::rom_image);
     EXPECT_TRUE(view.tracks_enabled);

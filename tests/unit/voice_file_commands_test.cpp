@@ -1,11 +1,11 @@
 // The Voice editor's instrument and bank file commands, over a view made of plain data and
 // a file system in memory.
 
+#include "demo/demo_rom.h"
 #include "fake_voice_editor_view.h"
 #include "formats/fm_operator_fields.h"
 #include "formats/voice_formats.h"
 #include "memory_file_system.h"
-#include "demo/demo_rom.h"
 #include "voice_editor/voice_editor_session.h"
 
 #include <gtest/gtest.h>
@@ -100,11 +100,9 @@ TEST_F(voice_files, ExportsTheBankListAndTheShownVoiceNotingWhatAFormatLoses) {
     const voice_file_read back = read_tfi(fs.files["/out/voice.tfi"]);
     ASSERT_TRUE(back.ok);
     EXPECT_EQ(back.voices[0].voice, voice_editor_read_voice(view));
-    bool noted = false;
-    for (const std::string& line : view.log_lines) {
-        noted = noted || line.find("voice.tfi: the format cannot hold: name") != std::string::npos;
-    }
-    EXPECT_TRUE(noted);
+    EXPECT_TRUE(std::any_of(view.log_lines.begin(), view.log_lines.end(), [](const auto& line) {
+        return line.find("voice.tfi: the format cannot hold: name") != std::string::npos;
+    }));
 
     view.next_output = "/out/voice.fui";
     session.export_voice();

@@ -1,12 +1,35 @@
+// Instrument and bank files of every format: the round trip through each writer, each
+// reader's layout details, recognition, and the sentence a refused file gets.
+
 #include "formats/fm_operator_fields.h"
 #include "formats/voice_formats.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <stdexcept>
 
 namespace kavelo {
 namespace {
+
+using namespace std::string_view_literals;
+using bytes = std::vector<uint8_t>;
+
+const voice_format& format(std::string_view id) {
+    for (const voice_format& f : voice_formats()) {
+        if (f.id == id) {
+            return f;
+        }
+    }
+    throw std::invalid_argument(std::string(id));
+}
+
+bytes file(std::string_view start, bytes rest = {}, std::size_t zeros = 0) {
+    bytes out(start.begin(), start.end());
+    out.insert(out.end(), rest.begin(), rest.end());
+    out.resize(out.size() + zeros, 0);
+    return out;
+}
 
 // Voices that use every field, with the detune values that trip offset conversions.
 std::vector<named_voice> sample_voices() {
@@ -17,146 +40,108 @@ std::vector<named_voice> sample_voices() {
         v.fb = static_cast<uint8_t>(7 - n);
         for (std::size_t i = 0; i < 4; ++i) {
             const auto k = static_cast<uint8_t>(n * 4 + i);
-            v.op[i] = {static_cast<uint8_t>(k % 8),       static_cast<uint8_t>(15 - k),
-                       static_cast<uint8_t>(k * 9 % 128), static_cast<uint8_t>(k % 4),
-                       static_cast<uint8_t>(31 - k),      static_cast<uint8_t>(k % 2),
-                       static_cast<uint8_t>(k + 3),       static_cast<uint8_t>(k * 2),
-                       static_cast<uint8_t>(k % 16),      static_cast<uint8_t>((k + 5) % 16)};
+            v.op[i] = {uint8_t(k % 8),  uint8_t(15 - k),      uint8_t(k * 9 % 128), uint8_t(k % 4),
+                       uint8_t(31 - k), uint8_t(k % 2),       uint8_t(k + 3),       uint8_t(k * 2),
+                       uint8_t(k % 16), uint8_t((k + 5) % 16)};
         }
         voices.push_back({pack_voice(v), "Voice " + std::to_string(n)});
     }
     return voices;
 }
 
-voice_record without_am(const voice_record& record) {
-    voice_params v = unpack_voice(record);
-    for (operator_params& o : v.op) {
-        o.am = 0;
-    }
-    return pack_voice(v);
-}
-
-struct round_trip_case {
-    const char* id;
-    bool keeps_am;
-    bool keeps_name;
-};
-
-class FormatRoundTrip : public ::testing::TestWithParam<round_trip_case> {};
-
-TEST_P(FormatRoundTrip, WritesAndReadsBackEveryVoice) {
-    const round_trip_case& c = GetParam();
-    const voice_format* format = nullptr;
-    for (const voice_format& f : voice_formats()) {
-        if (f.id == c.id) {
-            format = &f;
+TEST(VoiceFormats, EveryWriterRoundTripsAndNotesWhatItLoses) {
+    const struct {
+        const char* id;
+        bool keeps_am, keeps_name;
+    } cases[] = {{"dmp", true, false}, {"tfi", false, false}, {"vgi", true, false},
+                 {"opni", true, true}, {"y12", true, true},   {"eif", true, false},
+                 {"wopn", true, true}, {"gyb", true, true},   {"opm", true, true},
+                 {"ymx", true, true}};
+    const auto all = sample_voices();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        const voice_format& f = format(c.id);
+        const std::span<const named_voice> given(all.data(),
+                                                 f.kind == voice_file_kind::bank ? all.size() : 1);
+        bytes out;
+        const voice_file_written written = write_voice_bytes(f, given, out);
+        ASSERT_TRUE(written.ok) << written.problem;
+        std::vector<std::string> lost;
+        if (!c.keeps_am) {
+            lost.push_back("AM");
+        }
+        if (!c.keeps_name) {
+            lost.push_back("name");
+        }
+        EXPECT_EQ(written.lost, lost);
+        const voice_file_read back = read_voice_bytes(std::string("x.") + c.id, out);
+        ASSERT_TRUE(back.ok) << back.problem;
+        EXPECT_TRUE(back.dropped.empty()) << join_field_names(back.dropped);
+        ASSERT_EQ(back.voices.size(), given.size());
+        for (std::size_t i = 0; i < given.size(); ++i) {
+            voice_params v = unpack_voice(given[i].voice);
+            for (operator_params& o : v.op) {
+                o.am = c.keeps_am ? o.am : 0;
+            }
+            EXPECT_EQ(back.voices[i].voice, pack_voice(v));
+            EXPECT_EQ(back.voices[i].name, c.keeps_name ? given[i].name : "");
+        }
+        if (std::string_view(c.id) != "opm") { // cut short: refused, never read past its end
+            EXPECT_FALSE(f.read(std::span(out).first(out.size() / 2)).ok);
         }
     }
-    ASSERT_NE(format, nullptr);
-    const auto all = sample_voices();
-    const std::size_t count = format->kind == voice_file_kind::bank ? all.size() : 1;
-    const std::span<const named_voice> given(all.data(), count);
-    std::vector<uint8_t> bytes;
-    const voice_file_written written = write_voice_bytes(*format, given, bytes);
-    ASSERT_TRUE(written.ok) << written.problem;
-    std::vector<std::string> expected_lost;
-    if (!c.keeps_am) {
-        expected_lost.push_back("AM");
-    }
-    if (!c.keeps_name) {
-        expected_lost.push_back("name");
-    }
-    EXPECT_EQ(written.lost, expected_lost);
-
-    const voice_file_read back = read_voice_bytes(std::string("x.") + c.id, bytes);
-    ASSERT_TRUE(back.ok) << back.problem;
-    EXPECT_TRUE(back.dropped.empty()) << join_field_names(back.dropped);
-    ASSERT_EQ(back.voices.size(), count);
-    for (std::size_t i = 0; i < count; ++i) {
-        EXPECT_EQ(back.voices[i].voice, c.keeps_am ? all[i].voice : without_am(all[i].voice));
-        EXPECT_EQ(back.voices[i].name, c.keeps_name ? all[i].name : "");
-    }
-    // Damage: the written file cut short is refused, never read past its end.
-    if (std::string_view(c.id) != "opm") {
-        const std::vector<uint8_t> cut(bytes.begin(),
-                                       bytes.begin() + static_cast<long>(bytes.size() / 2));
-        EXPECT_FALSE(format->read(cut).ok);
-    }
+    const std::vector<named_voice> two(2);
+    bytes out;
+    EXPECT_FALSE(write_voice_bytes(format("tfi"), two, out).ok);
+    EXPECT_FALSE(write_voice_bytes(format("fui"), std::span(two.data(), 1), out).ok);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryWritableFormat, FormatRoundTrip,
-    ::testing::Values(round_trip_case{"dmp", true, false}, round_trip_case{"tfi", false, false},
-                      round_trip_case{"vgi", true, false}, round_trip_case{"opni", true, true},
-                      round_trip_case{"y12", true, true}, round_trip_case{"eif", true, false},
-                      round_trip_case{"wopn", true, true}, round_trip_case{"gyb", true, true},
-                      round_trip_case{"opm", true, true}, round_trip_case{"ymx", true, true}),
-    [](const auto& info) { return std::string(info.param.id); });
-
-// One FM block of a DefleMask preset: FMS, FB, ALG, AMS and 4 operators of 11 bytes, where
-// operator 0 has MULT 1 and stored DT 0 (= chip 7) and operator 3 stored DT 6 (= chip 3).
-std::vector<uint8_t> dmp_fm_block() {
-    std::vector<uint8_t> fm{0, 5, 4, 0};
+TEST(VoiceFormats, DmpReadsEveryVersionHeaderToTheSameVoice) {
+    // One FM block (FMS, FB, ALG, AMS, 4 operators of 11 bytes): OP1 MULT 1 and stored DT 0
+    // (= chip 7), OP4 stored DT 6 (= chip 3).
+    bytes fm{0, 5, 4, 0};
     for (int i = 0; i < 4; ++i) {
         const uint8_t dt = i == 0 ? 0 : i == 3 ? 6 : 3;
-        fm.insert(fm.end(),
-                  {static_cast<uint8_t>(i == 0 ? 1 : 2), 20, 31, 10, 5, 7, 0, 1, dt, 3, 0});
+        fm.insert(fm.end(), {uint8_t(i == 0 ? 1 : 2), 20, 31, 10, 5, 7, 0, 1, dt, 3, 0});
     }
-    return fm;
-}
-
-TEST(DmpFile, ReadsEveryVersionHeaderToTheSameVoice) {
-    // Versions 0 and 1: version, operator count, then the block without FMS. Versions 2-9:
-    // version, mode, operator count. Version 10: version, mode. Version 11: version,
-    // system, mode.
-    const auto fm = dmp_fm_block();
-    std::vector<std::vector<uint8_t>> files{{0, 4},    {1, 4},  {2, 1, 4}, {8, 1, 4},
-                                            {9, 1, 4}, {10, 1}, {11, 2, 1}};
-    for (auto& file : files) {
-        file.insert(file.end(), fm.begin() + (file[0] < 2 ? 1 : 0), fm.end());
+    // Versions 0-1: operator count and no FMS; 2-9: mode, count; 10: mode; 11: system, mode.
+    std::vector<bytes> files{{0, 4}, {1, 4}, {2, 1, 4}, {8, 1, 4}, {9, 1, 4}, {10, 1}, {11, 2, 1}};
+    for (bytes& f : files) {
+        f.insert(f.end(), fm.begin() + (f[0] < 2 ? 1 : 0), fm.end());
     }
-    const voice_file_read first = read_dmp(files[0]);
-    ASSERT_TRUE(first.ok) << first.problem;
-    const voice_record& r = first.voices[0].voice;
+    const voice_record r = read_dmp(files[0]).voices.at(0).voice;
     EXPECT_EQ(r[0], 5 << 3 | 4);
     EXPECT_EQ(r[4], 7 << 4 | 1); // OP1 (register +0) is the last byte of its group
     EXPECT_EQ(r[1], 3 << 4 | 2); // OP4: stored DT 6 is +3
     EXPECT_EQ(r[3] >> 4, 0);     // OP2: stored DT 3 is none
-    for (const auto& file : files) {
-        const voice_file_read read = read_dmp(file);
-        ASSERT_TRUE(read.ok) << "version " << int(file[0]) << ": " << read.problem;
-        EXPECT_EQ(read.voices[0].voice, r) << "version " << int(file[0]);
-        // The operator count of the early versions is not FMS.
-        EXPECT_TRUE(read.dropped.empty()) << "version " << int(file[0]);
+    for (const bytes& f : files) {
+        SCOPED_TRACE(int(f[0]));
+        const voice_file_read read = read_dmp(f);
+        ASSERT_TRUE(read.ok) << read.problem;
+        EXPECT_EQ(read.voices[0].voice, r);
+        EXPECT_TRUE(read.dropped.empty()); // the early versions' operator count is no FMS
     }
-    // A version 8 preset without the operator count byte is one byte short.
-    std::vector<uint8_t> short_v8{8, 1};
-    short_v8.insert(short_v8.end(), fm.begin(), fm.end());
-    EXPECT_FALSE(read_dmp(short_v8).ok);
-    std::vector<uint8_t> psg = files[6];
-    psg[2] = 0;
-    EXPECT_FALSE(read_dmp(psg).ok);
-    std::vector<uint8_t> ssg = files[6];
+    bytes ssg = files[6];
     ssg[3 + 4 + 10] = 8 | 2;
     EXPECT_EQ(read_dmp(ssg).dropped, std::vector<std::string>{"SSG-EG"});
 }
 
-TEST(FieldFormats, KeepOperatorOrderAndDetuneOffset) {
+TEST(VoiceFormats, ReadersKeepOperatorOrderDetuneOffsetAndBitPlaces) {
     // TFI: the first operator block is OP1; stored DT 0 is the chip's 7 (-3).
-    std::vector<uint8_t> tfi(42, 0);
-    tfi[2] = 9;  // OP1 MUL
-    tfi[3] = 0;  // OP1 DT
-    tfi[13] = 4; // OP2 DT (+1)
-    tfi[23] = 3;
-    tfi[33] = 3;
+    bytes tfi(42, 0);
+    tfi[2] = 9;
+    tfi[13] = 4; // OP2 DT +1
+    tfi[23] = tfi[33] = 3;
     const voice_file_read t = read_tfi(tfi);
     ASSERT_TRUE(t.ok) << t.problem;
     EXPECT_EQ(t.voices[0].voice[4], 0x79);
     EXPECT_EQ(t.voices[0].voice[3], 0x10);
     EXPECT_EQ(t.voices[0].voice[1], 0x00);
+    tfi[6] = 40; // OP1 AR past 31
+    EXPECT_FALSE(read_tfi(tfi).ok);
 
     // VGI: the AM bit rides on DR's bit 7; AMS/FMS are reported as dropped.
-    std::vector<uint8_t> vgi(43, 0);
+    bytes vgi(43, 0);
     vgi[2] = 0x21;
     for (int i = 0; i < 4; ++i) {
         vgi[3 + 10 * i + 1] = 3;
@@ -168,145 +153,103 @@ TEST(FieldFormats, KeepOperatorOrderAndDetuneOffset) {
     EXPECT_EQ(g.dropped, (std::vector<std::string>{"AMS", "FMS"}));
 
     // Register dumps keep the chip's DT: EIF byte 1 is register 0x30 (OP1), byte 2 is 0x34.
-    std::vector<uint8_t> eif(29, 0);
-    eif[0] = 0x3A;
-    eif[1] = 0x75;
-    eif[2] = 0x12;
+    bytes eif(29, 0);
+    eif[0] = 0x3A, eif[1] = 0x75, eif[2] = 0x12;
     const voice_file_read e = read_eif(eif);
     ASSERT_TRUE(e.ok);
     EXPECT_EQ(e.voices[0].voice[0], 0x3A);
     EXPECT_EQ(e.voices[0].voice[4], 0x75);
     EXPECT_EQ(e.voices[0].voice[3], 0x12);
 
-    std::vector<uint8_t> y12(128, 0);
+    bytes y12(128, 0);
     y12[16] = 0x46; // block 1 (OP2) DT/MUL
-    y12[0x40] = 2;
-    y12[0x41] = 6;
+    y12[0x40] = 2, y12[0x41] = 6;
     std::memcpy(y12.data() + 0x50, "Brass", 5);
     const voice_file_read y = read_y12(y12);
     ASSERT_TRUE(y.ok);
     EXPECT_EQ(y.voices[0].voice[3], 0x46);
     EXPECT_EQ(y.voices[0].voice[0], 6 << 3 | 2);
     EXPECT_EQ(y.voices[0].name, "Brass");
-
-    // A value past its field's range marks the file as not what its name says.
-    tfi[4] = 200;
-    EXPECT_FALSE(read_tfi(tfi).ok);
 }
 
-std::vector<uint8_t> wopn_instrument(const char* name, uint8_t fbalg, std::size_t size) {
-    std::vector<uint8_t> ins(size, 0);
-    std::memcpy(ins.data(), name, std::strlen(name));
-    ins[34] = 36; // percussion key
-    ins[35] = fbalg;
-    ins[37] = 0x21; // OP1 DT/MUL
-    return ins;
-}
-
-TEST(OpniFile, ReadsBothVersionsWithSixtyFiveByteRecords) {
-    // A single instrument holds no key-on/off delays, in version 2 as in version 1.
+TEST(VoiceFormats, OpniReadsBothVersionsWithSixtyFiveByteRecords) {
     for (int version = 1; version <= 2; ++version) {
-        const char* magic = version == 1 ? "WOPN2-INST" : "WOPN2-IN2T";
-        std::vector<uint8_t> file(magic, magic + 11);
-        if (version == 2) {
-            file.insert(file.end(), {2, 0});
-        }
-        file.push_back(0); // melodic
-        std::vector<uint8_t> ins = wopn_instrument("Bass", 0x2C, 65);
-        ins[34] = 0;
+        SCOPED_TRACE(version);
+        bytes f = version == 1 ? file("WOPN2-INST\0"sv) : file("WOPN2-IN2T\0"sv, {2, 0});
+        bytes ins(65, 0); // no key-on/off delays in a single instrument, in either version
+        std::memcpy(ins.data(), "Bass", 4);
+        ins[35] = 0x2C;
+        ins[37] = 0x21;             // OP1 DT/MUL
         ins[37 + 3 * 7 + 1] = 0x15; // the fourth record is register +0xC (OP4): TL
-        file.insert(file.end(), ins.begin(), ins.end());
-        ASSERT_EQ(file.size(), version == 1 ? 77u : 79u);
-        const voice_file_read read = read_voice_bytes("x.opni", file);
-        ASSERT_TRUE(read.ok) << "version " << version << ": " << read.problem;
+        f.push_back(0);             // melodic
+        f.insert(f.end(), ins.begin(), ins.end());
+        const voice_file_read read = read_voice_bytes("x.opni", f);
+        ASSERT_TRUE(read.ok) << read.problem;
         EXPECT_EQ(read.voices[0].name, "Bass");
         EXPECT_EQ(read.voices[0].voice[0], 0x2C);
-        EXPECT_EQ(read.voices[0].voice[4], 0x21);  // OP1 DT/MUL
-        EXPECT_EQ(read.voices[0].voice[21], 0x15); // OP4 TL
-        EXPECT_TRUE(read.dropped.empty());
-        file.insert(file.end(), 4, 0);
-        EXPECT_FALSE(read_opni(file).ok) << "version " << version << " with delays";
+        EXPECT_EQ(read.voices[0].voice[4], 0x21);
+        EXPECT_EQ(read.voices[0].voice[21], 0x15);
+        f.insert(f.end(), 4, 0);
+        EXPECT_FALSE(read_opni(f).ok) << "with delays";
     }
-    std::vector<uint8_t> out;
-    const std::vector<named_voice> one{{voice_record{}, "x"}};
-    ASSERT_TRUE(write_voice_bytes(*voice_format_by_extension("a.opni"), one, out).ok);
-    EXPECT_EQ(out.size(), 79u);
 }
 
-TEST(GybFile, ReadsVersionsOneToThree) {
-    for (int version = 1; version <= 3; ++version) {
-        std::vector<uint8_t> regs(28, 0);
-        regs[0] = 0x31;       // 0x30 OP1
-        regs[5] = 0x22;       // 0x40 OP2 (TL)
-        regs.push_back(0x2B); // 0xB0
-        std::vector<uint8_t> file{26, 12, static_cast<uint8_t>(version)};
+TEST(VoiceFormats, GybReadsVersionsOneToThree) {
+    for (uint8_t version = 1; version <= 3; ++version) {
+        SCOPED_TRACE(int(version));
+        bytes regs(28, 0);
+        regs[0] = 0x31, regs[5] = 0x22; // 0x30 OP1, 0x40 OP2 (TL)
+        regs.push_back(0x2B);           // 0xB0
+        bytes f{26, 12, version};
         if (version < 3) {
-            file.insert(file.end(), {1, 1});
-            file.insert(file.end(), 256, 0);
-            if (version == 2) {
-                file.push_back(0);
-                regs.push_back(0xC0);
-            }
+            f.insert(f.end(), {1, 1});
+            f.insert(f.end(), 256 + (version == 2), 0);
+            regs.resize(29 + (version == 2), 0xC0);
             for (int i = 0; i < 2; ++i) {
-                file.insert(file.end(), regs.begin(), regs.end());
-                file.insert(file.end(), version == 1 ? 1 : 2, 0);
+                f.insert(f.end(), regs.begin(), regs.end());
+                f.insert(f.end(), version, 0);
             }
-            file.insert(file.end(), {4, 'L', 'e', 'a', 'd', 4, 'S', 'n', 'a', 'r'});
-            file.insert(file.end(), 4, 0); // checksum
+            f.insert(f.end(), {4, 'L', 'e', 'a', 'd', 4, 'S', 'n', 'a', 'r', 0, 0, 0, 0});
         } else {
             regs.push_back(0xC0);
-            file.insert(file.end(), 13, 0);
-            file[8] = 16;
-            for (int bank = 0; bank < 2; ++bank) {
-                file.insert(file.end(), {1, 0, 41, 0});
-                file.insert(file.end(), regs.begin(), regs.end());
-                file.insert(file.end(), {0, 1, 1, 5, 4}); // one chord note
-                const char* name = bank == 0 ? "Lead" : "Snar";
-                file.insert(file.end(), name, name + 4);
+            f.insert(f.end(), 13, 0);
+            f[8] = 16;
+            for (const char* name : {"Lead", "Snar"}) {
+                f.insert(f.end(), {1, 0, 41, 0});
+                f.insert(f.end(), regs.begin(), regs.end());
+                f.insert(f.end(), {0, 1, 1, 5, 4}); // one chord note
+                f.insert(f.end(), name, name + 4);
             }
-            file.insert(file.end(), 512, 0); // empty GM maps
-            file[4] = static_cast<uint8_t>(file.size() & 0xFF);
-            file[5] = static_cast<uint8_t>(file.size() >> 8);
+            f.insert(f.end(), 512, 0); // empty GM maps
+            f[4] = static_cast<uint8_t>(f.size()), f[5] = static_cast<uint8_t>(f.size() >> 8);
         }
-        const voice_file_read read = read_gyb(file);
-        ASSERT_TRUE(read.ok) << "version " << version << ": " << read.problem;
+        const voice_file_read read = read_gyb(f);
+        ASSERT_TRUE(read.ok) << read.problem;
         ASSERT_EQ(read.voices.size(), 2u);
         EXPECT_EQ(read.voices[0].voice[4], 0x31);
         EXPECT_EQ(read.voices[0].voice[23], 0x22);
         EXPECT_EQ(read.voices[1].voice[0], 0x2B);
         EXPECT_EQ(read.voices[1].name, "Snar");
-        file.resize(version < 3 ? 270 : 50);
-        EXPECT_FALSE(read_gyb(file).ok) << "version " << version;
+        f.resize(version < 3 ? 270 : 50);
+        EXPECT_FALSE(read_gyb(f).ok);
     }
+    // The GM map written: six bytes for each program a voice takes, two for each other one
+    // and for each drum note.
+    bytes out;
+    ASSERT_TRUE(write_voice_bytes(format("gyb"), sample_voices(), out).ok);
+    const uint32_t maps = out[12] | out[13] << 8 | out[14] << 16 | uint32_t{out[15]} << 24;
+    EXPECT_EQ(out.size() - maps, 3 * 6 + 125 * 2 + 128 * 2u);
 }
 
-TEST(FuiFile, ReadsOldAndNewLayoutsWithDetuneOffset) {
+TEST(VoiceFormats, FuiReadsOldAndNewLayoutsAlike) {
     // New layout: OP1 stored DT 1 (= chip 6, -2), MULT 3; OP3 AR 31.
-    std::vector<uint8_t> fm{0xF4, 0x52, 0x00, 0x00};
+    bytes fm{0xF4, 0x52, 0x00, 0x00};
     for (int i = 0; i < 4; ++i) {
-        fm.insert(fm.end(), {static_cast<uint8_t>(i == 0 ? 0x13 : 0x30), 10,
-                             static_cast<uint8_t>(i == 2 ? 31 : 0), 0, 0, 0, 0, 0});
+        fm.insert(fm.end(),
+                  {uint8_t(i == 0 ? 0x13 : 0x30), 10, uint8_t(i == 2 ? 31 : 0), 0, 0, 0, 0, 0});
     }
-    std::vector<uint8_t> fresh{'F',
-                               'I',
-                               'N',
-                               'S',
-                               200,
-                               0,
-                               1,
-                               0,
-                               'N',
-                               'A',
-                               4,
-                               0,
-                               'O',
-                               'r',
-                               'g',
-                               0,
-                               'F',
-                               'M',
-                               static_cast<uint8_t>(fm.size()),
-                               0};
+    bytes fresh = file(
+        "FINS", {200, 0, 1, 0, 'N', 'A', 4, 0, 'O', 'r', 'g', 0, 'F', 'M', uint8_t(fm.size()), 0});
     fresh.insert(fresh.end(), fm.begin(), fm.end());
     fresh.insert(fresh.end(), {'E', 'N'});
     const voice_file_read a = read_voice_bytes("organ.bin", fresh);
@@ -316,13 +259,13 @@ TEST(FuiFile, ReadsOldAndNewLayoutsWithDetuneOffset) {
     EXPECT_EQ(a.voices[0].voice[4], 0x63);
     EXPECT_EQ(a.voices[0].voice[6], 31); // OP3 is group position 1
 
-    std::vector<uint8_t> old(32, 0);
+    bytes old(32, 0);
     std::memcpy(old.data(), "-Furnace instr.-", 16);
     old[20] = 32;
     old.insert(old.end(), {'I', 'N', 'S', 'T', 0, 0, 0, 0, 100, 0, 1, 0,
                            'O', 'r', 'g', 0,   5, 2, 0, 0, 4,   0, 0, 0});
     for (int i = 0; i < 4; ++i) {
-        std::vector<uint8_t> op(32, 0);
+        bytes op(32, 0);
         op[3] = i == 0 ? 3 : 0;  // MULT
         op[9] = i == 0 ? 1 : 3;  // DT
         op[1] = i == 2 ? 31 : 0; // AR
@@ -332,18 +275,28 @@ TEST(FuiFile, ReadsOldAndNewLayoutsWithDetuneOffset) {
     const voice_file_read b = read_fui(old);
     ASSERT_TRUE(b.ok) << b.problem;
     EXPECT_EQ(b.voices[0].voice, a.voices[0].voice);
+    EXPECT_TRUE(b.dropped.empty());
+    old[32 + 12 + 4 + 3] = 2; // AMS
+    EXPECT_EQ(read_fui(old).dropped, std::vector<std::string>{"AMS"});
     old.resize(100);
     EXPECT_FALSE(read_fui(old).ok);
 }
 
-TEST(OpmFile, MapsSlotsToRegisterOrderAndReportsLfo) {
+std::span<const uint8_t> text_bytes(const std::string& text) {
+    return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+}
+
+TEST(VoiceFormats, OpmMapsSlotsToRegisterOrderAndReadsValuesPastTheirRangeByTheirLowBits) {
     const std::string text =
         "//comment\r\n@:0 Bell Tone\r\nLFO: 10 0 0 0 0\r\nCH: 64 6 4 0 0 120 0\r\n"
         "M1: 31 1 2 3 4 5 1 6 7 0 0\r\nC1: 30 0 0 0 0 0 0 0 0 0 128\r\n"
-        "M2: 29 0 0 0 0 0 0 0 0 0 0\r\nC2: 28 0 0 0 0 0 0 0 0 0 0\r\n";
-    const voice_file_read r =
-        read_opm(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+        "M2: 29 0 0 0 0 0 0 0 0 0 0\r\nC2: 28 0 0 0 0 0 0 0 0 0 0\r\n"
+        "@:1 Real\nLFO: 0 0 0 0 0\nCH: 64 7 12 0 0 120 0\n"
+        "M1: 31 0 0 15 0 20 6 1 0 0 0\nC1: 31 0 0 15 0 0 7 1 0 0 0\n"
+        "M2: 33 0 0 15 0 20 0 1 0 0 0\nC2: 31 0 0 15 0 0 0 1 9 0 0\n";
+    const voice_file_read r = read_opm(text_bytes(text));
     ASSERT_TRUE(r.ok) << r.problem;
+    ASSERT_EQ(r.voices.size(), 2u);
     const voice_record& v = r.voices[0].voice;
     EXPECT_EQ(r.voices[0].name, "Bell Tone");
     EXPECT_EQ(v[0], 6 << 3 | 4);
@@ -353,31 +306,136 @@ TEST(OpmFile, MapsSlotsToRegisterOrderAndReportsLfo) {
     EXPECT_EQ(v[10], 0x80);     // C1 AMS-EN
     EXPECT_EQ(v[4], 0x76);      // M1 DT1 7, MUL 6
     EXPECT_EQ(r.dropped, std::vector<std::string>{"LFO"});
-    const std::string missing =
-        "@:0 x\nLFO: 0 0 0 0 0\nCH: 64 0 0 0 0 120 0\nM1: 0 0 0 0 0 0 0 0 0 0 0\n";
-    EXPECT_FALSE(
-        read_opm(std::span(reinterpret_cast<const uint8_t*>(missing.data()), missing.size())).ok);
+    EXPECT_EQ(r.out_of_range, (std::vector<std::string>{"CON", "KS", "AR", "DT1"}));
+    const voice_params p = unpack_voice(r.voices[1].voice);
+    EXPECT_EQ(p.alg, 12 & 7);
+    EXPECT_EQ(p.op[0].rs, 6 & 3);
+    EXPECT_EQ(p.op[1].ar, 33 & 31); // M2 is OP2
+    EXPECT_EQ(p.op[2].rs, 7 & 3);
+    EXPECT_EQ(p.op[3].dt, 9 & 7);
+    EXPECT_EQ(reading_notes(r).at(1), "read values past their field's range by their low bits, "
+                                      "as the chip does: CON, KS, AR, DT1");
+    bytes out; // what was read writes back in range
+    ASSERT_TRUE(write_voice_bytes(format("opm"), r.voices, out).ok);
+    EXPECT_TRUE(read_opm(out).out_of_range.empty());
+    EXPECT_EQ(read_opm(out).voices, r.voices);
 }
 
-TEST(VoiceFormatTable, RecognisesByMagicBeforeExtension) {
-    std::vector<uint8_t> wopn{'W', 'O', 'P', 'N', '2', '-', 'B', '2', 'N', 'K', 0};
-    EXPECT_EQ(recognise_voice_file("drums.tfi", wopn)->id, "wopn");
-    EXPECT_EQ(recognise_voice_file("LEAD.TFI", std::vector<uint8_t>(42, 0))->id, "tfi");
-    EXPECT_EQ(recognise_voice_file("track.bin", std::vector<uint8_t>(42, 0)), nullptr);
+TEST(VoiceFormats, OffsetDetuneWritesMinusZeroAsNoneWithoutALoss) {
+    // Chip detune 4 ("minus zero") sounds as 0; stored 3 is none, 7 is past +3.
+    voice_params v;
+    const std::array<uint8_t, 4> chip{4, 0, 5, 3};
+    for (std::size_t i = 0; i < 4; ++i) {
+        v.op[i].dt = chip[i];
+        v.op[i].mul = 1;
+    }
+    const std::vector<named_voice> voice{{pack_voice(v), ""}};
+    const std::pair<const char*, std::size_t> cases[] = {
+        {"dmp", 3 + 4 + 8}, {"tfi", 3}, {"vgi", 4}};
+    for (const auto& [id, op1_dt] : cases) {
+        SCOPED_TRACE(id);
+        bytes out;
+        const voice_file_written written = write_voice_bytes(format(id), voice, out);
+        ASSERT_TRUE(written.ok) << written.problem;
+        EXPECT_TRUE(written.lost.empty()) << join_field_names(written.lost);
+        EXPECT_EQ(out[op1_dt], 3);
+        const voice_file_read back = format(id).read(out);
+        ASSERT_TRUE(back.ok) << back.problem;
+        EXPECT_EQ(unpack_voice(back.voices[0].voice).op[0].dt, 0);
+        EXPECT_EQ(unpack_voice(back.voices[0].voice).op[2].dt, 5);
+        out[op1_dt] = 7;
+        EXPECT_EQ(format(id).read(out).voices, back.voices);
+    }
+}
+
+TEST(VoiceFormats, RecognisesByMagicBeforeExtension) {
+    EXPECT_EQ(recognise_voice_file("drums.tfi", file("WOPN2-B2NK\0"sv))->id, "wopn");
+    EXPECT_EQ(recognise_voice_file("LEAD.TFI", bytes(42, 0))->id, "tfi");
+    EXPECT_EQ(recognise_voice_file("track.bin", bytes(42, 0)), nullptr);
     // An Echo instrument whose first bytes happen to be the GYB signature is still read.
-    std::vector<uint8_t> eif(29, 0);
-    eif[0] = 26;
-    eif[1] = 12;
-    eif[2] = 2;
     const voice_format* used = nullptr;
-    const voice_file_read read = read_voice_bytes("odd.eif", eif, &used);
+    const voice_file_read read = read_voice_bytes("odd.eif", file("", {26, 12, 2}, 26), &used);
     EXPECT_TRUE(read.ok) << read.problem;
     EXPECT_EQ(used->id, "eif");
-    const std::vector<named_voice> two(2);
-    std::vector<uint8_t> out;
-    EXPECT_FALSE(write_voice_bytes(*voice_format_by_extension("a.tfi"), two, out).ok);
-    EXPECT_FALSE(
-        write_voice_bytes(*voice_format_by_extension("a.fui"), std::span(two.data(), 1), out).ok);
+}
+
+TEST(VoiceFormats, RefusalsNameWhatTheFileHoldsAndWhatItsFormatNeeds) {
+    const std::size_t wopn_sets = 68 + 2 * 128 * 69; // names and slots of 1 + 1 sets
+    const struct {
+        const char* format;
+        bytes file;
+        const char* problem;
+    } cases[] = {
+        {"dmp", file("", {11, 2, 1}, 49),
+         "The file is 52 bytes long, but a DefleMask FM preset of version 11 is 51 bytes."},
+        {"dmp", file("", {8, 1, 4}, 20),
+         "The file is 23 bytes long, but a DefleMask FM preset of version 8 is 51 bytes."},
+        {"dmp", {}, "The file is empty, but a DefleMask preset starts with its version byte."},
+        {"dmp",
+         {12},
+         "The file is a DefleMask preset of version 12, but versions 0 to 11 are read."},
+        {"dmp", file("", {11, 3, 1}, 48),
+         "The file is a DefleMask preset for system 3, not for the Genesis (system 2 or 0x42)."},
+        {"dmp", file("", {11, 2, 0}, 48),
+         "The file is a DefleMask standard (PSG) instrument, not an FM one."},
+        {"tfi", file("", {}, 41), "The file is 41 bytes long, but a TFI instrument is 42 bytes."},
+        {"tfi", file("", {0, 0, 0, 0, 200}, 37),
+         "The file holds TL 200 for operator 1, past the field's range 0-127; it is damaged or "
+         "of another kind."},
+        {"vgi", file("", {}, 44), "The file is 44 bytes long, but a VGI instrument is 43 bytes."},
+        {"y12", file("", {}, 1), "The file is 1 byte long, but a Y12 voice dump is 128 bytes."},
+        {"eif", file("", {}, 30), "The file is 30 bytes long, but an Echo instrument is 29 bytes."},
+        {"opni", file("WOPN2-IN2T\0"sv, {2, 0}, 70),
+         "The file is 83 bytes long, but an OPNI instrument of version 2 is 79 bytes."},
+        {"opni", file("WOPN2-IN2T\0"sv, {3, 0}, 66),
+         "The file is an OPNI instrument of version 3, but versions 1 and 2 are read."},
+        {"opni", file("WOPN2-INSX"),
+         "The file does not begin with \"WOPN2-INST\" or \"WOPN2-IN2T\", the signature of an "
+         "OPNI instrument."},
+        {"wopn", file("WOPN2-B2NK\0"sv, {2, 0, 0, 1, 0, 1, 0}, wopn_sets + 1),
+         "The file is 17751 bytes long, but a WOPN bank of version 2 with 1 melodic and 1 "
+         "percussion set is 17750 bytes."},
+        {"wopn", file("WOPN2-BANK\0"sv, {0, 2, 0, 0, 0}, 100),
+         "The file is 116 bytes long, but a WOPN bank of version 1 with 2 melodic and 0 "
+         "percussion sets is 16656 bytes."},
+        {"wopn", file("WOPN2-B2NK\0"sv, {2}),
+         "The file is 12 bytes long, but a WOPN bank header is 18 bytes."},
+        {"wopn", file("WOPN2-B2NK\0"sv, {3, 0, 0, 0, 0, 0, 0}),
+         "The file is a WOPN bank of version 3, but versions 1 and 2 are read."},
+        {"gyb", file("", {26, 12, 4}, 300),
+         "The file is a GYB bank of version 4, but versions 1 to 3 are read."},
+        {"gyb", file("", {26, 12, 1, 2, 2}, 256),
+         "The file is 261 bytes long, but a GYB bank of version 1 with 2 melody and 2 drum "
+         "instruments takes at least 385 bytes."},
+        {"gyb", file("", {26, 12, 3, 0, 0xE8, 3, 0, 0, 16}, 7),
+         "The file is 16 bytes long, but its GYB header gives its size as 1000 bytes."},
+        {"gyb", file("", {26, 13}),
+         "The file does not begin with 26 12 (decimal), the signature of a GYB bank."},
+        {"opm", file("@:0 x\n\0"sv),
+         "The file holds a zero byte at offset 6, but an OPM bank is plain text."},
+        {"opm", file("@:0 x\r\nLFO: 1 2\r\n"), "Line 2 is not an LFO line of 5 numbers 0-255."},
+        {"opm", file("@:0 x\nLFO: 0 0 0 0 0\n"),
+         "The voice \"x\" of line 1 lacks some of its LFO, CH, M1, C1, M2 and C2 lines."},
+        {"opm", file("// a comment\n"),
+         "The file holds no \"@:\" voice, so it is not an OPM bank."},
+        {"fui", file("FINS", {1, 0, 2, 0}),
+         "The file is a Furnace instrument of type 2, not an FM (OPN) instrument."},
+        {"fui", file("FINS", {1, 0, 1, 0, 'N', 'A', 9, 0, 'x'}),
+         "The file is 13 bytes long and ends inside feature \"NA\" of the Furnace instrument."},
+        {"fui", file("FINX"),
+         "The file does not begin with \"FINS\" or \"-Furnace instr.-\", the signature of a "
+         "Furnace instrument."},
+        {"syx",
+         {0xF0, 0x43, 0, 0, 0},
+         "The file is 5 bytes long, but a TX81Z voice dump takes at least 8 bytes."},
+        {"ymx", file("YM"), "The file is 2 bytes long, but a voice bank takes at least 8 bytes."},
+    };
+    for (const auto& c : cases) {
+        const voice_file_read read = format(c.format).read(c.file);
+        EXPECT_FALSE(read.ok) << c.problem;
+        EXPECT_EQ(read.problem, c.problem) << c.format;
+        EXPECT_TRUE(read.voices.empty()) << c.problem;
+    }
 }
 
 } // namespace

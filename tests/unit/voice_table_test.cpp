@@ -12,11 +12,8 @@ namespace {
 TEST(VoiceOrder, SwapExchangesFirstAndLastOfEveryGroup) {
     voice_record rom{0x05, 0x01, 0x02, 0x03, 0x04, 0x11, 0x12, 0x13, 0x14};
     const voice_record working = swap_voice_order(rom);
-    EXPECT_EQ(working[0], 0x05);
-    EXPECT_EQ((std::array{working[1], working[2], working[3], working[4]}),
-              (std::array<uint8_t, 4>{0x04, 0x02, 0x03, 0x01}));
-    EXPECT_EQ((std::array{working[5], working[6], working[7], working[8]}),
-              (std::array<uint8_t, 4>{0x14, 0x12, 0x13, 0x11}));
+    EXPECT_EQ(std::vector<uint8_t>(working.begin(), working.begin() + 9),
+              (std::vector<uint8_t>{0x05, 0x04, 0x02, 0x03, 0x01, 0x14, 0x12, 0x13, 0x11}));
     const voice_record counted = test::counting_record(0);
     EXPECT_EQ(swap_voice_order(swap_voice_order(counted)), counted);
     EXPECT_EQ(swap_voice_order(counted)[21], 24);
@@ -55,42 +52,31 @@ struct loaded_file {
     }
 };
 
-TEST(LoadTrackVoices, BareTrackVoicesRunToTheFileEnd) {
-    loaded_file file(bare_track(6, 3, 0));
-    voice_table table;
-    ASSERT_EQ(load_track_voices(file.access, 0, table).code, result_done);
-    ASSERT_EQ(table.count, 3);
-    EXPECT_EQ(table.voices[2], swap_voice_order(test::counting_record(50)));
-    EXPECT_TRUE(file.log.lines.empty());
-}
-
-TEST(LoadTrackVoices, IgnoresAPartialRecordAtTheEnd) {
-    loaded_file file(bare_track(6, 2, 24));
-    voice_table table;
-    ASSERT_EQ(load_track_voices(file.access, 0, table).code, result_done);
-    EXPECT_EQ(table.count, 2);
-}
-
-TEST(LoadTrackVoices, TableOffsetAtOrPastTheEndHasNoVoices) {
-    for (uint16_t offset : {uint16_t{6}, uint16_t{0xFFFF}}) {
-        std::vector<uint8_t> bytes{
-            static_cast<uint8_t>(offset >> 8), static_cast<uint8_t>(offset), 1, 2, 3, 4};
+TEST(LoadTrackVoices, BareTrackVoicesRunToTheFileEndUpToSixtyFour) {
+    const struct {
+        uint16_t table;
+        int voices, extra, expected;
+    } cases[] = {{6, 3, 0, 3}, {6, 2, 24, 2}, {6, 0, 0, 0}, {0xFFFF, 0, 0, 0}, {6, 70, 0, 64}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.table << " " << c.voices << " " << c.extra);
+        std::vector<uint8_t> bytes = bare_track(std::min<uint16_t>(c.table, 6), c.voices, c.extra);
+        bytes[0] = static_cast<uint8_t>(c.table >> 8);
+        bytes[1] = static_cast<uint8_t>(c.table);
         loaded_file file(bytes);
         voice_table table;
         table.count = 4;
         ASSERT_EQ(load_track_voices(file.access, 0, table).code, result_done);
-        EXPECT_EQ(table.count, 0) << offset;
+        ASSERT_EQ(table.count, c.expected);
+        if (c.expected > 0) {
+            const int last = c.expected - 1;
+            EXPECT_EQ(table.voices[last], swap_voice_order(test::counting_record(last * 25 % 256)));
+        }
+        // Above 64 one log line says how many the track holds.
+        EXPECT_EQ(file.log.lines.size(), c.voices > 64 ? 1u : 0u);
+        if (c.voices > 64) {
+            EXPECT_NE(file.log.lines[0].find("70 voices"), std::string::npos);
+        }
     }
-}
-
-TEST(LoadTrackVoices, MoreThanSixtyFourVoicesLoadsSixtyFourAndSaysHowMany) {
-    loaded_file file(bare_track(6, 70, 0));
-    voice_table table;
-    ASSERT_EQ(load_track_voices(file.access, 0, table).code, result_done);
-    EXPECT_EQ(table.count, 64);
-    EXPECT_EQ(table.voices[63], swap_voice_order(test::counting_record(63 * 25 % 256)));
-    ASSERT_EQ(file.log.lines.size(), 1u);
-    EXPECT_NE(file.log.lines[0].find("70 voices"), std::string::npos);
 }
 
 // The game's longest table: every one of its 33 voices loads, and the last one saves

@@ -10,15 +10,6 @@
 namespace kavelo {
 namespace {
 
-std::vector<uint8_t> wopn_instrument(const char* name, uint8_t fbalg, std::size_t size) {
-    std::vector<uint8_t> ins(size, 0);
-    std::memcpy(ins.data(), name, std::strlen(name));
-    ins[34] = 36; // percussion key
-    ins[35] = fbalg;
-    ins[37] = 0x21; // OP1 DT/MUL
-    return ins;
-}
-
 // A bank of blank slots. In version 2, set b is named "Set b" with bank LSB b + 10 and MSB
 // b + 20.
 struct wopn_builder {
@@ -76,57 +67,28 @@ std::vector<std::string> names_of(const voice_file_read& read) {
 
 TEST(WopnFile, ReadsVersionsOneAndTwoWithPercussionSets) {
     for (int version = 1; version <= 2; ++version) {
-        const std::size_t ins_size = version == 1 ? 65 : 69;
-        std::vector<uint8_t> file;
-        const char* magic = version == 1 ? "WOPN2-BANK" : "WOPN2-B2NK";
-        file.insert(file.end(), magic, magic + 11);
-        if (version == 2) {
-            file.insert(file.end(), {2, 0});
-        }
-        file.insert(file.end(), {0, 1, 0, 1, 0});
-        if (version == 2) {
-            file.insert(file.end(), 2 * 34, 0);
-        }
-        for (std::size_t slot = 0; slot < 256; ++slot) {
-            std::vector<uint8_t> ins(ins_size, 0);
-            if (slot == 3) {
-                ins = wopn_instrument("Piano", 0x3C, ins_size);
-                ins[34] = 0;
-            } else if (slot == 128 + 35) {
-                ins = wopn_instrument("Kick", 0x07, ins_size);
-            }
-            file.insert(file.end(), ins.begin(), ins.end());
-        }
-        const voice_file_read read = read_voice_bytes("bank.bin", file);
+        SCOPED_TRACE(version);
+        wopn_builder bank(version, 1, 1);
+        bank.voice(0, 3, "Piano", 0x3C);
+        bank.voice(1, 35, "Kick", 0x07);
+        bank.slot(1, 35)[34] = 36;                       // a percussion key
+        std::memcpy(bank.slot(0, 0).data(), "Empty", 5); // real banks name empty slots
+        const voice_file_read read = read_voice_bytes("bank.bin", bank.bytes);
         ASSERT_TRUE(read.ok) << read.problem;
-        ASSERT_EQ(read.voices.size(), 2u);
-        EXPECT_EQ(read.voices[0].name, "Piano");
+        EXPECT_EQ(names_of(read), (std::vector<std::string>{"Piano", "Kick"}));
         EXPECT_EQ(read.voices[0].voice[0], 0x3C);
         EXPECT_EQ(read.voices[0].voice[4], 0x21);
-        EXPECT_EQ(read.voices[1].name, "Kick");
         EXPECT_EQ(read.dropped, std::vector<std::string>{"percussion key"});
-        file.resize(file.size() - 1);
-        EXPECT_FALSE(read_wopn(file).ok);
+        bank.bytes.pop_back();
+        EXPECT_FALSE(read_wopn(bank.bytes).ok);
     }
-}
-
-TEST(WopnFile, ASlotWithoutVoiceBytesOrDelaysIsBlankWhateverItsName) {
-    // Real banks name empty slots; a version 2 slot with delays is a voice even when silent.
+    // A version 2 slot with delays is a voice even when silent, and so is one with voice
+    // bytes but no delays.
     wopn_builder v2(2, 1, 1);
-    std::memcpy(v2.slot(0, 0).data(), "Empty", 5);
     v2.delays(0, 1, 0, 40);
     v2.voice(0, 2, "Lead", 0x3C);
     v2.delays(0, 2, 0, 0);
-    const voice_file_read two = read_wopn(v2.bytes);
-    ASSERT_TRUE(two.ok) << two.problem;
-    EXPECT_EQ(names_of(two), (std::vector<std::string>{"", "Lead"}));
-
-    wopn_builder v1(1, 1, 1);
-    std::memcpy(v1.slot(0, 0).data(), "Empty", 5);
-    v1.voice(1, 7, "Kick", 0x07);
-    const voice_file_read one = read_wopn(v1.bytes);
-    ASSERT_TRUE(one.ok) << one.problem;
-    EXPECT_EQ(names_of(one), std::vector<std::string>{"Kick"});
+    EXPECT_EQ(names_of(read_wopn(v2.bytes)), (std::vector<std::string>{"", "Lead"}));
 }
 
 TEST(WopnFile, WritesEachVoiceBackToItsSetAndProgram) {
@@ -154,18 +116,16 @@ TEST(WopnFile, WritesEachVoiceBackToItsSetAndProgram) {
     ASSERT_TRUE(moved.ok) << moved.problem;
     EXPECT_EQ(moved.lost, std::vector<std::string>{"set and program numbers"});
     const voice_file_read back = read_wopn(out);
-    ASSERT_TRUE(back.ok) << back.problem;
     EXPECT_EQ(names_of(back), (std::vector<std::string>{"Organ", "Piano"}));
-    EXPECT_EQ(back.voices[1].slot->program, 1);
+    EXPECT_EQ(back.voices.at(1).slot->program, 1);
 }
 
 TEST(WopnFile, WritesAPercussionSetAndDelaysThatMarkVoicesAsUsed) {
-    // libOPNMIDI refuses a bank without a percussion set and takes a version 2 slot whose
+    // Players refuse a bank without a percussion set and take a version 2 slot whose
     // delays are both zero for a blank one.
     std::vector<named_voice> voices(3);
     for (std::size_t i = 0; i < voices.size(); ++i) {
         voices[i].voice[0] = static_cast<uint8_t>(0x31 + i);
-        voices[i].name = "Voice " + std::to_string(i);
     }
     std::vector<uint8_t> out;
     ASSERT_TRUE(write_voice_bytes(*voice_format_by_extension("a.wopn"), voices, out).ok);
@@ -174,16 +134,10 @@ TEST(WopnFile, WritesAPercussionSetAndDelaysThatMarkVoicesAsUsed) {
     EXPECT_EQ(out[13] << 8 | out[14], 1); // melodic sets
     EXPECT_EQ(out[15] << 8 | out[16], 1); // percussion sets
     for (std::size_t slot = 0; slot < 256; ++slot) {
-        const std::size_t delays = head + slot * 69 + 65;
-        const int on = out[delays] << 8 | out[delays + 1];
-        const int off = out[delays + 2] << 8 | out[delays + 3];
-        EXPECT_EQ(on, slot < voices.size() ? 0x7FFF : 0) << "slot " << slot;
-        EXPECT_EQ(off, on) << "slot " << slot;
+        const uint8_t* delays = out.data() + head + slot * 69 + 65;
+        EXPECT_EQ(delays[0] << 8 | delays[1], slot < voices.size() ? 0x7FFF : 0) << slot;
+        EXPECT_EQ(delays[2] << 8 | delays[3], delays[0] << 8 | delays[1]) << slot;
     }
-    const voice_file_read back = read_wopn(out);
-    ASSERT_TRUE(back.ok) << back.problem;
-    EXPECT_EQ(back.voices.size(), voices.size());
-    EXPECT_TRUE(back.dropped.empty());
 }
 
 } // namespace
