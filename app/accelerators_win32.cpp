@@ -4,7 +4,6 @@
 // translation while it runs.
 
 #include "app/app_win32.h"
-#include "keyboard/keyboard_window_win32.h"
 #include "res/resource.h"
 #include "voice_editor/voice_editor_win32.h"
 
@@ -17,8 +16,7 @@ HHOOK filter_hook = nullptr;
 // The windows the main loop serves; a modal dialog or a message box keeps its own keys.
 bool is_modeless_window(HWND window) {
     const HWND root = window ? GetAncestor(window, GA_ROOT) : nullptr;
-    return root && (root == the_app().main_window || root == voice_editor_window() ||
-                    root == keyboard_window());
+    return root && (root == the_app().main_window || voice_editor_holds_window(root));
 }
 
 LRESULT CALLBACK on_dialog_message(int code, WPARAM wparam, LPARAM lparam) {

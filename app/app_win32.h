@@ -1,8 +1,9 @@
 #pragma once
-// The application's state and the services the main window offers to every dialog: the
-// Status log and the opened file as a rom_access.
+// The application's state and the main window's own services: the Status log and the
+// opened file as a rom_access. The editors never include this; they get an editor_owner.
 
-#include "app/window_placement.h"
+#include "app/editor_owner_win32.h"
+#include "app/window_placement_win32.h"
 #include "rom/rom_access.h"
 
 #include <windows.h>
@@ -38,6 +39,9 @@ log_sink status_log_sink();
 // The opened file as core operations take it: native files, ROM path, file mode, Status log.
 rom_access current_rom_access();
 
+// What the main window lends the editors it opens.
+editor_owner main_window_as_owner();
+
 // Window procedures and dialog procedures of the shell.
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK about_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
@@ -72,10 +76,6 @@ class accelerators_in_modal_loop {
   private:
     bool installed_ = false;
 };
-
-// Moves a window that is about to show beside the window `beside`, on the first of `sides`
-// where it fits that window's monitor (see place_beside).
-void place_beside_window(HWND window, HWND beside, std::span<const window_side> sides);
 
 // Creates the Status log EDIT control over the whole client area of `parent`.
 HWND status_log_create(HWND parent, HINSTANCE instance);

@@ -1,8 +1,9 @@
 #pragma once
 // An editor dialog's view over its controls and the portable session it drives, kept in
-// the dialog's DWLP_USER slot from WM_INITDIALOG to WM_DESTROY.
+// the dialog's DWLP_USER slot from WM_INITDIALOG to WM_DESTROY. The view and the session
+// take what they need of the main window from the editor's owner.
 
-#include "app/app_win32.h"
+#include "app/editor_owner_win32.h"
 
 #include <windows.h>
 
@@ -12,8 +13,8 @@ template <typename View, typename Session> struct dialog_session {
     View view;
     Session session;
     template <typename State>
-    dialog_session(HWND dialog, State& state)
-        : view(dialog), session(state, view, current_rom_access()) {}
+    dialog_session(HWND dialog, State& state, const editor_owner& owner)
+        : view(dialog, owner), session(state, view, owner.opened_file()) {}
 };
 
 template <typename T> T* dialog_data(HWND dialog) {

@@ -40,11 +40,14 @@ bool on_command(HWND window, int command) {
         DestroyWindow(window);
         return true;
     case IDM_VOICE_EDITOR:
-        voice_editor_open();
+        voice_editor_open(main_window_as_owner());
         return true;
-    case IDM_TRACK_HEADER_EDITOR:
-        header_editor_open();
+    case IDM_TRACK_HEADER_EDITOR: {
+        // Its modal loop runs inside; the other windows stay usable, their keys included.
+        const accelerators_in_modal_loop keys;
+        header_editor_open(main_window_as_owner());
         return true;
+    }
     case IDM_FIX_CHECKSUM:
         fix_rom_checksum(window);
         return true;
@@ -82,6 +85,11 @@ rom_access current_rom_access() {
     const app_state& app = the_app();
     return rom_access{native_file_system(), std::string(app.rom_path.data()), app.mode,
                       status_log_sink()};
+}
+
+editor_owner main_window_as_owner() {
+    return editor_owner{the_app().instance, the_app().main_window, current_rom_access,
+                        status_log_sink()};
 }
 
 } // namespace kavelo

@@ -1,6 +1,6 @@
 // Opens a window beside another, on the work area of that window's monitor.
 
-#include "app/app_win32.h"
+#include "app/window_placement_win32.h"
 
 namespace kavelo {
 

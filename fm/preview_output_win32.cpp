@@ -1,6 +1,5 @@
 #include "fm/preview_output_win32.h"
 
-#include "app/app_win32.h"
 #include "fm/direct_sound_win32.h"
 #include "fm/preview_render.h"
 
@@ -34,9 +33,9 @@ struct sound_objects {
     }
 };
 
-bool open_output(HWND window, sound_objects& sound, WAVEFORMATEX& format) {
+bool open_output(HWND window, sound_objects& sound, WAVEFORMATEX& format, const log_sink& log) {
     if (const char* failure = open_direct_sound(window, sound.device)) {
-        status_log_append(std::string("  * Preview: ") + failure);
+        log(std::string("  * Preview: ") + failure);
         return false;
     }
     DSBUFFERDESC primary{};
@@ -45,7 +44,7 @@ bool open_output(HWND window, sound_objects& sound, WAVEFORMATEX& format) {
     const HRESULT created = sound.device->CreateSoundBuffer(&primary, &sound.primary, nullptr);
     format = direct_sound_format();
     if (FAILED(created)) {
-        status_log_append("  * Preview: the primary sound buffer could not be created");
+        log("  * Preview: the primary sound buffer could not be created");
         return false;
     }
     sound.primary->SetFormat(&format);
@@ -77,10 +76,10 @@ void wait_for_play_cursor(IDirectSoundBuffer* buffer) {
 
 } // namespace
 
-int preview_voice(HWND window, const voice_record& voice, int note_index) {
+int preview_voice(HWND window, const voice_record& voice, int note_index, const log_sink& log) {
     sound_objects sound;
     WAVEFORMATEX format{};
-    if (!open_output(window, sound, format)) {
+    if (!open_output(window, sound, format, log)) {
         return 0;
     }
     std::vector<int8_t> left(preview_frames), right(preview_frames);
@@ -94,7 +93,7 @@ int preview_voice(HWND window, const voice_record& voice, int note_index) {
     description.dwBufferBytes = secondary_bytes;
     description.lpwfxFormat = &format;
     if (FAILED(sound.device->CreateSoundBuffer(&description, &sound.secondary, nullptr))) {
-        status_log_append("  * Preview: the sound buffer could not be created");
+        log("  * Preview: the sound buffer could not be created");
         return 0;
     }
     void* region = nullptr;

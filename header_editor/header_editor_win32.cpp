@@ -2,8 +2,8 @@
 
 #include "header_editor/header_editor_win32.h"
 
-#include "app/app_win32.h"
 #include "app/dialog_session_win32.h"
+#include "app/window_placement_win32.h"
 #include "header_editor/header_editor_session.h"
 #include "header_editor_ids.h"
 #include "resource.h"
@@ -19,7 +19,8 @@ namespace {
 // The dialog's controls as the session sees them.
 class header_dialog_view : public header_editor_view {
   public:
-    explicit header_dialog_view(HWND dialog) : dialog_(dialog), track_sound_(dialog) {}
+    header_dialog_view(HWND dialog, const editor_owner& owner)
+        : dialog_(dialog), log_(owner.log), track_sound_(dialog) {}
 
     void set_field_text(uint16_t control_id, std::string_view text) override {
         SetDlgItemTextA(dialog_, control_id, std::string(text).c_str());
@@ -49,7 +50,7 @@ class header_dialog_view : public header_editor_view {
     void show_message(std::string_view text, std::string_view title) override {
         MessageBoxA(dialog_, std::string(text).c_str(), std::string(title).c_str(), MB_OK);
     }
-    void log(std::string_view line) override { status_log_append(line); }
+    void log(std::string_view line) override { log_(line); }
     sound_stream& track_sound() override { return track_sound_; }
     void show_playing(bool playing) override {
         SetDlgItemTextA(dialog_, IDC_HEADER_PLAY, playing ? "Stop" : "Play");
@@ -57,6 +58,7 @@ class header_dialog_view : public header_editor_view {
 
   private:
     HWND dialog_;
+    log_sink log_; // the Status log
     direct_sound_stream track_sound_;
 };
 
@@ -66,6 +68,8 @@ header_editor_state editor_state;
 
 // The one open editor; the Tools command brings it forward rather than nesting another.
 HWND open_dialog = nullptr;
+// What the main window lent the editor when it was last opened.
+editor_owner owner;
 
 // While a track plays, its messages and its end are looked for this often.
 constexpr UINT_PTR play_poll_timer = 1;
@@ -78,10 +82,10 @@ open_editor* editor_of(HWND dialog) {
 }
 
 void on_init_dialog(HWND dialog) {
-    open_editor& editor = attach_dialog_data(dialog, new open_editor(dialog, editor_state));
+    open_editor& editor = attach_dialog_data(dialog, new open_editor(dialog, editor_state, owner));
     open_dialog = dialog;
     editor.session.open();
-    place_beside_window(dialog, the_app().main_window, right_first);
+    place_beside_window(dialog, owner.main_window, right_first);
     SetTimer(dialog, play_poll_timer, play_poll_ms, nullptr);
 }
 
@@ -147,18 +151,18 @@ INT_PTR CALLBACK header_editor_proc(HWND dialog, UINT message, WPARAM wparam, LP
 
 void header_editor_file_opened() {
     if (open_editor* editor = open_dialog ? editor_of(open_dialog) : nullptr) {
-        editor->session.show_file(the_app().rom_path.data(), the_app().mode);
+        const rom_access file = owner.opened_file();
+        editor->session.show_file(file.path, file.mode);
     }
 }
 
-void header_editor_open() {
+void header_editor_open(const editor_owner& from) {
     if (open_dialog) {
         SetForegroundWindow(open_dialog);
         return;
     }
-    // The other windows stay usable while it runs, their keys included.
-    const accelerators_in_modal_loop keys;
-    DialogBoxParamA(the_app().instance, MAKEINTRESOURCEA(IDD_HEADER_EDITOR), nullptr,
+    owner = from;
+    DialogBoxParamA(owner.instance, MAKEINTRESOURCEA(IDD_HEADER_EDITOR), nullptr,
                     header_editor_proc, 0);
 }
 

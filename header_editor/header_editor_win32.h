@@ -1,13 +1,17 @@
 #pragma once
-// The Track Header Editor as the main window sees it.
+// The Track Header Editor as the main window sees it. It reaches the main window only
+// through the editor_owner it is opened with.
+
+#include "app/editor_owner_win32.h"
 
 #include <windows.h>
 
 namespace kavelo {
 
 // Runs the modal Track Header Editor with no owner window, so the main window and an open
-// Voice editor stay usable while it runs, their accelerators and the Keyboard's keys too.
-void header_editor_open();
+// Voice editor stay usable while it runs; the caller keeps their accelerators and the
+// Keyboard's keys working in its loop. An open one is brought to the front instead.
+void header_editor_open(const editor_owner& owner);
 
 // Another file is open: the open editor shows it from its first track (or the bare track).
 void header_editor_file_opened();

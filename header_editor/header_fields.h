@@ -3,6 +3,7 @@
 // they are shown as and read back from. A channel field's byte depends on the header's
 // layout; a channel the header lacks has no byte.
 
+#include "res/header_editor_ids.h"
 #include "rom/track_header_layout.h"
 
 #include <array>
@@ -31,19 +32,41 @@ using enum header_field_kind;
 inline constexpr channel_modifier key = channel_modifier::key;
 inline constexpr channel_modifier volume = channel_modifier::volume;
 
-// 1062-1079 in the dialog's order; FM channel 6 has its own block of ids from 1300.
+// The dialog's edit fields in its order (res/header_editor_ids.h); FM channel 6 has its own
+// block of ids.
 inline constexpr std::array<header_field, 20> fields{{
-    {1062, "song_tempo", song_tempo}, {1063, "half_tempo", half_tempo},
-    {1064, "psg1_key", psg, 1, key},  {1065, "psg1_volume", psg, 1, volume},
-    {1066, "psg2_key", psg, 2, key},  {1067, "psg2_volume", psg, 2, volume},
-    {1068, "psg3_key", psg, 3, key},  {1069, "psg3_volume", psg, 3, volume},
-    {1070, "fm1_key", fm, 1, key},    {1071, "fm1_volume", fm, 1, volume},
-    {1072, "fm2_key", fm, 2, key},    {1073, "fm2_volume", fm, 2, volume},
-    {1074, "fm3_key", fm, 3, key},    {1075, "fm3_volume", fm, 3, volume},
-    {1076, "fm4_key", fm, 4, key},    {1077, "fm4_volume", fm, 4, volume},
-    {1078, "fm5_key", fm, 5, key},    {1079, "fm5_volume", fm, 5, volume},
-    {1300, "fm6_key", fm, 6, key},    {1301, "fm6_volume", fm, 6, volume},
+    {IDC_HEADER_SONG_TEMPO, "song_tempo", song_tempo},
+    {IDC_HEADER_HALF_TEMPO, "half_tempo", half_tempo},
+    {IDC_HEADER_PSG1_KEY, "psg1_key", psg, 1, key},
+    {IDC_HEADER_PSG1_VOLUME, "psg1_volume", psg, 1, volume},
+    {IDC_HEADER_PSG2_KEY, "psg2_key", psg, 2, key},
+    {IDC_HEADER_PSG2_VOLUME, "psg2_volume", psg, 2, volume},
+    {IDC_HEADER_PSG3_KEY, "psg3_key", psg, 3, key},
+    {IDC_HEADER_PSG3_VOLUME, "psg3_volume", psg, 3, volume},
+    {IDC_HEADER_FM1_KEY, "fm1_key", fm, 1, key},
+    {IDC_HEADER_FM1_VOLUME, "fm1_volume", fm, 1, volume},
+    {IDC_HEADER_FM2_KEY, "fm2_key", fm, 2, key},
+    {IDC_HEADER_FM2_VOLUME, "fm2_volume", fm, 2, volume},
+    {IDC_HEADER_FM3_KEY, "fm3_key", fm, 3, key},
+    {IDC_HEADER_FM3_VOLUME, "fm3_volume", fm, 3, volume},
+    {IDC_HEADER_FM4_KEY, "fm4_key", fm, 4, key},
+    {IDC_HEADER_FM4_VOLUME, "fm4_volume", fm, 4, volume},
+    {IDC_HEADER_FM5_KEY, "fm5_key", fm, 5, key},
+    {IDC_HEADER_FM5_VOLUME, "fm5_volume", fm, 5, volume},
+    {IDC_HEADER_FM6_KEY, "fm6_key", fm, 6, key},
+    {IDC_HEADER_FM6_VOLUME, "fm6_volume", fm, 6, volume},
 }};
+
+// The first 18 ids run on by one in table order, as the ids header lays them out.
+consteval bool ids_run_in_table_order() {
+    for (std::size_t i = 0; i < 18; ++i) {
+        if (fields[i].control_id != IDC_HEADER_SONG_TEMPO + static_cast<int>(i)) {
+            return false;
+        }
+    }
+    return fields[17].control_id == IDC_HEADER_FM5_VOLUME;
+}
+static_assert(ids_run_in_table_order(), "a header field id left the run 1062-1079");
 } // namespace header_field_table
 
 inline constexpr const auto& header_fields = header_field_table::fields;

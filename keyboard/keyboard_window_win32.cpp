@@ -3,7 +3,7 @@
 
 #include "keyboard/keyboard_window_win32.h"
 
-#include "app/app_win32.h"
+#include "app/window_placement_win32.h"
 #include "keyboard/envelope_picture_win32.h"
 #include "keyboard/keyboard_audio_win32.h"
 #include "keyboard/keyboard_midi_win32.h"
@@ -11,7 +11,6 @@
 #include "keyboard/piano_layout.h"
 #include "keyboard_ids.h"
 #include "resource.h"
-#include "voice_editor/voice_fields.h"
 
 #include <array>
 #include <memory>
@@ -24,23 +23,6 @@ namespace {
 constexpr int32_t shown_octaves = 3;
 constexpr int32_t highest_first_octave = 5; // C5 to C8 shown
 constexpr UINT_PTR status_timer = 1;
-
-// Reads the voice the editor's controls show.
-class editor_controls : public voice_controls {
-  public:
-    explicit editor_controls(HWND editor) : editor_(editor) {}
-    void select(uint16_t, int) override {}
-    int selection(uint16_t id) const override {
-        return static_cast<int>(SendDlgItemMessageA(editor_, id, CB_GETCURSEL, 0, 0));
-    }
-    void check(uint16_t, bool) override {}
-    bool checked(uint16_t id) const override {
-        return IsDlgButtonChecked(editor_, id) == BST_CHECKED;
-    }
-
-  private:
-    HWND editor_;
-};
 
 struct keyboard_window {
     HWND window = nullptr;
@@ -57,7 +39,7 @@ struct keyboard_window {
 };
 
 std::unique_ptr<keyboard_window> open_window;
-HWND attached_editor = nullptr;
+keyboard_owner attached; // the editor while one is attached
 HHOOK message_hook = nullptr;
 
 int32_t first_note_of(int32_t octave) {
@@ -104,7 +86,7 @@ void release(keyboard_window& k, int32_t note) {
 }
 
 void read_editor_voice(keyboard_window& k) {
-    const voice_record voice = voice_editor_read_voice(editor_controls(k.editor));
+    const voice_record voice = attached.shown_voice ? attached.shown_voice() : voice_record{};
     if (voice == k.voice) {
         return;
     }
@@ -185,7 +167,9 @@ void on_init(HWND window, HWND editor) {
     SendDlgItemMessageA(window, IDC_KEYBOARD_MIDI, CB_SETCURSEL, 0, 0);
     if (!k->audio.start(window, k->sound_problem)) {
         SetWindowTextA(window, "Keyboard (no sound)");
-        status_log_append("  * Keyboard: " + k->sound_problem + "; it plays silently");
+        if (attached.log) {
+            attached.log("  * Keyboard: " + k->sound_problem + "; it plays silently");
+        }
     }
     open_window = std::move(k);
     read_editor_voice(*open_window);
@@ -332,7 +316,7 @@ LRESULT CALLBACK on_thread_message(int code, WPARAM wparam, LPARAM lparam) {
     if (code == HC_ACTION && wparam == PM_REMOVE &&
         (m->message == WM_KEYDOWN || m->message == WM_KEYUP)) {
         const HWND root = GetAncestor(m->hwnd, GA_ROOT);
-        if (open_window && (root == attached_editor || root == open_window->window) &&
+        if (open_window && (root == attached.editor || root == open_window->window) &&
             take_note_key(*open_window, *m)) {
             m->message = WM_NULL;
         }
@@ -342,8 +326,8 @@ LRESULT CALLBACK on_thread_message(int code, WPARAM wparam, LPARAM lparam) {
 
 } // namespace
 
-void keyboard_attach_editor(HWND editor) {
-    attached_editor = editor;
+void keyboard_attach_editor(const keyboard_owner& owner) {
+    attached = owner;
     if (!message_hook) {
         message_hook =
             SetWindowsHookExA(WH_GETMESSAGE, on_thread_message, nullptr, GetCurrentThreadId());
@@ -351,7 +335,7 @@ void keyboard_attach_editor(HWND editor) {
 }
 
 void keyboard_detach_editor(HWND editor) {
-    if (attached_editor != editor) {
+    if (attached.editor != editor) {
         return;
     }
     if (open_window) {
@@ -361,7 +345,7 @@ void keyboard_detach_editor(HWND editor) {
         UnhookWindowsHookEx(message_hook);
         message_hook = nullptr;
     }
-    attached_editor = nullptr;
+    attached = keyboard_owner{};
 }
 
 void keyboard_window_open(HWND editor) {
@@ -369,7 +353,7 @@ void keyboard_window_open(HWND editor) {
         SetForegroundWindow(open_window->window);
         return;
     }
-    HWND window = CreateDialogParamA(the_app().instance, MAKEINTRESOURCEA(IDD_KEYBOARD), editor,
+    HWND window = CreateDialogParamA(attached.instance, MAKEINTRESOURCEA(IDD_KEYBOARD), editor,
                                      keyboard_proc, reinterpret_cast<LPARAM>(editor));
     if (window) {
         ShowWindow(window, SW_SHOW);

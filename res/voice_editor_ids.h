@@ -3,7 +3,8 @@
 //
 // Operator lists: the OP1 column holds 1004 DET, 1005 MUL, 1006 TL, 1007 RS, 1008 AR,
 // 1009 D1R, 1010 D2R, 1011 D1L, 1012 RR and 1013 the AME check box; the OP2, OP3 and OP4
-// columns add 10, 20 and 30. "Save to ROM" is IDOK (1) and the menu's "Close" IDCANCEL (2).
+// columns add 10, 20 and 30 (voice_editor/voice_fields.h checks every named id against this
+// rule at compile time). "Save to ROM" is IDOK (1) and the menu's "Close" IDCANCEL (2).
 
 #define IDC_OP1_DET 1004
 #define IDC_OP1_MUL 1005
@@ -15,6 +16,40 @@
 #define IDC_OP1_D1L 1011
 #define IDC_OP1_RR 1012
 #define IDC_OP1_AME 1013
+
+#define IDC_OP2_DET 1014
+#define IDC_OP2_MUL 1015
+#define IDC_OP2_TL 1016
+#define IDC_OP2_RS 1017
+#define IDC_OP2_AR 1018
+#define IDC_OP2_D1R 1019
+#define IDC_OP2_D2R 1020
+#define IDC_OP2_D1L 1021
+#define IDC_OP2_RR 1022
+#define IDC_OP2_AME 1023
+
+#define IDC_OP3_DET 1024
+#define IDC_OP3_MUL 1025
+#define IDC_OP3_TL 1026
+#define IDC_OP3_RS 1027
+#define IDC_OP3_AR 1028
+#define IDC_OP3_D1R 1029
+#define IDC_OP3_D2R 1030
+#define IDC_OP3_D1L 1031
+#define IDC_OP3_RR 1032
+#define IDC_OP3_AME 1033
+
+#define IDC_OP4_DET 1034
+#define IDC_OP4_MUL 1035
+#define IDC_OP4_TL 1036
+#define IDC_OP4_RS 1037
+#define IDC_OP4_AR 1038
+#define IDC_OP4_D1R 1039
+#define IDC_OP4_D2R 1040
+#define IDC_OP4_D1L 1041
+#define IDC_OP4_RR 1042
+#define IDC_OP4_AME 1043
+
 #define IDC_OP_COLUMN_STEP 10
 
 #define IDC_ALG_LIST 1045

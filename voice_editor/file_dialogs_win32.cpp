@@ -1,14 +1,13 @@
 #include "voice_editor/file_dialogs_win32.h"
 
-#include "app/app_win32.h"
-
 #include <array>
 #include <commdlg.h>
 
 namespace kavelo {
 
-std::optional<std::string> ask_for_file(HWND owner, const char* description, const char* pattern,
-                                        const char* default_extension, DWORD flags) {
+std::optional<std::string> ask_for_file(HWND owner, HINSTANCE instance, const char* description,
+                                        const char* pattern, const char* default_extension,
+                                        DWORD flags) {
     // Pairs separated by NULs, the list ended by an empty pair.
     std::string filter =
         std::string(description) + '\0' + pattern + '\0' + "All Files (*.*)" + '\0' + "*.*" + '\0';
@@ -16,7 +15,7 @@ std::optional<std::string> ask_for_file(HWND owner, const char* description, con
     OPENFILENAMEA dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
-    dialog.hInstance = the_app().instance;
+    dialog.hInstance = instance;
     dialog.lpstrFilter = filter.c_str();
     dialog.nFilterIndex = 0;
     dialog.lpstrFile = path.data();

@@ -10,7 +10,8 @@ namespace kavelo {
 
 // `filter` is the given filter pair (description, pattern); "All Files (*.*)" follows it.
 // Returns the chosen path, or nothing when the user cancels.
-std::optional<std::string> ask_for_file(HWND owner, const char* description, const char* pattern,
-                                        const char* default_extension, DWORD flags);
+std::optional<std::string> ask_for_file(HWND owner, HINSTANCE instance, const char* description,
+                                        const char* pattern, const char* default_extension,
+                                        DWORD flags);
 
 } // namespace kavelo

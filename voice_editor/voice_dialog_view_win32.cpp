@@ -1,6 +1,5 @@
 #include "voice_editor/voice_dialog_view_win32.h"
 
-#include "app/app_win32.h"
 #include "fm/preview_output_win32.h"
 #include "resource.h"
 #include "voice_editor/file_dialogs_win32.h"
@@ -62,13 +61,13 @@ void voice_dialog_view::show_message(std::string_view text, std::string_view tit
 }
 
 void voice_dialog_view::log(std::string_view line) {
-    status_log_append(line);
+    owner_.log(line);
 }
 
 void voice_dialog_view::show_algorithm_picture(int algorithm) {
     HBITMAP& picture = pictures_[static_cast<std::size_t>(algorithm)];
     if (!picture) {
-        picture = static_cast<HBITMAP>(LoadImageA(the_app().instance,
+        picture = static_cast<HBITMAP>(LoadImageA(owner_.instance,
                                                   MAKEINTRESOURCEA(IDB_ALGORITHM_0 + algorithm),
                                                   IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
     }
@@ -120,38 +119,40 @@ void voice_dialog_view::set_voice_name_field(std::string_view text) {
 }
 
 std::optional<std::string> voice_dialog_view::choose_tx81z_file() {
-    return ask_for_file(dialog_, "Sysex Files (*.syx)", "*.syx", "syx", OFN_FILEMUSTEXIST);
+    return ask_for_file(dialog_, owner_.instance, "Sysex Files (*.syx)", "*.syx", "syx",
+                        OFN_FILEMUSTEXIST);
 }
 
 std::optional<std::string> voice_dialog_view::choose_bank_file() {
-    return ask_for_file(dialog_, "Orvana Ym2612 Bank Files (*.ymx)", "*.ymx", "ymx",
-                        OFN_FILEMUSTEXIST);
+    return ask_for_file(dialog_, owner_.instance, "Orvana Ym2612 Bank Files (*.ymx)", "*.ymx",
+                        "ymx", OFN_FILEMUSTEXIST);
 }
 
 std::optional<std::string> voice_dialog_view::choose_music_log_file() {
-    return ask_for_file(dialog_, "VGM Music Logs (*.vgm;*.vgz)", "*.vgm;*.vgz", "vgm",
-                        OFN_FILEMUSTEXIST);
+    return ask_for_file(dialog_, owner_.instance, "VGM Music Logs (*.vgm;*.vgz)", "*.vgm;*.vgz",
+                        "vgm", OFN_FILEMUSTEXIST);
 }
 
 std::vector<std::string> voice_dialog_view::choose_instrument_files() {
-    return ask_for_voice_files(dialog_, voice_file_kind::single_voice);
+    return ask_for_voice_files(dialog_, owner_.instance, voice_file_kind::single_voice);
 }
 
 std::vector<std::string> voice_dialog_view::choose_voice_bank_files() {
-    return ask_for_voice_files(dialog_, voice_file_kind::bank);
+    return ask_for_voice_files(dialog_, owner_.instance, voice_file_kind::bank);
 }
 
 std::optional<std::string> voice_dialog_view::choose_voice_export_file() {
-    return ask_for_voice_file_to_write(dialog_, voice_file_kind::single_voice);
+    return ask_for_voice_file_to_write(dialog_, owner_.instance, voice_file_kind::single_voice);
 }
 
 std::optional<std::string> voice_dialog_view::choose_bank_export_as_file() {
-    return ask_for_voice_file_to_write(dialog_, voice_file_kind::bank);
+    return ask_for_voice_file_to_write(dialog_, owner_.instance, voice_file_kind::bank);
 }
 
 std::optional<std::string> voice_dialog_view::choose_bank_export_file() {
     // No flags: a new name may be typed, and an existing file is replaced.
-    return ask_for_file(dialog_, "Orvana Ym2612 Bank Files (*.ymx)", "*.ymx", "ymx", 0);
+    return ask_for_file(dialog_, owner_.instance, "Orvana Ym2612 Bank Files (*.ymx)", "*.ymx",
+                        "ymx", 0);
 }
 
 void voice_dialog_view::set_preview_enabled(bool enabled) {
@@ -159,7 +160,7 @@ void voice_dialog_view::set_preview_enabled(bool enabled) {
 }
 
 void voice_dialog_view::play_preview(const voice_record& voice, int note_index) {
-    preview_voice(dialog_, voice, note_index);
+    preview_voice(dialog_, voice, note_index, owner_.log);
 }
 
 } // namespace kavelo

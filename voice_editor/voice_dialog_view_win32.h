@@ -2,6 +2,7 @@
 // The Voice editor's controls, prompts, file dialogs and sound as its session sees them
 // (voice_editor_view over dialog 106).
 
+#include "app/editor_owner_win32.h"
 #include "sound/direct_sound_stream_win32.h"
 #include "voice_editor/voice_editor_view.h"
 
@@ -15,7 +16,8 @@ LRESULT send_item(HWND dialog, int id, UINT message, WPARAM wparam = 0, LPARAM l
 
 class voice_dialog_view : public voice_editor_view {
   public:
-    explicit voice_dialog_view(HWND dialog) : dialog_(dialog), track_sound_(dialog) {}
+    voice_dialog_view(HWND dialog, const editor_owner& owner)
+        : dialog_(dialog), owner_(owner), track_sound_(dialog) {}
     ~voice_dialog_view() override;
     voice_dialog_view(const voice_dialog_view&) = delete;
     voice_dialog_view& operator=(const voice_dialog_view&) = delete;
@@ -56,6 +58,7 @@ class voice_dialog_view : public voice_editor_view {
 
   private:
     HWND dialog_;
+    editor_owner owner_; // the instance for bitmaps and file dialogs, and the Status log
     std::array<HBITMAP, 8> pictures_{};
     direct_sound_stream track_sound_;
 };

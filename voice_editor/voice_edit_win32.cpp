@@ -2,7 +2,6 @@
 
 #include "voice_editor/voice_edit_win32.h"
 
-#include "app/app_win32.h"
 #include "resource.h"
 #include "voice_editor/voice_editor_session.h"
 #include "voice_editor_ids.h"
@@ -80,8 +79,8 @@ bool voice_edit_command(voice_editor_session& session, int command) {
     return false;
 }
 
-void voice_edit_context_menu(HWND dialog, const voice_editor_session& session, HWND clicked,
-                             LPARAM point) {
+void voice_edit_context_menu(HWND dialog, HINSTANCE instance, const voice_editor_session& session,
+                             HWND clicked, LPARAM point) {
     POINT screen{GET_X_LPARAM(point), GET_Y_LPARAM(point)};
     int op = 0;
     if (point == -1) { // Shift+F10 or the menu key: the focused control's column
@@ -103,7 +102,7 @@ void voice_edit_context_menu(HWND dialog, const voice_editor_session& session, H
     if (op == 0) {
         return;
     }
-    HMENU menu = LoadMenuA(the_app().instance, MAKEINTRESOURCEA(IDM_OPERATOR_MENU));
+    HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDM_OPERATOR_MENU));
     if (menu == nullptr) {
         return;
     }

@@ -12,9 +12,10 @@ class voice_editor_session;
 bool voice_edit_command(voice_editor_session& session, int command);
 
 // WM_CONTEXTMENU: shows the operator menu of the column that was clicked (or that holds the
-// focused control, from the keyboard); anywhere else nothing.
-void voice_edit_context_menu(HWND dialog, const voice_editor_session& session, HWND clicked,
-                             LPARAM point);
+// focused control, from the keyboard); anywhere else nothing. The menu is loaded from
+// `instance`.
+void voice_edit_context_menu(HWND dialog, HINSTANCE instance, const voice_editor_session& session,
+                             HWND clicked, LPARAM point);
 
 // Grays Undo and Redo of the dialog's menu while there is nothing to undo or redo, and
 // Stop while no track plays. Run after every command, when a menu opens and when a track

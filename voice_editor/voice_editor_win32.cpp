@@ -3,8 +3,8 @@
 
 #include "voice_editor/voice_editor_win32.h"
 
-#include "app/app_win32.h"
 #include "app/dialog_session_win32.h"
+#include "app/window_placement_win32.h"
 #include "keyboard/keyboard_window_win32.h"
 #include "resource.h"
 #include "rom/track_table.h"
@@ -22,6 +22,8 @@ namespace {
 // Outlives the window: the next editor keeps the current voice, the clipboard and imports.
 voice_editor_state editor_state;
 HWND editor_window = nullptr;
+// What the main window lent the editor when it was last opened.
+editor_owner owner;
 
 // While a track plays, its messages and its end are looked for this often.
 constexpr UINT_PTR play_poll_timer = 1;
@@ -40,16 +42,25 @@ void add_entries(HWND dialog, int id, int first, int count, bool odd_numbers) {
     }
 }
 
+// What the editor lends its Keyboard window: the voice its controls show, the Status log.
+keyboard_owner keyboard_owner_of(HWND dialog) {
+    const auto shown_voice = [dialog] {
+        const open_editor* editor = editor_of(dialog);
+        return editor ? voice_editor_read_voice(editor->view) : voice_record{};
+    };
+    return keyboard_owner{owner.instance, dialog, shown_voice, owner.log};
+}
+
 void on_init_dialog(HWND dialog) {
     // Menu 143 comes with the template, so the dialog manager sizes the window around it.
     editor_window = dialog;
-    open_editor& editor = attach_dialog_data(dialog, new open_editor(dialog, editor_state));
+    open_editor& editor = attach_dialog_data(dialog, new open_editor(dialog, editor_state, owner));
     voice_editor_fill_lists(dialog);
     editor.session.open();
     send_item(dialog, IDC_VOICE_NAME, EM_LIMITTEXT, bank_name_length);
     voice_edit_update_menu(dialog, editor.session);
-    keyboard_attach_editor(dialog);
-    place_beside_window(dialog, the_app().main_window, right_first);
+    keyboard_attach_editor(keyboard_owner_of(dialog));
+    place_beside_window(dialog, owner.main_window, right_first);
     SetTimer(dialog, play_poll_timer, play_poll_ms, nullptr);
 }
 
@@ -173,7 +184,7 @@ void on_notification(HWND dialog, voice_editor_session& session, int id, int cod
 } // namespace
 
 void voice_editor_fill_tracks(HWND dialog) {
-    if (the_app().mode == file_mode::bare_track) {
+    if (owner.opened_file().mode == file_mode::bare_track) {
         EnableWindow(GetDlgItem(dialog, IDC_TRACK_LIST), FALSE);
     }
     for (int i = 0; i < track_count; ++i) {
@@ -184,8 +195,7 @@ void voice_editor_fill_tracks(HWND dialog) {
 
 void voice_editor_fill_lists(HWND dialog) {
     if (!GetDlgItem(dialog, IDC_ALG_LIST)) {
-        MessageBoxA(the_app().main_window, "Cannot obtain handle to the ComboBoxes!", "ERROR!",
-                    MB_OK);
+        MessageBoxA(owner.main_window, "Cannot obtain handle to the ComboBoxes!", "ERROR!", MB_OK);
     }
     add_entries(dialog, IDC_ALG_LIST, 0, 8, false);
     add_entries(dialog, IDC_FBL_LIST, 0, 8, false);
@@ -225,8 +235,8 @@ INT_PTR CALLBACK voice_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPA
         return TRUE;
     case WM_CONTEXTMENU:
         if (open_editor* editor = editor_of(dialog)) {
-            voice_edit_context_menu(dialog, editor->session, reinterpret_cast<HWND>(wparam),
-                                    lparam);
+            voice_edit_context_menu(dialog, owner.instance, editor->session,
+                                    reinterpret_cast<HWND>(wparam), lparam);
         }
         return TRUE;
     case WM_INITMENUPOPUP:
@@ -246,10 +256,18 @@ HWND voice_editor_window() {
     return editor_window;
 }
 
+bool voice_editor_holds_window(HWND root) {
+    return root != nullptr && (root == editor_window || root == keyboard_window());
+}
+
 bool voice_editor_translate_accelerator(MSG& message) {
+    if (editor_window == nullptr) {
+        return false;
+    }
+    // Loaded with the first editor, from the instance its owner lent it.
     static HACCEL accelerators =
-        LoadAcceleratorsA(the_app().instance, MAKEINTRESOURCEA(IDM_VOICE_ACCEL));
-    if (editor_window == nullptr || accelerators == nullptr ||
+        LoadAcceleratorsA(owner.instance, MAKEINTRESOURCEA(IDM_VOICE_ACCEL));
+    if (accelerators == nullptr ||
         (message.hwnd != editor_window && !IsChild(editor_window, message.hwnd))) {
         return false;
     }
@@ -268,18 +286,20 @@ void voice_editor_before_file_change() {
 
 void voice_editor_file_opened() {
     if (open_editor* editor = editor_window ? editor_of(editor_window) : nullptr) {
-        editor->session.show_file(the_app().rom_path.data(), the_app().mode);
+        const rom_access file = owner.opened_file();
+        editor->session.show_file(file.path, file.mode);
         voice_edit_update_menu(editor_window, editor->session);
     }
 }
 
-bool voice_editor_open() {
+bool voice_editor_open(const editor_owner& from) {
     if (editor_window) {
         SetForegroundWindow(editor_window);
         return true;
     }
-    HWND dialog = CreateDialogParamA(the_app().instance, MAKEINTRESOURCEA(IDD_VOICE_EDITOR),
-                                     the_app().main_window, voice_editor_proc, 0);
+    owner = from;
+    HWND dialog = CreateDialogParamA(owner.instance, MAKEINTRESOURCEA(IDD_VOICE_EDITOR),
+                                     owner.main_window, voice_editor_proc, 0);
     if (!dialog) {
         return false;
     }

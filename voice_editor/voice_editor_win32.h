@@ -1,19 +1,25 @@
 #pragma once
-// The Voice editor as the main window sees it.
+// The Voice editor as the main window sees it. The editor owns the Keyboard window; it
+// reaches the main window only through the editor_owner it is opened with.
+
+#include "app/editor_owner_win32.h"
 
 #include <windows.h>
 
 namespace kavelo {
 
-// Creates and shows the modeless Voice editor owned by the main window, or brings the open
-// one to the front. Returns false when the dialog could not be created.
-bool voice_editor_open();
+// Creates and shows the modeless Voice editor owned by `owner`'s main window, or brings the
+// open one to the front. Returns false when the dialog could not be created.
+bool voice_editor_open(const editor_owner& owner);
 
 // Dialog procedure of template 106.
 INT_PTR CALLBACK voice_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 
 // The open editor's window, or nullptr.
 HWND voice_editor_window();
+
+// True when `root` is the open editor or a window it owns (the Keyboard window).
+bool voice_editor_holds_window(HWND root);
 
 // Translates the editor's own accelerators (Ctrl+Z, Ctrl+Y, Ctrl+K) for a message to the editor
 // or one of its controls; true when the message was translated and needs nothing more.

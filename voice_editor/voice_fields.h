@@ -4,8 +4,10 @@
 //
 // Control ids: the per-operator fields have their OP1 id here; OP2, OP3 and OP4 add
 // 10, 20 and 30. Within a byte group the record holds OP4, OP3, OP2, OP1, so
-// operator n (1..4) uses byte first_byte + 4 - n.
+// operator n (1..4) uses byte first_byte + 4 - n. The ids are the dialog template's own,
+// from res/voice_editor_ids.h.
 
+#include "res/voice_editor_ids.h"
 #include "rom/voice_record.h"
 
 #include <array>
@@ -32,22 +34,55 @@ struct voice_field {
     field_display display;
 };
 
-inline constexpr uint16_t operator_column_step = 10;
+inline constexpr uint16_t operator_column_step = IDC_OP_COLUMN_STEP;
 
 inline constexpr std::array<voice_field, 12> voice_fields{{
-    {"ALG:", 1045, false, 0, 0, 3, 8, field_display::index},
-    {"FBL:", 1056, false, 0, 3, 3, 8, field_display::index},
-    {"DET:", 1004, true, 1, 4, 3, 8, field_display::index},
-    {"MUL:", 1005, true, 1, 0, 4, 16, field_display::index},
-    {"TL:", 1006, true, 21, 0, 7, 128, field_display::index},
-    {"RS:", 1007, true, 5, 6, 2, 4, field_display::index},
-    {"AR:", 1008, true, 5, 0, 5, 32, field_display::index},
-    {"D1R:", 1009, true, 9, 0, 5, 32, field_display::index},
-    {"D2R:", 1010, true, 13, 0, 5, 32, field_display::index},
-    {"D1L:", 1011, true, 17, 4, 4, 16, field_display::index},
-    {"RR:", 1012, true, 17, 0, 4, 16, field_display::odd_numbers},
-    {"AME", 1013, true, 9, 7, 1, 2, field_display::check_box},
+    {"ALG:", IDC_ALG_LIST, false, 0, 0, 3, 8, field_display::index},
+    {"FBL:", IDC_FBL_LIST, false, 0, 3, 3, 8, field_display::index},
+    {"DET:", IDC_OP1_DET, true, 1, 4, 3, 8, field_display::index},
+    {"MUL:", IDC_OP1_MUL, true, 1, 0, 4, 16, field_display::index},
+    {"TL:", IDC_OP1_TL, true, 21, 0, 7, 128, field_display::index},
+    {"RS:", IDC_OP1_RS, true, 5, 6, 2, 4, field_display::index},
+    {"AR:", IDC_OP1_AR, true, 5, 0, 5, 32, field_display::index},
+    {"D1R:", IDC_OP1_D1R, true, 9, 0, 5, 32, field_display::index},
+    {"D2R:", IDC_OP1_D2R, true, 13, 0, 5, 32, field_display::index},
+    {"D1L:", IDC_OP1_D1L, true, 17, 4, 4, 16, field_display::index},
+    {"RR:", IDC_OP1_RR, true, 17, 0, 4, 16, field_display::odd_numbers},
+    {"AME", IDC_OP1_AME, true, 9, 7, 1, 2, field_display::check_box},
 }};
+
+// The named ids of the four operator columns, in table order: each must be the table's OP1
+// id plus the column step per column, since showing and reading a voice compute them so.
+namespace voice_field_ids {
+inline constexpr std::array<std::array<uint16_t, 10>, 4> columns{{
+    {IDC_OP1_DET, IDC_OP1_MUL, IDC_OP1_TL, IDC_OP1_RS, IDC_OP1_AR, IDC_OP1_D1R, IDC_OP1_D2R,
+     IDC_OP1_D1L, IDC_OP1_RR, IDC_OP1_AME},
+    {IDC_OP2_DET, IDC_OP2_MUL, IDC_OP2_TL, IDC_OP2_RS, IDC_OP2_AR, IDC_OP2_D1R, IDC_OP2_D2R,
+     IDC_OP2_D1L, IDC_OP2_RR, IDC_OP2_AME},
+    {IDC_OP3_DET, IDC_OP3_MUL, IDC_OP3_TL, IDC_OP3_RS, IDC_OP3_AR, IDC_OP3_D1R, IDC_OP3_D2R,
+     IDC_OP3_D1L, IDC_OP3_RR, IDC_OP3_AME},
+    {IDC_OP4_DET, IDC_OP4_MUL, IDC_OP4_TL, IDC_OP4_RS, IDC_OP4_AR, IDC_OP4_D1R, IDC_OP4_D2R,
+     IDC_OP4_D1L, IDC_OP4_RR, IDC_OP4_AME},
+}};
+
+consteval bool columns_follow_table() {
+    std::size_t row = 0;
+    for (const voice_field& field : voice_fields) {
+        if (!field.per_operator) {
+            continue;
+        }
+        for (std::size_t op = 0; op < columns.size(); ++op) {
+            const auto expected = field.control_id + operator_column_step * static_cast<int>(op);
+            if (columns[op][row] != expected) {
+                return false;
+            }
+        }
+        ++row;
+    }
+    return row == columns[0].size();
+}
+static_assert(columns_follow_table(), "an operator control id left its column's step");
+} // namespace voice_field_ids
 
 // One control of the editor: its id, the record byte and the field it shows.
 struct field_control {

@@ -1,7 +1,5 @@
 #include "voice_editor/voice_file_dialogs_win32.h"
 
-#include "app/app_win32.h"
-
 #include <commdlg.h>
 
 namespace kavelo {
@@ -44,12 +42,12 @@ filter_list make_filters(voice_file_kind kind, bool writing) {
 
 // The settings both dialogs share; the chosen path (or paths) land in `buffer`, whose last
 // `spare` bytes stay free for the NULs that end the answer.
-OPENFILENAMEA dialog_settings(HWND owner, const filter_list& filters, std::vector<char>& buffer,
-                              std::size_t spare) {
+OPENFILENAMEA dialog_settings(HWND owner, HINSTANCE instance, const filter_list& filters,
+                              std::vector<char>& buffer, std::size_t spare) {
     OPENFILENAMEA dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
-    dialog.hInstance = the_app().instance;
+    dialog.hInstance = instance;
     dialog.lpstrFilter = filters.text.c_str();
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = buffer.data();
@@ -59,10 +57,10 @@ OPENFILENAMEA dialog_settings(HWND owner, const filter_list& filters, std::vecto
 
 } // namespace
 
-std::vector<std::string> ask_for_voice_files(HWND owner, voice_file_kind kind) {
+std::vector<std::string> ask_for_voice_files(HWND owner, HINSTANCE instance, voice_file_kind kind) {
     const filter_list filters = make_filters(kind, false);
     std::vector<char> buffer(32 * 1024, '\0');
-    OPENFILENAMEA dialog = dialog_settings(owner, filters, buffer, 2);
+    OPENFILENAMEA dialog = dialog_settings(owner, instance, filters, buffer, 2);
     dialog.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     if (!GetOpenFileNameA(&dialog)) {
         return {};
@@ -83,10 +81,11 @@ std::vector<std::string> ask_for_voice_files(HWND owner, voice_file_kind kind) {
     return paths;
 }
 
-std::optional<std::string> ask_for_voice_file_to_write(HWND owner, voice_file_kind kind) {
+std::optional<std::string> ask_for_voice_file_to_write(HWND owner, HINSTANCE instance,
+                                                       voice_file_kind kind) {
     const filter_list filters = make_filters(kind, true);
     std::vector<char> buffer(1024, '\0');
-    OPENFILENAMEA dialog = dialog_settings(owner, filters, buffer, 1);
+    OPENFILENAMEA dialog = dialog_settings(owner, instance, filters, buffer, 1);
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
     if (!GetOpenFileNameA(&dialog)) {
         return std::nullopt;
