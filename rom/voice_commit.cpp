@@ -1,8 +1,8 @@
 #include "rom/voice_commit.h"
 
-#include "rom/byte_order.h"
 #include "rom/cartridge_checksum.h"
 #include "rom/file_image.h"
+#include "rom/voice_table.h"
 
 #include <algorithm>
 
@@ -23,14 +23,15 @@ op_result commit_voice(const rom_access& access, uint32_t track_start, voice_tab
                            : "Voice " + std::to_string(voice_index) +
                                  " is not among the track's loaded voices.");
     }
-    const uint64_t size = file.bytes.size();
-    if (uint64_t{track_start} + 2 > size) {
-        return refused("The track lies outside the file; nothing was written.");
+    // The slot is found as the load found it, from the table offset the file holds now.
+    voice_table_extent extent;
+    op_result located = locate_voice_table(file.bytes, access.mode, track_start, extent);
+    if (located.code != result_done) {
+        return located;
     }
-    const uint64_t position = uint64_t{track_start} +
-                              read_be16(std::span(file.bytes).subspan(track_start).first<2>()) +
-                              25ull * static_cast<uint64_t>(voice_index);
-    if (position + voice_record_size > size) {
+    const uint64_t position =
+        uint64_t{extent.table_start} + 25ull * static_cast<uint64_t>(voice_index);
+    if (position + voice_record_size > file.bytes.size()) {
         return refused("Voice " + std::to_string(voice_index) +
                        " would lie past the end of the file; nothing was written.");
     }

@@ -104,11 +104,15 @@ TEST(CommitVoice, RefusesWhatItCannotWriteAndWritesNothing) {
     EXPECT_EQ(table.voices[0], before);
     EXPECT_FALSE(std::filesystem::exists(missing.path));
 
-    // The file shrank after the load: the slot now lies past its end.
+    // The file shrank after the load: the track, and so the slot, now ends past it, and the
+    // commit says so as the load would.
     std::vector<uint8_t> cut = rom.original;
     cut.resize(track_table[0].end - 10);
     test::write_bytes(rom.access.path, cut);
-    EXPECT_EQ(commit_voice(rom.access, start, table, table.count - 1, edited).code, result_refused);
+    const op_result shrunk = commit_voice(rom.access, start, table, table.count - 1, edited);
+    EXPECT_EQ(shrunk.code, result_refused);
+    voice_table reloaded;
+    EXPECT_EQ(shrunk.problem, load_track_voices(rom.access, start, reloaded).problem);
     EXPECT_EQ(rom.on_disk(), cut);
     EXPECT_TRUE(rom.log.lines.empty());
 }
