@@ -88,14 +88,6 @@ int32_t live_synth::note_off(int32_t note) {
     return c;
 }
 
-void live_synth::all_notes_off() {
-    for (int32_t c = 0; c < live_channel_count; ++c) {
-        if (allocator_.held_note(c) != no_note) {
-            note_off(allocator_.held_note(c));
-        }
-    }
-}
-
 void live_synth::render(std::span<int16_t> out, uint32_t frames) {
     frames = std::min<uint32_t>(frames, static_cast<uint32_t>(out.size() / 2));
     uint32_t done = 0;

@@ -31,7 +31,6 @@ class live_synth final : public stream_renderer {
     int32_t note_on(int32_t note, fm_pitch pitch);
     // Keys the note's channel off so its release is heard; -1 when it was not held.
     int32_t note_off(int32_t note);
-    void all_notes_off();
     int32_t held_note(int32_t channel) const { return allocator_.held_note(channel); }
 
     // `frames` frames of signed 16-bit stereo, left first; `out` holds 2 x frames.

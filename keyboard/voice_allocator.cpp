@@ -38,12 +38,4 @@ int32_t voice_allocator::note_off(int32_t note) {
     return -1;
 }
 
-void voice_allocator::release_all() {
-    for (slot& s : slots_) {
-        if (s.note != no_note) {
-            s = slot{no_note, ++clock_};
-        }
-    }
-}
-
 } // namespace kavelo

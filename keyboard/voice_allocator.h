@@ -24,7 +24,6 @@ class voice_allocator {
     int32_t note_off(int32_t note);
     // The note a channel holds, or no_note.
     int32_t held_note(int32_t channel) const { return slots_[channel].note; }
-    void release_all();
 
   private:
     struct slot {

@@ -46,12 +46,4 @@ bool append_driver_write(std::string& text, int64_t frame, const driver_write& w
     return true;
 }
 
-std::string format_driver_write(int64_t frame, const driver_write& write) {
-    std::string line;
-    if (append_driver_write(line, frame, write)) {
-        line.pop_back();
-    }
-    return line;
-}
-
 } // namespace kavelo

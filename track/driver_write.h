@@ -19,12 +19,8 @@ struct driver_write {
     bool operator==(const driver_write&) const = default;
 };
 
-// "F ym0 RR VV", "F ym1 RR VV", "F psg VV" or "F drum NN" (hex in lower case); empty for a
-// write the log leaves out.
-std::string format_driver_write(int64_t frame, const driver_write& write);
-
-// Appends the same line and a newline to `text`; false (nothing appended) for a write the
-// log leaves out.
+// Appends "F ym0 RR VV", "F ym1 RR VV", "F psg VV" or "F drum NN" (hex in lower case) and
+// a newline to `text`; false (nothing appended) for a write the log leaves out.
 bool append_driver_write(std::string& text, int64_t frame, const driver_write& write);
 
 } // namespace kavelo

@@ -252,10 +252,6 @@ INT_PTR CALLBACK voice_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPA
     }
 }
 
-HWND voice_editor_window() {
-    return editor_window;
-}
-
 bool voice_editor_holds_window(HWND root) {
     return root != nullptr && (root == editor_window || root == keyboard_window());
 }

@@ -15,9 +15,6 @@ bool voice_editor_open(const editor_owner& owner);
 // Dialog procedure of template 106.
 INT_PTR CALLBACK voice_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 
-// The open editor's window, or nullptr.
-HWND voice_editor_window();
-
 // True when `root` is the open editor or a window it owns (the Keyboard window).
 bool voice_editor_holds_window(HWND root);
 

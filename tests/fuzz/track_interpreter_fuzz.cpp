@@ -66,7 +66,8 @@ void play(track_source source) {
         FUZZ_CHECK(writes.size() <= frame_write_bound);
         FUZZ_CHECK(was_playing || writes.empty());
         for (const driver_write& write : writes) {
-            FUZZ_CHECK(format_driver_write(frame, write).empty() != is_port_write(write));
+            std::string line;
+            FUZZ_CHECK(append_driver_write(line, frame, write) == is_port_write(write));
         }
         for (const std::string& message : driver.take_messages()) {
             FUZZ_CHECK(!message.empty());
