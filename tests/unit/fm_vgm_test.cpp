@@ -33,6 +33,8 @@ struct vgm_builder {
         script += "write 0 " + std::to_string(2 * part) + " " + std::to_string(reg) + "\n";
         script += "write 0 " + std::to_string(2 * part + 1) + " " + std::to_string(value) + "\n";
     }
+    // A DAC byte as a stream writes it: register 0x2A of part I, in the reference script only.
+    void dac(uint8_t value) { script += "write 0 0 42\nwrite 0 1 " + std::to_string(value) + "\n"; }
     void frames(int32_t n) {
         if (n > 0) {
             script += "update 0 " + std::to_string(n) + "\n";
@@ -113,9 +115,6 @@ TEST(fm_vgm, dac_streams_write_0x2a_at_their_frequency) {
     vgm.raw({0x67, 0x66, 0x00, 3, 0, 0, 0, 0xA0, 0xB0, 0xC0}); // block 1, bank bytes 8-10
     vgm.write(0, 0x2B, 0x80);
     vgm.write(1, 0xB6, 0xC0);
-    auto dac = [&](uint8_t value) {
-        vgm.script += "write 0 0 42\nwrite 0 1 " + std::to_string(value) + "\n";
-    };
     // Stream 0 on YM2612 register 0x2A at 17640 Hz: one write every 2.5 frames,
     // so the writes since a start at frame s land before frames s + 0, 3, 5, 8,
     // 10, ...
@@ -123,20 +122,20 @@ TEST(fm_vgm, dac_streams_write_0x2a_at_their_frequency) {
     // Three commands from bank byte 0 + base 1, step 2: 0x20, 0x40, 0x60, at
     // frames 0, 3, 5.
     vgm.raw({0x93, 0, 0, 0, 0, 0, 0x01, 3, 0, 0, 0, 0x61, 12, 0});
-    dac(0x20), vgm.frames(3), dac(0x40), vgm.frames(2), dac(0x60), vgm.frames(7);
+    vgm.dac(0x20), vgm.frames(3), vgm.dac(0x40), vgm.frames(2), vgm.dac(0x60), vgm.frames(7);
     // Fast start of block 1 with step 1: 0xA0, 0xB0, 0xC0 at frames 12, 15, 17,
     // then the block's end stops it.
     vgm.raw({0x91, 0, 0x00, 1, 0, 0x95, 0, 1, 0, 0, 0x61, 10, 0});
-    dac(0xA0), vgm.frames(3), dac(0xB0), vgm.frames(2), dac(0xC0), vgm.frames(5);
+    vgm.dac(0xA0), vgm.frames(3), vgm.dac(0xB0), vgm.frames(2), vgm.dac(0xC0), vgm.frames(5);
     // Until the end of the data from byte 6, stopped by 0x94 after 0x70 (22) and
     // 0x80 (25).
     vgm.raw({0x93, 0, 6, 0, 0, 0, 0x03, 0, 0, 0, 0, 0x61, 4, 0, 0x94, 0, 0x61, 5, 0});
-    dac(0x70), vgm.frames(3), dac(0x80), vgm.frames(1), vgm.frames(5);
+    vgm.dac(0x70), vgm.frames(3), vgm.dac(0x80), vgm.frames(1), vgm.frames(5);
     // Block 1 backwards with loop from frame 31: 0xC0, 0xB0, 0xA0, then 0xC0
     // again at 39; 0x94 0xFF stops every stream.
     vgm.raw({0x95, 0, 1, 0, 0x11, 0x61, 9, 0, 0x94, 0xFF, 0x61, 2, 0, 0x66});
-    dac(0xC0), vgm.frames(3), dac(0xB0), vgm.frames(2), dac(0xA0), vgm.frames(3);
-    dac(0xC0), vgm.frames(1), vgm.frames(2);
+    vgm.dac(0xC0), vgm.frames(3), vgm.dac(0xB0), vgm.frames(2), vgm.dac(0xA0), vgm.frames(3);
+    vgm.dac(0xC0), vgm.frames(1), vgm.frames(2);
 
     std::vector<int8_t> samples;
     vgm_error error;
@@ -151,15 +150,13 @@ TEST(fm_vgm, a_new_frequency_counts_the_stream_s_writes_afresh) {
     vgm.raw({0x67, 0x66, 0x00, 4, 0, 0, 0, 0x10, 0x20, 0x30, 0x40});
     vgm.write(0, 0x2B, 0x80);
     vgm.write(1, 0xB6, 0xC0);
-    auto dac = [&](uint8_t value) {
-        vgm.script += "write 0 0 42\nwrite 0 1 " + std::to_string(value) + "\n";
-    };
     // 17640 Hz from byte 0 to the end of the data: writes before frames 0 and 3; at frame 4
     // 44100 Hz, one write a frame from there: before frames 4 and 5, then the data ends.
     vgm.raw({0x90, 0, 0x02, 0, 0x2A, 0x91, 0, 0x00, 1, 0, 0x92, 0, 0xE8, 0x44, 0, 0});
     vgm.raw({0x93, 0, 0, 0, 0, 0, 0x03, 0, 0, 0, 0, 0x61, 4, 0});
     vgm.raw({0x92, 0, 0x44, 0xAC, 0, 0, 0x61, 4, 0, 0x66});
-    dac(0x10), vgm.frames(3), dac(0x20), vgm.frames(1), dac(0x30), vgm.frames(1), dac(0x40);
+    vgm.dac(0x10), vgm.frames(3), vgm.dac(0x20), vgm.frames(1), vgm.dac(0x30), vgm.frames(1),
+        vgm.dac(0x40);
     vgm.frames(3);
     std::vector<int8_t> samples;
     vgm_error error;
