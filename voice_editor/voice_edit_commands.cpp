@@ -3,19 +3,11 @@
 
 #include "voice_editor/voice_editor_session.h"
 
-#include <algorithm>
-
 namespace kavelo {
 
 namespace {
 
 constexpr std::string_view error_title = "Error!";
-
-bool is_voice_control(uint16_t control_id) {
-    const auto controls = voice_field_controls();
-    return std::any_of(controls.begin(), controls.end(),
-                       [control_id](const field_control& c) { return c.control_id == control_id; });
-}
 
 } // namespace
 
@@ -29,12 +21,6 @@ void voice_editor_session::start_history() {
 
 void voice_editor_session::record_change() {
     state_.history.record(snapshot());
-}
-
-void voice_editor_session::control_changed(uint16_t control_id) {
-    if (is_voice_control(control_id)) {
-        record_change();
-    }
 }
 
 // Edits made for the user rather than by a list: they count as a list edit does.

@@ -114,17 +114,6 @@ void voice_editor_session::show_current() {
     view_.show_algorithm_picture(algorithm_of(state_.current));
 }
 
-void voice_editor_session::change_algorithm() {
-    const int algorithm = view_.selection(voice_fields[0].control_id);
-    if (algorithm >= 0 && algorithm <= 7) {
-        view_.show_algorithm_picture(algorithm);
-    }
-}
-
-void voice_editor_session::list_selection_changed() {
-    state_.modified = true;
-}
-
 void voice_editor_session::preview() {
     state_.current = voice_editor_read_voice(view_);
     state_.history.amend_present(snapshot()); // Preview moves the current voice, not a step

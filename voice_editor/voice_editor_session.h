@@ -61,9 +61,6 @@ class voice_editor_session {
     void save_to_rom();
     void choose_track();
     void choose_voice();
-    void change_algorithm();
-    // A selection changed in a list other than the track and voice lists.
-    void list_selection_changed();
     void preview();
     void copy_voice();
     void paste_voice();
@@ -82,9 +79,19 @@ class voice_editor_session {
     void show_export_name();
     void rename_export_entry(std::string_view text);
 
+    // Reports of the dialog's controls, by control id (control_notifications.cpp); each
+    // does what its control calls for and ignores every other id. A list's selection
+    // changed: the track and voice lists choose, every other list marks the voice modified,
+    // a list of the voice is an undo step and the ALG list also redraws the picture.
+    void selection_changed(uint16_t control_id);
+    // A button or box was clicked: an AME box is an undo step.
+    void box_clicked(uint16_t control_id);
+    // A double-click in the Import list adds the entry to the Export bank list.
+    void list_double_clicked(uint16_t control_id);
+    // The Voice Name field's text changed: the selected export entry takes it.
+    void text_changed(uint16_t control_id, std::string_view text);
+
     // Undo, redo, revert and the operator context menu; each change is one undo step.
-    // A parameter list or an AME box of the voice changed; other controls are ignored.
-    void control_changed(uint16_t control_id);
     void undo();
     void redo();
     bool can_undo() const { return state_.history.can_undo(); }
@@ -122,6 +129,7 @@ class voice_editor_session {
 
   private:
     void show_first_voice();
+    void change_algorithm();
     voice_snapshot snapshot() const;
     void start_history();
     void record_change();

@@ -152,32 +152,28 @@ void on_command_id(HWND dialog, voice_editor_session& session, int id) {
     }
 }
 
-// Notifications: list selections (code 1 for list boxes and drop-down lists alike),
-// double-clicks in the Import list and typing in the Voice Name field.
+// Notifications, forwarded by control id; the session decides what each control's report
+// means. List boxes and drop-down lists share the selection-change code.
 void on_notification(HWND dialog, voice_editor_session& session, int id, int code) {
-    if (code == LBN_SELCHANGE) {
-        if (id == IDC_EXPORT_LIST) {
-            session.show_export_name();
-        }
-        if (id != IDC_TRACK_LIST && id != IDC_VOICE_LIST) {
-            session.list_selection_changed();
-            session.control_changed(static_cast<uint16_t>(id));
-        }
-        if (id == IDC_ALG_LIST) {
-            session.change_algorithm();
-        } else if (id == IDC_TRACK_LIST) {
-            session.choose_track();
-        } else if (id == IDC_VOICE_LIST) {
-            session.choose_voice();
-        }
-    } else if (code == BN_CLICKED) {
-        session.control_changed(static_cast<uint16_t>(id)); // an AME box is an undo step
-    } else if (code == LBN_DBLCLK && id == IDC_IMPORT_LIST) {
-        session.add_import_entry();
-    } else if (code == EN_CHANGE && id == IDC_VOICE_NAME) {
-        char name[bank_name_length + 1] = {};
-        GetDlgItemTextA(dialog, IDC_VOICE_NAME, name, sizeof name);
-        session.rename_export_entry(name);
+    const auto control = static_cast<uint16_t>(id);
+    switch (code) {
+    case LBN_SELCHANGE:
+        session.selection_changed(control);
+        break;
+    case BN_CLICKED:
+        session.box_clicked(control);
+        break;
+    case LBN_DBLCLK:
+        session.list_double_clicked(control);
+        break;
+    case EN_CHANGE: {
+        char text[bank_name_length + 1] = {};
+        GetDlgItemTextA(dialog, id, text, sizeof text);
+        session.text_changed(control, text);
+        break;
+    }
+    default:
+        break;
     }
 }
 

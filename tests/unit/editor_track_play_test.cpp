@@ -49,7 +49,7 @@ struct editor_play : ::testing::Test {
 
 TEST_F(editor_play, plays_the_shown_voice_unsaved_and_writes_nothing) {
     view.select(op4_tl, 90); // voice 0, OP4's total level: not saved
-    session.list_selection_changed();
+    session.selection_changed(op4_tl);
     const voice_record shown = voice_editor_read_voice(view);
     session.play_track();
     ASSERT_TRUE(session.playing());
@@ -70,7 +70,7 @@ TEST_F(editor_play, an_edit_while_playing_is_heard_at_once_and_another_voice_pla
     std::vector<int16_t> heard = view.sound.play(half_second);
     session.follow_shown_voice(); // after a command that changed nothing
     view.select(op4_tl, 100);
-    session.list_selection_changed();
+    session.selection_changed(op4_tl);
     session.follow_shown_voice();
     const voice_record edited = voice_editor_read_voice(view);
     view.voice = 1; // No at the prompt: the edit is not saved, but it still plays

@@ -28,11 +28,10 @@ struct editor : ::testing::Test {
         test::write_bytes(path, original);
         session.open();
     }
-    // A list pick as the dialog reports it: a selection change, then a change of a control.
+    // A list pick as the dialog reports it: a selection change of that list.
     void user_edits(uint16_t id, int entry) {
         view.select(id, entry);
-        session.list_selection_changed();
-        session.control_changed(id);
+        session.selection_changed(id);
     }
     void user_chooses_track(int track) {
         view.track = track;
@@ -68,7 +67,7 @@ TEST_F(editor, PromptsOnlyAfterAListChangeAndNotAgainAfterNo) {
     view.check(1013, true); // a click on AME raises no selection change
     user_chooses_voice(0);
     EXPECT_EQ(view.prompts, 0);
-    session.list_selection_changed(); // any list, even the Import list
+    session.selection_changed(1088); // any list, even the Import list
     view.save_answers = {false};
     user_chooses_voice(2);
     EXPECT_EQ(view.prompts, 1);
@@ -290,9 +289,9 @@ TEST_F(editor, EveryChangeOfTheShownVoiceIsOneUndoStep) {
 
     user_edits(1006, 50); // OP1 TL
     const voice_record after_list = shown();
-    session.control_changed(1058);         // not a voice control: no step
+    session.box_clicked(1058);             // not a voice control: no step
     view.check(1023, !view.checked(1023)); // OP2 AME
-    session.control_changed(1023);
+    session.box_clicked(1023);
     const voice_record after_box = shown();
     session.paste_voice();
     state.source = import_source::bank;
