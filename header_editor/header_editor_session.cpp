@@ -14,7 +14,7 @@ constexpr std::string_view error_title = "Error!";
 void header_editor_session::open() {
     stop_track();
     const bool rom = access_.mode == file_mode::rom_image;
-    view_.set_track_list(rom, rom, 0);
+    view_.set_track_list(rom, 0);
     read_header(rom ? track_table[0].start : 0);
     show();
 }
@@ -55,15 +55,15 @@ void header_editor_session::commit() {
     }
 }
 
-// The one place that sets the fields' enabled states: the header copy's layout decides.
+// The header copy in the fields; a field of a channel the header lacks is empty.
 void header_editor_session::show() {
     const track_header_layout layout = state_.header.layout();
     for (const header_field& field : header_fields) {
         const std::optional<std::size_t> byte = header_field_byte(field, layout);
         view_.set_field_text(field.control_id,
                              byte ? format_header_byte(state_.header[*byte]) : "");
-        view_.set_field_enabled(field.control_id, byte.has_value());
     }
+    view_.show_enabled(header_editor_enabled_states(state_.header, access_.mode));
 }
 
 void header_editor_session::read() {

@@ -3,6 +3,7 @@
 // and header copy, shows the header's tempo and channel bytes as numbers and commits
 // what the fields hold. Fields of a channel the header lacks are empty and disabled.
 
+#include "header_editor/header_editor_enabled.h"
 #include "rom/rom_access.h"
 #include "rom/track_header.h"
 #include "sound/track_playback.h"
@@ -17,9 +18,10 @@ class header_editor_view {
     virtual ~header_editor_view() = default;
     virtual void set_field_text(uint16_t control_id, std::string_view text) = 0;
     virtual std::string field_text(uint16_t control_id) const = 0;
-    virtual void set_field_enabled(uint16_t control_id, bool enabled) = 0;
+    // Every enabled and disabled state of the dialog's controls at once.
+    virtual void show_enabled(const header_editor_enabled& states) = 0;
     // A ROM image fills the list with the 19 track names; a bare track leaves it empty.
-    virtual void set_track_list(bool enabled, bool filled, int selection) = 0;
+    virtual void set_track_list(bool filled, int selection) = 0;
     virtual int track_selection() const = 0;
     virtual void show_message(std::string_view text, std::string_view title) = 0;
     virtual void log(std::string_view line) = 0;

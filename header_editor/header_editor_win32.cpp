@@ -4,6 +4,7 @@
 
 #include "app/dialog_session_win32.h"
 #include "app/window_placement_win32.h"
+#include "header_editor/header_editor_enabled_win32.h"
 #include "header_editor/header_editor_session.h"
 #include "header_editor_ids.h"
 #include "resource.h"
@@ -30,16 +31,15 @@ class header_dialog_view : public header_editor_view {
         GetDlgItemTextA(dialog_, control_id, text, sizeof text);
         return text;
     }
-    void set_field_enabled(uint16_t control_id, bool enabled) override {
-        EnableWindow(GetDlgItem(dialog_, control_id), enabled);
+    void show_enabled(const header_editor_enabled& states) override {
+        header_editor_apply_enabled(dialog_, states);
     }
-    void set_track_list(bool enabled, bool filled, int selection) override {
+    void set_track_list(bool filled, int selection) override {
         // Another file may be shown in the same dialog: its names replace the earlier ones.
         SendDlgItemMessageA(dialog_, IDC_HEADER_TRACK_LIST, CB_RESETCONTENT, 0, 0);
         if (filled) {
             header_editor_fill_tracks(dialog_);
         }
-        EnableWindow(GetDlgItem(dialog_, IDC_HEADER_TRACK_LIST), enabled);
         SendDlgItemMessageA(dialog_, IDC_HEADER_TRACK_LIST, CB_SETCURSEL, filled ? selection : -1,
                             0);
     }
@@ -118,7 +118,6 @@ void on_command(HWND dialog, open_editor& editor, WORD id, WORD code) {
 
 void header_editor_fill_tracks(HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_HEADER_TRACK_LIST);
-    EnableWindow(list, TRUE);
     // Inserted at explicit positions, so a position is a track index despite CBS_SORT.
     for (int i = 0; i < track_count; ++i) {
         SendMessageA(list, CB_INSERTSTRING, static_cast<WPARAM>(i),

@@ -19,7 +19,7 @@ void header_editor_file_opened();
 // Dialog procedure of template 144.
 INT_PTR CALLBACK header_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 
-// Enables the track list and inserts the 19 track names at positions 0-18.
+// Inserts the 19 track names at positions 0-18.
 void header_editor_fill_tracks(HWND dialog);
 
 } // namespace kavelo

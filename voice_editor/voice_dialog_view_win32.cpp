@@ -3,6 +3,7 @@
 #include "fm/preview_output_win32.h"
 #include "resource.h"
 #include "voice_editor/file_dialogs_win32.h"
+#include "voice_editor/voice_editor_enabled_win32.h"
 #include "voice_editor/voice_file_dialogs_win32.h"
 #include "voice_editor_ids.h"
 
@@ -75,8 +76,7 @@ void voice_dialog_view::show_algorithm_picture(int algorithm) {
               reinterpret_cast<LPARAM>(picture));
 }
 
-void voice_dialog_view::set_track_list(bool enabled, int selection) {
-    EnableWindow(GetDlgItem(dialog_, IDC_TRACK_LIST), enabled);
+void voice_dialog_view::select_track(int selection) {
     send_item(dialog_, IDC_TRACK_LIST, CB_SETCURSEL, selection);
 }
 
@@ -155,8 +155,8 @@ std::optional<std::string> voice_dialog_view::choose_bank_export_file() {
                         "ymx", 0);
 }
 
-void voice_dialog_view::set_preview_enabled(bool enabled) {
-    EnableWindow(GetDlgItem(dialog_, IDC_PREVIEW), enabled);
+void voice_dialog_view::show_enabled(const voice_editor_enabled& states) {
+    voice_editor_apply_enabled(dialog_, states);
 }
 
 void voice_dialog_view::play_preview(const voice_record& voice, int note_index) {

@@ -32,7 +32,7 @@ class voice_dialog_view : public voice_editor_view {
     void log(std::string_view line) override;
 
     void show_algorithm_picture(int algorithm) override;
-    void set_track_list(bool enabled, int selection) override;
+    void select_track(int selection) override;
     int track_selection() const override;
     void set_voice_list(int count) override;
     int voice_selection() const override;
@@ -52,7 +52,7 @@ class voice_dialog_view : public voice_editor_view {
     std::optional<std::string> choose_bank_export_as_file() override;
     std::optional<std::string> choose_bank_export_file() override;
 
-    void set_preview_enabled(bool enabled) override;
+    void show_enabled(const voice_editor_enabled& states) override;
     void play_preview(const voice_record& voice, int note_index) override;
     sound_stream& track_sound() override { return track_sound_; }
 

@@ -3,6 +3,7 @@
 #include "voice_editor/voice_edit_win32.h"
 
 #include "resource.h"
+#include "voice_editor/voice_editor_enabled_win32.h"
 #include "voice_editor/voice_editor_session.h"
 #include "voice_editor_ids.h"
 
@@ -40,10 +41,6 @@ int operator_at(HWND dialog, POINT client) {
         }
     }
     return 0;
-}
-
-UINT enabled_if(bool condition) {
-    return MF_BYCOMMAND | (condition ? MF_ENABLED : MF_GRAYED);
 }
 
 } // namespace
@@ -106,19 +103,11 @@ void voice_edit_context_menu(HWND dialog, HINSTANCE instance, const voice_editor
     if (menu == nullptr) {
         return;
     }
+    voice_editor_apply_enabled(dialog, voice_editor_enabled_states(session), menu);
     HMENU popup = GetSubMenu(menu, op - 1);
-    EnableMenuItem(popup, static_cast<UINT>(IDM_PASTE_OPERATOR_1 + op - 1),
-                   enabled_if(session.can_paste_operator()));
     // The chosen item arrives as an ordinary WM_COMMAND to the dialog.
     TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, dialog, nullptr);
     DestroyMenu(menu);
-}
-
-void voice_edit_update_menu(HWND dialog, const voice_editor_session& session) {
-    HMENU menu = GetMenu(dialog);
-    EnableMenuItem(menu, IDM_UNDO, enabled_if(session.can_undo()));
-    EnableMenuItem(menu, IDM_REDO, enabled_if(session.can_redo()));
-    EnableMenuItem(menu, IDM_STOP_TRACK, enabled_if(session.playing()));
 }
 
 } // namespace kavelo

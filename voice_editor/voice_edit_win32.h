@@ -17,9 +17,4 @@ bool voice_edit_command(voice_editor_session& session, int command);
 void voice_edit_context_menu(HWND dialog, HINSTANCE instance, const voice_editor_session& session,
                              HWND clicked, LPARAM point);
 
-// Grays Undo and Redo of the dialog's menu while there is nothing to undo or redo, and
-// Stop while no track plays. Run after every command, when a menu opens and when a track
-// ends, so the accelerators see the same states.
-void voice_edit_update_menu(HWND dialog, const voice_editor_session& session);
-
 } // namespace kavelo

@@ -28,9 +28,10 @@ void voice_editor_session::show_first_voice() {
     state_.current_index = 0;
     state_.current = state_.table.voices[0];
     voice_editor_show_voice(state_.current, view_);
-    view_.set_track_list(rom, 0);
+    view_.select_track(0);
     view_.show_algorithm_picture(algorithm_of(state_.current));
     start_history();
+    show_enabled();
 }
 
 void voice_editor_session::load_voices(uint32_t start) {
@@ -117,9 +118,15 @@ void voice_editor_session::show_current() {
 void voice_editor_session::preview() {
     state_.current = voice_editor_read_voice(view_);
     state_.history.amend_present(snapshot()); // Preview moves the current voice, not a step
-    view_.set_preview_enabled(false);
+    previewing_ = true;
+    show_enabled();
     view_.play_preview(state_.current, preview_note_index);
-    view_.set_preview_enabled(true);
+    previewing_ = false;
+    show_enabled();
+}
+
+void voice_editor_session::show_enabled() {
+    view_.show_enabled(voice_editor_enabled_states(*this));
 }
 
 void voice_editor_session::copy_voice() {

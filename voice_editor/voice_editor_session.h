@@ -62,6 +62,7 @@ class voice_editor_session {
     void choose_track();
     void choose_voice();
     void preview();
+    bool previewing() const { return previewing_; }
     void copy_voice();
     void paste_voice();
 
@@ -104,6 +105,7 @@ class voice_editor_session {
     bool can_paste_operator() const { return state_.operator_clipboard.has_value(); }
     void swap_operators(int op, int other);
 
+    file_mode mode() const { return access_.mode; }
     // Another file is being opened: the save prompt, as before a track change.
     void ask_to_save();
     // Another file is open: show it from its first track (or the bare track) and voice 0.
@@ -130,6 +132,7 @@ class voice_editor_session {
   private:
     void show_first_voice();
     void change_algorithm();
+    void show_enabled();
     voice_snapshot snapshot() const;
     void start_history();
     void record_change();
@@ -147,6 +150,7 @@ class voice_editor_session {
     voice_editor_view& view_;
     rom_access access_;
     track_playback playback_;
+    bool previewing_ = false; // while the preview note plays
 };
 
 } // namespace kavelo

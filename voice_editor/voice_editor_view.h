@@ -3,6 +3,7 @@
 // over its controls; tests implement it over plain data.
 
 #include "sound/sound_stream.h"
+#include "voice_editor/voice_editor_enabled.h"
 #include "voice_editor/voice_fields.h"
 
 #include <optional>
@@ -20,7 +21,7 @@ class voice_editor_view : public voice_controls {
     virtual void log(std::string_view line) = 0;
 
     virtual void show_algorithm_picture(int algorithm) = 0;
-    virtual void set_track_list(bool enabled, int selection) = 0;
+    virtual void select_track(int selection) = 0;
     virtual int track_selection() const = 0;
     // Fills the voice list with "Voice 0".."Voice count-1" and selects entry 0.
     virtual void set_voice_list(int count) = 0;
@@ -44,7 +45,8 @@ class voice_editor_view : public voice_controls {
     virtual std::optional<std::string> choose_voice_export_file() { return std::nullopt; }
     virtual std::optional<std::string> choose_bank_export_as_file() { return std::nullopt; }
 
-    virtual void set_preview_enabled(bool enabled) = 0;
+    // Every enabled and disabled state of the dialog's controls and menus at once.
+    virtual void show_enabled(const voice_editor_enabled& states) = 0;
     virtual void play_preview(const voice_record& voice, int note_index) = 0;
 
     // The sound device that Play Track streams through.

@@ -10,6 +10,7 @@
 #include "rom/track_table.h"
 #include "voice_editor/voice_dialog_view_win32.h"
 #include "voice_editor/voice_edit_win32.h"
+#include "voice_editor/voice_editor_enabled_win32.h"
 #include "voice_editor/voice_editor_session.h"
 #include "voice_editor_ids.h"
 
@@ -35,6 +36,12 @@ open_editor* editor_of(HWND dialog) {
     return dialog_data<open_editor>(dialog);
 }
 
+// Run after every command, when a menu opens and when a track ends, so the menus, the
+// accelerators and the controls all see the model's states.
+void show_enabled(HWND dialog, const voice_editor_session& session) {
+    voice_editor_apply_enabled(dialog, voice_editor_enabled_states(session));
+}
+
 void add_entries(HWND dialog, int id, int first, int count, bool odd_numbers) {
     for (int k = first; k < first + count; ++k) {
         const std::string text = std::to_string(odd_numbers ? 2 * k + 1 : k);
@@ -58,7 +65,7 @@ void on_init_dialog(HWND dialog) {
     voice_editor_fill_lists(dialog);
     editor.session.open();
     send_item(dialog, IDC_VOICE_NAME, EM_LIMITTEXT, bank_name_length);
-    voice_edit_update_menu(dialog, editor.session);
+    show_enabled(dialog, editor.session);
     keyboard_attach_editor(keyboard_owner_of(dialog));
     place_beside_window(dialog, owner.main_window, right_first);
     SetTimer(dialog, play_poll_timer, play_poll_ms, nullptr);
@@ -180,9 +187,6 @@ void on_notification(HWND dialog, voice_editor_session& session, int id, int cod
 } // namespace
 
 void voice_editor_fill_tracks(HWND dialog) {
-    if (owner.opened_file().mode == file_mode::bare_track) {
-        EnableWindow(GetDlgItem(dialog, IDC_TRACK_LIST), FALSE);
-    }
     for (int i = 0; i < track_count; ++i) {
         send_item(dialog, IDC_TRACK_LIST, CB_INSERTSTRING, static_cast<WPARAM>(i),
                   reinterpret_cast<LPARAM>(std::string(track_table[i].name).c_str()));
@@ -219,14 +223,14 @@ INT_PTR CALLBACK voice_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPA
         // Close may have destroyed the window; then there is nothing left to notify.
         if (open_editor* editor = editor_of(dialog)) {
             on_notification(dialog, editor->session, LOWORD(wparam), HIWORD(wparam));
-            voice_edit_update_menu(dialog, editor->session);
+            show_enabled(dialog, editor->session);
             keyboard_editor_changed(dialog);      // held notes take any edit at once
             editor->session.follow_shown_voice(); // and so does a playing track
         }
         return FALSE;
     case WM_TIMER:
         if (open_editor* editor = editor_of(dialog); editor && editor->session.poll_track()) {
-            voice_edit_update_menu(dialog, editor->session);
+            show_enabled(dialog, editor->session);
         }
         return TRUE;
     case WM_CONTEXTMENU:
@@ -237,7 +241,7 @@ INT_PTR CALLBACK voice_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPA
         return TRUE;
     case WM_INITMENUPOPUP:
         if (open_editor* editor = editor_of(dialog)) {
-            voice_edit_update_menu(dialog, editor->session);
+            show_enabled(dialog, editor->session);
         }
         return FALSE;
     case WM_DESTROY:
@@ -280,7 +284,7 @@ void voice_editor_file_opened() {
     if (open_editor* editor = editor_window ? editor_of(editor_window) : nullptr) {
         const rom_access file = owner.opened_file();
         editor->session.show_file(file.path, file.mode);
-        voice_edit_update_menu(editor_window, editor->session);
+        show_enabled(editor_window, editor->session);
     }
 }
 

@@ -29,7 +29,7 @@ void voice_editor_file_opened();
 
 // Fills the ALG, FBL and operator lists, then the track list.
 void voice_editor_fill_lists(HWND dialog);
-// Inserts the 19 track names at positions 0-18; disabled in binary track mode.
+// Inserts the 19 track names at positions 0-18, in either file mode.
 void voice_editor_fill_tracks(HWND dialog);
 
 } // namespace kavelo

@@ -124,8 +124,8 @@ struct fake_header_view : header_editor_view {
     std::string field_text(uint16_t id) const override {
         return fields.count(id) ? fields.at(id) : "";
     }
-    void set_field_enabled(uint16_t, bool) override {}
-    void set_track_list(bool, bool, int selection) override { track = selection; }
+    void show_enabled(const header_editor_enabled&) override {}
+    void set_track_list(bool, int selection) override { track = selection; }
     int track_selection() const override { return track; }
     void show_message(std::string_view, std::string_view) override {}
     void log(std::string_view line) override { log_lines.emplace_back(line); }

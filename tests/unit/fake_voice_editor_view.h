@@ -22,6 +22,7 @@ struct fake_voice_editor_view : voice_editor_view {
     std::vector<std::pair<std::string, std::string>> messages;
     std::vector<std::string> log_lines;
     int algorithm_picture = -1;
+    voice_editor_enabled enabled; // as last shown
     bool tracks_enabled = true;
     int track = -1;
     int voice_entries = 0;
@@ -35,6 +36,7 @@ struct fake_voice_editor_view : voice_editor_view {
     std::vector<std::string> next_files;    // of the instrument and bank file dialogs
     std::optional<std::string> next_output; // of the voice and bank "export as" dialogs
     std::vector<voice_record> played;
+    std::vector<voice_editor_enabled> enabled_while_played;
     fake_sound_stream sound;
 
     void select(uint16_t id, int entry) override { lists[id] = entry; }
@@ -54,10 +56,7 @@ struct fake_voice_editor_view : voice_editor_view {
     }
     void log(std::string_view line) override { log_lines.emplace_back(line); }
     void show_algorithm_picture(int algorithm) override { algorithm_picture = algorithm; }
-    void set_track_list(bool enabled, int selection) override {
-        tracks_enabled = enabled;
-        track = selection;
-    }
+    void select_track(int selection) override { track = selection; }
     int track_selection() const override { return track; }
     void set_voice_list(int count) override {
         voice_entries = count;
@@ -80,8 +79,14 @@ struct fake_voice_editor_view : voice_editor_view {
     std::vector<std::string> choose_voice_bank_files() override { return next_files; }
     std::optional<std::string> choose_voice_export_file() override { return next_output; }
     std::optional<std::string> choose_bank_export_as_file() override { return next_output; }
-    void set_preview_enabled(bool) override {}
-    void play_preview(const voice_record& voice, int) override { played.push_back(voice); }
+    void show_enabled(const voice_editor_enabled& states) override {
+        enabled = states;
+        tracks_enabled = states.track_list;
+    }
+    void play_preview(const voice_record& voice, int) override {
+        played.push_back(voice);
+        enabled_while_played.push_back(enabled);
+    }
     sound_stream& track_sound() override { return sound; }
 };
 

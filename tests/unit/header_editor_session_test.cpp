@@ -26,9 +26,13 @@ struct fake_header_view : header_editor_view {
     std::string field_text(uint16_t id) const override {
         return fields.count(id) ? fields.at(id) : "";
     }
-    void set_field_enabled(uint16_t id, bool on) override { field_enabled[id] = on; }
-    void set_track_list(bool on, bool with_names, int selection) override {
-        enabled = on;
+    void show_enabled(const header_editor_enabled& states) override {
+        enabled = states.track_list;
+        for (std::size_t i = 0; i < header_fields.size(); ++i) {
+            field_enabled[header_fields[i].control_id] = states.fields[i];
+        }
+    }
+    void set_track_list(bool with_names, int selection) override {
         filled = with_names;
         track = selection;
     }
