@@ -1,6 +1,7 @@
 #include "cli/audio_output.h"
 
 #include "cli/commands.h"
+#include "fm/widened_samples.h"
 #include "rom/file_image.h"
 
 #include <CLI/CLI.hpp>
@@ -67,8 +68,7 @@ void add_audio_destination(CLI::App& command, audio_destination& destination) {
 std::vector<uint8_t> make_wav(std::span<const int8_t> interleaved, uint32_t rate) {
     std::vector<uint8_t> wav = wav_header(interleaved.size(), rate);
     for (int8_t sample : interleaved) {
-        wav.push_back(0);
-        wav.push_back(static_cast<uint8_t>(sample));
+        put_le(wav, static_cast<uint16_t>(widened(sample)), 2);
     }
     return wav;
 }

@@ -5,6 +5,7 @@
 #include "cli/opened_file.h"
 #include "fm/fm_script.h"
 #include "fm/preview_render.h"
+#include "fm/widened_samples.h"
 #include "keyboard/live_synth.h"
 #include "keyboard/note_pitch.h"
 #include "rom/voice_table.h"
@@ -127,10 +128,7 @@ int run_render(const render_options& options) {
         return fail("render", "the chip could not be created");
     }
     std::vector<int8_t> interleaved(2 * std::size_t{frames});
-    for (std::size_t i = 0; i < frames; ++i) {
-        interleaved[2 * i] = left[i];
-        interleaved[2 * i + 1] = right[i];
-    }
+    interleave(left, right, interleaved);
     return write_audio(options.destination, interleaved, preview_rate);
 }
 

@@ -2,6 +2,7 @@
 
 #include "fm/direct_sound_win32.h"
 #include "fm/preview_render.h"
+#include "fm/widened_samples.h"
 
 #include <cstring>
 #include <string>
@@ -49,15 +50,6 @@ bool open_output(HWND window, sound_objects& sound, WAVEFORMATEX& format, const 
     }
     sound.primary->SetFormat(&format);
     return true;
-}
-
-// 8-bit samples widened by a shift of 8, interleaved left, right.
-void fill_frames(int16_t* out, const std::vector<int8_t>& left, const std::vector<int8_t>& right,
-                 DWORD frames) {
-    for (DWORD i = 0; i < frames; ++i) {
-        out[2 * i] = static_cast<int16_t>(left[i] * 256);
-        out[2 * i + 1] = static_cast<int16_t>(right[i] * 256);
-    }
 }
 
 void wait_for_play_cursor(IDirectSoundBuffer* buffer) {
@@ -109,7 +101,8 @@ int preview_voice(HWND window, const voice_record& voice, int note_index, const 
         return 0;
     }
     std::memset(region, 0, region_bytes);
-    fill_frames(static_cast<int16_t*>(region), left, right, played_bytes / format.nBlockAlign);
+    const std::size_t played_frames = played_bytes / format.nBlockAlign;
+    widen_interleaved(left, right, std::span(static_cast<int16_t*>(region), 2 * played_frames));
     sound.secondary->Unlock(region, region_bytes, nullptr, 0);
     sound.secondary->SetCurrentPosition(0);
     sound.secondary->Play(0, 0, 0);

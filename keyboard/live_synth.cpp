@@ -2,6 +2,7 @@
 
 #include "fm/fm.h"
 #include "fm/preview_render.h"
+#include "fm/widened_samples.h"
 
 #include <algorithm>
 
@@ -99,11 +100,9 @@ void live_synth::render(std::span<int16_t> out, uint32_t frames) {
             std::fill(left_.begin(), left_.end(), int8_t{0});
             std::fill(right_.begin(), right_.end(), int8_t{0});
         }
-        // Widened by a shift of 8, as the preview plays it.
-        for (uint32_t i = 0; i < n; ++i) {
-            out[2 * (done + i)] = static_cast<int16_t>(left_[i] * 256);
-            out[2 * (done + i) + 1] = static_cast<int16_t>(right_[i] * 256);
-        }
+        // Widened as the preview plays it.
+        widen_interleaved(std::span(left_).first(n), std::span(right_).first(n),
+                          out.subspan(2 * std::size_t{done}, 2 * std::size_t{n}));
         done += n;
     }
 }

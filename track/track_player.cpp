@@ -1,6 +1,7 @@
 #include "track/track_player.h"
 
 #include "fm/fm.h"
+#include "fm/widened_samples.h"
 
 #include <algorithm>
 #include <utility>
@@ -130,8 +131,8 @@ void track_player::render_piece(int16_t* out, uint32_t frames) {
     for (uint32_t i = 0; i < frames; ++i) {
         const int32_t shared = psg_out_[i] >> psg_mix_shift;
         const int32_t dac = drum_out_[i] >> dac_level_shift;
-        const int32_t left = fm_left_[i] * 256 + shared + (dac_left ? dac : 0);
-        const int32_t right = fm_right_[i] * 256 + shared + (dac_right ? dac : 0);
+        const int32_t left = widened(fm_left_[i]) + shared + (dac_left ? dac : 0);
+        const int32_t right = widened(fm_right_[i]) + shared + (dac_right ? dac : 0);
         out[2 * i] = static_cast<int16_t>(std::clamp(left, -32768, 32767));
         out[2 * i + 1] = static_cast<int16_t>(std::clamp(right, -32768, 32767));
     }
