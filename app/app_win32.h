@@ -3,6 +3,7 @@
 // opened file as a rom_access. The editors never include this; they get an editor_owner.
 
 #include "app/editor_owner_win32.h"
+#include "app/opened_file.h"
 #include "app/window_placement_win32.h"
 #include "rom/rom_access.h"
 
@@ -22,9 +23,8 @@ struct app_state {
     HWND status_log = nullptr;
     std::array<char, 100> title{};      // string 103
     std::array<char, 100> class_name{}; // string 109
-    // Written by the Open dialog; its contents are also the dialog's initial file name.
-    std::array<char, 1024> rom_path{};
-    file_mode mode = file_mode::none;
+    // Set only by open_rom_path; its path is also the Open dialog's initial file name.
+    opened_file file;
 };
 
 // The one app_state of the process.
@@ -49,9 +49,9 @@ INT_PTR CALLBACK about_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPA
 ATOM register_main_class(HINSTANCE instance);
 BOOL init_instance(HINSTANCE instance, int show_command);
 void open_rom_file(HWND main_window);
-// Opens `path` as File > Open does: the open Voice editor's save prompt, the ROM path and
-// file mode, menu 131 and the log line, then the open editors show the new file. A file
-// that cannot be read is named in the log and changes nothing; returns whether it opened.
+// Opens `path` as File > Open does, applying open_outcome_for: the open Voice editor's save
+// prompt, the opened file, menu 131 and the log line, then the open editors show the new
+// file. A refused path is named in the log and changes nothing; returns whether it opened.
 bool open_rom_path(HWND main_window, const std::string& path);
 // The program's command line: its first path is opened, anything else named in the log.
 void open_command_line(HWND main_window, std::string_view command_line);

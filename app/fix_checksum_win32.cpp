@@ -7,7 +7,7 @@ namespace kavelo {
 
 void fix_rom_checksum(HWND main_window) {
     // A bare track has no cartridge header; its menu does not offer the command.
-    if (the_app().mode != file_mode::rom_image) {
+    if (the_app().file.mode != file_mode::rom_image) {
         return;
     }
     const op_result result = fix_checksum(current_rom_access());

@@ -83,8 +83,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
 
 rom_access current_rom_access() {
     const app_state& app = the_app();
-    return rom_access{native_file_system(), std::string(app.rom_path.data()), app.mode,
-                      status_log_sink()};
+    return rom_access{native_file_system(), app.file.path, app.file.mode, status_log_sink()};
 }
 
 editor_owner main_window_as_owner() {

@@ -53,7 +53,8 @@ void open_rom_file(HWND main_window) {
     app_state& app = the_app();
     // The last opened path is the dialog's initial name; the ROM path changes only once
     // the open editor has had its save prompt.
-    std::array<char, 1024> chosen = app.rom_path;
+    std::array<char, opened_path_capacity> chosen{};
+    app.file.path.copy(chosen.data(), chosen.size() - 1);
     OPENFILENAMEA dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = main_window;
@@ -71,31 +72,17 @@ void open_rom_file(HWND main_window) {
 }
 
 bool open_rom_path(HWND main_window, const std::string& path) {
-    app_state& app = the_app();
     // The Open dialog only returns files that exist; the command line and a drop may not.
-    std::vector<uint8_t> head;
-    if (path.size() >= app.rom_path.size() ||
-        native_file_system().read_head(path, 1, head) != read_status::ok) {
-        status_log_append("  * ERROR: Cannot open " + path);
+    const open_outcome outcome = open_outcome_for(native_file_system(), path);
+    if (!outcome.opened) {
+        status_log_append(outcome.log_line);
         return false;
     }
     // A Yes commits into the file the editor shows, before the path moves on.
     voice_editor_before_file_change();
-    app.rom_path.fill('\0');
-    path.copy(app.rom_path.data(), app.rom_path.size() - 1);
-
-    if (rom_is_compatible(native_file_system(), path)) {
-        if (set_file_menu(main_window, file_mode::rom_image)) {
-            status_log_append("  * Opened compatible Brisco ROM");
-        } else {
-            status_log_append("  * ERROR: Cannot switch menus!");
-        }
-        app.mode = file_mode::rom_image;
-    } else {
-        set_file_menu(main_window, file_mode::bare_track);
-        status_log_append("  * Opened Binary Music Track");
-        app.mode = file_mode::bare_track;
-    }
+    the_app().file = outcome.file;
+    const bool menu_set = set_file_menu(main_window, outcome.file.mode);
+    status_log_append(outcome.line_after_menu(menu_set));
     voice_editor_file_opened();
     header_editor_file_opened();
     return true;
