@@ -46,11 +46,10 @@ bank_read_result bank_read(std::span<const uint8_t> file) {
         result.problem = min_size_problem(file.size(), bank_header_size, "a voice bank");
         return result;
     }
-    result.claimed = file[7];
+    const int32_t claimed = file[7]; // the count byte
     const std::size_t whole = (file.size() - bank_header_size) / bank_entry_size;
-    const auto taken =
-        static_cast<int32_t>(std::min<std::size_t>({whole, static_cast<std::size_t>(result.claimed),
-                                                    static_cast<std::size_t>(bank_max_entries)}));
+    const auto taken = static_cast<int32_t>(std::min<std::size_t>(
+        {whole, static_cast<std::size_t>(claimed), static_cast<std::size_t>(bank_max_entries)}));
     for (int32_t i = 0; i < taken; ++i) {
         auto entry = file.subspan(bank_header_size + bank_entry_size * static_cast<std::size_t>(i))
                          .first<bank_entry_size>();
@@ -58,10 +57,10 @@ bank_read_result bank_read(std::span<const uint8_t> file) {
         const auto* name_end = std::find(name, name + bank_name_length, uint8_t{0});
         result.entries.push_back({bank_entry_to_record(entry), std::string(name, name_end)});
     }
-    if (taken < result.claimed) {
-        result.notice = "The bank claims " + std::to_string(result.claimed) + " voices but holds " +
+    if (taken < claimed) {
+        result.notice = "The bank claims " + std::to_string(claimed) + " voices but holds " +
                         std::to_string(taken) + " in full; " + std::to_string(taken) + " of " +
-                        std::to_string(result.claimed) + " were read.";
+                        std::to_string(claimed) + " were read.";
     }
     result.ok = true;
     return result;

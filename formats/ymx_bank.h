@@ -30,7 +30,6 @@ struct bank_read_result {
     bool ok = false;
     std::string problem;             // why a file was refused
     std::vector<bank_voice> entries; // the entries the file holds in full, at most 128
-    int32_t claimed = 0;             // the count byte
     // Set when the count byte claims more entries than were read.
     std::string notice;
 };
