@@ -79,9 +79,9 @@ int run_bank_from_vgm(const from_vgm_options& options) {
     for (const vgm_voice& v : all) {
         entries.push_back({v.voice, v.name});
     }
-    std::string problem;
-    if (!bank_export(native_file_system(), options.output, entries, problem)) {
-        return fail(options.output, problem);
+    if (const op_result exported = bank_export(native_file_system(), options.output, entries);
+        !exported.done()) {
+        return fail(options.output, exported.problem);
     }
     std::cout << "wrote " << entries.size() << " voices to " << options.output << '\n';
     return 0;

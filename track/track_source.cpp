@@ -9,11 +9,8 @@ namespace kavelo {
 
 op_result read_track_source(const rom_access& access, uint32_t start, track_source& source) {
     file_image file = read_file_image(access.fs, access.path);
-    if (file.status == read_status::cannot_open) {
-        return {result_cannot_read, describe_read_failure(file.status, access.path)};
-    }
     if (file.status != read_status::ok) {
-        return refused(describe_read_failure(file.status, access.path));
+        return read_failure(file.status, access.path);
     }
     source = {std::move(file.bytes), access.mode, start};
     return {};
