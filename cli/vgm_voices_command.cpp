@@ -30,13 +30,11 @@ void print_json_voice(std::size_t index, const vgm_voice& v) {
 // Reads, unpacks and extracts one log; prints the error (file and offset) and returns false.
 bool voices_of_log(const std::string& path, bool merge_volume, std::vector<vgm_voice>& voices) {
     std::vector<uint8_t> bytes;
-    std::string problem;
-    if (!vgm_read_file(native_file_system(), path, bytes, problem)) {
-        fail(path, problem);
+    if (const op_result read = vgm_read_file(native_file_system(), path, bytes); !read.done()) {
+        fail(path, read.problem);
         return false;
     }
-    vgm_error error;
-    if (!extract_vgm_voices(bytes, voices, error)) {
+    if (const vgm_result error = extract_vgm_voices(bytes, voices); !error.done()) {
         char where[32];
         std::snprintf(where, sizeof where, "offset 0x%zX: ", error.offset);
         fail(path, where + error.problem);

@@ -15,6 +15,7 @@
 #include "rom/track_table.h"
 #include "rom/voice_commit.h"
 #include "test_support.h"
+#include "vgm/vgm_file.h"
 
 #include <gtest/gtest.h>
 
@@ -180,6 +181,12 @@ TEST(ReadFaults, AFileThatDoesNotOpenCannotBeReadAndOneTooLargeIsRefused) {
              return tx81z_import_file(fs, path, store);
          },
          true},
+        {"vgm_read_file",
+         [](auto& fs, auto& path) {
+             std::vector<uint8_t> bytes;
+             return vgm_read_file(fs, path, bytes);
+         },
+         false},
     };
     const std::string path = "/music/target";
     for (const reader& r : readers) {
