@@ -262,8 +262,8 @@ TEST(track_vgm, drums_are_a_dac_stream_by_the_dac_program_s_rules) {
     const parsed_vgm vgm = parse(make_track_vgm(source, {3.0, -1}, {}).bytes);
 
     drum_kit kit;
-    std::string problem;
-    ASSERT_TRUE(find_drum_kit(source.image, kit, problem)) << problem;
+    const op_result found = find_drum_kit(source.image, kit);
+    ASSERT_TRUE(found.done()) << found.problem;
     bytes bank;
     for (const std::vector<uint8_t>& dpcm : kit.dpcm) {
         const bytes values = dpcm_decode(dpcm);
