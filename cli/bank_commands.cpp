@@ -85,7 +85,7 @@ int run_export(const bank_options& options) {
 int run_from_sysex(const bank_options& options) {
     tx81z_store store;
     const tx81z_import_result dump = tx81z_import_file(native_file_system(), options.source, store);
-    if (!dump.ok) {
+    if (!dump.done()) {
         return fail(options.source, dump.problem);
     }
     std::vector<named_voice> entries;

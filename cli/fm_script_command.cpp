@@ -24,8 +24,7 @@ int run_fm_script_command(const fm_script_options& options) {
     }
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     fm_script_output output;
-    fm_script_error error;
-    if (!run_fm_script(text, output, error)) {
+    if (const fm_script_result error = run_fm_script(text, output); !error.done()) {
         return fail(options.path, "line " + std::to_string(error.line) + ": " + error.problem);
     }
     const uint32_t rate = output.rate > 0 ? static_cast<uint32_t>(output.rate) : 44100;

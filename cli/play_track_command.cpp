@@ -114,7 +114,7 @@ int run_play_track(const play_options& options) {
         track_vgm vgm = make_track_vgm(
             std::move(*source), limit,
             {title, "", "Mega Drive", "kavelo " KAVELO_VERSION_TEXT, "kavelo play-track"});
-        if (!vgm.problem.empty()) {
+        if (!vgm.done()) {
             return fail(options.path, vgm.problem);
         }
         frames = vgm.frames;

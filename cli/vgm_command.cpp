@@ -27,18 +27,16 @@ int run_vgm(const vgm_options& options) {
     }
     if (vgm_is_gzip(bytes)) {
         std::vector<uint8_t> unpacked;
-        std::string problem;
-        if (!vgm_gunzip(bytes, unpacked, problem)) {
-            return fail(options.path, problem);
+        if (const op_result unpacking = vgm_gunzip(bytes, unpacked); !unpacking.done()) {
+            return fail(options.path, unpacking.problem);
         }
         bytes = std::move(unpacked);
     }
     const int64_t max_frames =
         options.seconds < 0 ? -1 : static_cast<int64_t>(std::llround(options.seconds * vgm_rate));
     std::vector<int8_t> samples;
-    vgm_error error;
     vgm_playback_notes notes;
-    if (!play_vgm(bytes, max_frames, samples, error, &notes)) {
+    if (const vgm_result error = play_vgm(bytes, max_frames, samples, &notes); !error.done()) {
         char where[32];
         std::snprintf(where, sizeof where, "offset 0x%zX: ", error.offset);
         return fail(options.path, where + error.problem);

@@ -30,13 +30,11 @@ void print_json_voice(std::size_t index, const vgm_voice& v) {
 // Reads, unpacks and extracts one log; prints the error (file and offset) and returns false.
 bool voices_of_log(const std::string& path, bool merge_volume, std::vector<vgm_voice>& voices) {
     std::vector<uint8_t> bytes;
-    std::string problem;
-    if (!vgm_read_file(native_file_system(), path, bytes, problem)) {
-        fail(path, problem);
+    if (const op_result read = vgm_read_file(native_file_system(), path, bytes); !read.done()) {
+        fail(path, read.problem);
         return false;
     }
-    vgm_error error;
-    if (!extract_vgm_voices(bytes, voices, error)) {
+    if (const vgm_result error = extract_vgm_voices(bytes, voices); !error.done()) {
         char where[32];
         std::snprintf(where, sizeof where, "offset 0x%zX: ", error.offset);
         fail(path, where + error.problem);
@@ -79,9 +77,9 @@ int run_bank_from_vgm(const from_vgm_options& options) {
     for (const vgm_voice& v : all) {
         entries.push_back({v.voice, v.name});
     }
-    std::string problem;
-    if (!bank_export(native_file_system(), options.output, entries, problem)) {
-        return fail(options.output, problem);
+    if (const op_result exported = bank_export(native_file_system(), options.output, entries);
+        !exported.done()) {
+        return fail(options.output, exported.problem);
     }
     std::cout << "wrote " << entries.size() << " voices to " << options.output << '\n';
     return 0;

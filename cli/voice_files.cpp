@@ -14,7 +14,7 @@ void print_note(const std::string& file, const std::string& text) {
 
 std::optional<std::vector<named_voice>> read_voices(const std::string& path) {
     voice_file_read read = read_voice_file(native_file_system(), path);
-    if (!read.ok) {
+    if (!read.done()) {
         fail(path, read.problem);
         return std::nullopt;
     }
@@ -34,7 +34,7 @@ int write_voices(const std::string& path, const std::vector<named_voice>& voices
         }
     }
     const voice_file_written written = write_voice_file(native_file_system(), path, voices, format);
-    if (!written.ok) {
+    if (!written.done()) {
         return fail(path, written.problem);
     }
     if (!written.lost.empty()) {

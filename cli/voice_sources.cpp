@@ -18,7 +18,7 @@ std::optional<voice_record> voice_from_argument(const std::string& hex) {
 
 std::optional<voice_record> voice_from_bank(const std::string& path, int entry) {
     const bank_read_result bank = bank_import(native_file_system(), path);
-    if (!bank.ok) {
+    if (!bank.done()) {
         fail(path, bank.problem);
         return std::nullopt;
     }
@@ -33,7 +33,7 @@ std::optional<voice_record> voice_from_bank(const std::string& path, int entry) 
 std::optional<voice_record> voice_from_sysex(const std::string& path, int entry) {
     tx81z_store store;
     const tx81z_import_result dump = tx81z_import_file(native_file_system(), path, store);
-    if (!dump.ok) {
+    if (!dump.done()) {
         fail(path, dump.problem);
         return std::nullopt;
     }

@@ -61,7 +61,7 @@ std::optional<int> run_voice_file(const voices_options& options) {
                     "an instrument or bank file has no track list; leave out --track");
     }
     const voice_file_read read = read_voice_bytes(options.path, file.bytes, &format);
-    if (!read.ok) {
+    if (!read.done()) {
         return fail(options.path, read.problem);
     }
     for (const std::string& note : reading_notes(read)) {

@@ -9,10 +9,11 @@
 //   0 0 b1 b0 d  short reference: b1 b0 + 2 bytes from position - (0x100 - d)
 // Copies run byte by byte, so a source overlapping the output repeats it.
 
+#include "rom/results.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <string>
 #include <vector>
 
 namespace kavelo {
@@ -20,14 +21,12 @@ namespace kavelo {
 // The program unpacks into the Z80's RAM.
 inline constexpr std::size_t z80_ram_size = 0x2000;
 
-struct dac_unpack_result {
-    bool ok = false;
+struct dac_unpack_result : op_result {
     std::vector<uint8_t> program;
     std::size_t end = 0; // offset just past the end marker
-    std::string problem; // one sentence when not ok
 };
 
-// Unpacks the stream at `offset` of `data`. Refused, with the problem: a stream that
+// Unpacks the stream at `offset` of `data`. Refused, with one sentence: a stream that
 // runs past the end of `data`, output beyond z80_ram_size bytes, or a reference to bytes
 // before the start of the output.
 dac_unpack_result decompress_dac_program(std::span<const uint8_t> data, std::size_t offset);

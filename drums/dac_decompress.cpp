@@ -112,7 +112,6 @@ dac_unpack_result decompress_dac_program(std::span<const uint8_t> data, std::siz
                     break;
                 }
                 if (c == 0) {
-                    result.ok = true;
                     result.end = in.position();
                     return result;
                 }
@@ -130,9 +129,7 @@ dac_unpack_result decompress_dac_program(std::span<const uint8_t> data, std::siz
             }
         }
     }
-    result.program.clear();
-    result.problem = in.problem();
-    return result;
+    return only_outcome<dac_unpack_result>(refused(in.problem()));
 }
 
 } // namespace kavelo

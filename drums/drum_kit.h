@@ -3,6 +3,8 @@
 // timpani) with their loop pitches, taken from the DAC program that the ROM holds packed,
 // and the long 8-bit PCM sample that the program reads from the cartridge.
 
+#include "rom/results.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -35,10 +37,10 @@ struct drum_kit {
     std::vector<uint8_t> long_pcm;                            // unsigned 8-bit PCM
 };
 
-// Takes the kit from a ROM image. False with one sentence, "The drums are silent: ...",
+// Takes the kit from a ROM image. Refused with one sentence, "The drums are silent: ...",
 // when the address at 0x135E is not the DAC program's, the program does not unpack, its
 // delta table differs, a sample is empty or lies outside it, or the ROM is too short for
 // the long sample.
-bool find_drum_kit(std::span<const uint8_t> rom, drum_kit& kit, std::string& problem);
+op_result find_drum_kit(std::span<const uint8_t> rom, drum_kit& kit);
 
 } // namespace kavelo

@@ -180,8 +180,8 @@ struct script_runner {
 
 } // namespace
 
-bool run_fm_script(std::string_view text, fm_script_output& output, fm_script_error& error,
-                   int64_t max_frames) {
+fm_script_result run_fm_script(std::string_view text, fm_script_output& output,
+                               int64_t max_frames) {
     script_runner runner{{}, output, max_frames, {}};
     int32_t line_number = 0;
     while (!text.empty()) {
@@ -195,11 +195,12 @@ bool run_fm_script(std::string_view text, fm_script_output& output, fm_script_er
             continue;
         }
         if (!runner.run_line(words)) {
-            error = {line_number, runner.problem};
-            return false;
+            fm_script_result error = only_outcome<fm_script_result>(refused(runner.problem));
+            error.line = line_number;
+            return error;
         }
     }
-    return true;
+    return {};
 }
 
 } // namespace kavelo

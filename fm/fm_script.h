@@ -4,6 +4,8 @@
 // Numbers are decimal or 0x-hex; '#' starts a comment. No timer or interrupt handlers
 // are installed, so the chips run their timers themselves.
 
+#include "rom/results.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,14 +21,14 @@ struct fm_script_output {
     int32_t rate = 0;            // output rate of the first init that created chips, or 0
 };
 
-struct fm_script_error {
+// A refused script names its first bad line.
+struct fm_script_result : op_result {
     int32_t line = 0; // 1-based
-    std::string problem;
 };
 
-// Runs the script on a core of its own. Returns true, or false with the first bad line.
-// An update that would take the output past `max_frames` frames in all is a bad line.
-bool run_fm_script(std::string_view text, fm_script_output& output, fm_script_error& error,
-                   int64_t max_frames = fm_script_max_frames);
+// Runs the script on a core of its own; refused at the first bad line. An update that
+// would take the output past `max_frames` frames in all is a bad line.
+fm_script_result run_fm_script(std::string_view text, fm_script_output& output,
+                               int64_t max_frames = fm_script_max_frames);
 
 } // namespace kavelo

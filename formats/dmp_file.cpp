@@ -63,7 +63,7 @@ voice_file_read read_dmp(std::span<const uint8_t> file) {
     voice_params v;
     if (!field_in_range("FB", -1, d[1], 7, result.problem) ||
         !field_in_range("ALG", -1, d[2], 7, result.problem)) {
-        return result;
+        return refuse_voice_file(std::move(result.problem));
     }
     v.fb = d[1];
     v.alg = d[2];
@@ -79,7 +79,7 @@ voice_file_read read_dmp(std::span<const uint8_t> file) {
             !field_in_range("RS", i, o[7], 3, result.problem) ||
             !field_in_range("DT", i, o[8] & 0x0F, 7, result.problem) ||
             !field_in_range("D2R", i, o[9], 31, result.problem)) {
-            return result;
+            return refuse_voice_file(std::move(result.problem));
         }
         operator_params& op = v.op[static_cast<std::size_t>(i)];
         op = {detune_from_offset3(o[8] & 7), o[0], o[1], o[7], o[2], o[6], o[3], o[9], o[4], o[5]};
@@ -88,18 +88,17 @@ voice_file_read read_dmp(std::span<const uint8_t> file) {
     }
     result.voices.push_back({pack_voice(v), ""});
     result.dropped = dropped.take();
-    result.ok = true;
     return result;
 }
 
-bool write_dmp(std::span<const named_voice> voices, std::vector<uint8_t>& out, std::string&) {
+op_result write_dmp(std::span<const named_voice> voices, std::vector<uint8_t>& out) {
     const voice_params v = unpack_voice(voices[0].voice);
     out = {current_version, system_genesis, mode_fm, 0, v.fb, v.alg, 0};
     for (const operator_params& o : v.op) {
         out.insert(out.end(), {o.mul, o.tl, o.ar, o.d1r, o.d1l, o.rr, o.am, o.rs,
                                detune_to_offset3(o.dt), o.d2r, 0});
     }
-    return true;
+    return {};
 }
 
 } // namespace kavelo

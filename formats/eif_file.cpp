@@ -33,11 +33,10 @@ voice_file_read read_eif(std::span<const uint8_t> file) {
     }
     result.voices.push_back({record, ""});
     result.dropped = dropped.take();
-    result.ok = true;
     return result;
 }
 
-bool write_eif(std::span<const named_voice> voices, std::vector<uint8_t>& out, std::string&) {
+op_result write_eif(std::span<const named_voice> voices, std::vector<uint8_t>& out) {
     const voice_record& record = voices[0].voice;
     out = {record[0]};
     for (uint8_t base : operator_registers) {
@@ -46,7 +45,7 @@ bool write_eif(std::span<const named_voice> voices, std::vector<uint8_t>& out, s
         }
     }
     out.insert(out.end(), 4, 0);
-    return true;
+    return {};
 }
 
 } // namespace kavelo

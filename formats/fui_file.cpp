@@ -30,7 +30,6 @@ voice_file_read finish(const voice_params& v, std::string name, dropped_fields& 
     voice_file_read result;
     result.voices.push_back({pack_voice(v), std::move(name)});
     result.dropped = dropped.take();
-    result.ok = true;
     return result;
 }
 
@@ -161,7 +160,7 @@ voice_file_read read_old(std::span<const uint8_t> file) {
     voice_params v;
     if (!field_in_range("ALG", -1, common[0], 7, result.problem) ||
         !field_in_range("FB", -1, common[1], 7, result.problem)) {
-        return result;
+        return refuse_voice_file(std::move(result.problem));
     }
     v.alg = common[0];
     v.fb = common[1];
@@ -184,7 +183,7 @@ voice_file_read read_old(std::span<const uint8_t> file) {
             !field_in_range("RS", i, o[8], 3, result.problem) ||
             !field_in_range("DT", i, o[9], 7, result.problem) ||
             !field_in_range("D2R", i, o[10], 31, result.problem)) {
-            return result;
+            return refuse_voice_file(std::move(result.problem));
         }
         v.op[static_cast<std::size_t>(i)] = {
             detune_from_offset3(o[9]), o[3], o[6], o[8], o[1], o[0], o[2], o[10], o[5], o[4]};

@@ -94,7 +94,6 @@ voice_file_read read_v1_v2(std::span<const uint8_t> file, uint8_t version) {
         voice.name.assign(name.begin(), name.end());
     }
     result.dropped = dropped.take();
-    result.ok = true;
     return result;
 }
 
@@ -164,7 +163,6 @@ voice_file_read read_v3(std::span<const uint8_t> file) {
         }
     }
     result.dropped = dropped.take();
-    result.ok = true;
     return result;
 }
 
@@ -186,11 +184,9 @@ voice_file_read read_gyb(std::span<const uint8_t> file) {
                              ", but versions 1 to 3 are read.");
 }
 
-bool write_gyb(std::span<const named_voice> voices, std::vector<uint8_t>& out,
-               std::string& problem) {
+op_result write_gyb(std::span<const named_voice> voices, std::vector<uint8_t>& out) {
     if (voices.size() > 0x7FFF) {
-        problem = "A GYB bank holds at most 32767 instruments.";
-        return false;
+        return refused("A GYB bank holds at most 32767 instruments.");
     }
     out = {signature[0], signature[1], 3, 0};
     out.resize(v3_header_size);
@@ -227,7 +223,7 @@ bool write_gyb(std::span<const named_voice> voices, std::vector<uint8_t>& out,
     put_u32le(header, static_cast<uint32_t>(v3_header_size));
     put_u32le(header, maps);
     std::copy(header.begin(), header.end(), out.begin() + 4);
-    return true;
+    return {};
 }
 
 } // namespace kavelo

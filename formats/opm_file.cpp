@@ -89,7 +89,7 @@ voice_file_read read_opm(std::span<const uint8_t> file) {
         const std::string body = line.substr(start);
         if (body.compare(0, 2, "@:") == 0) {
             if (!close_voice()) {
-                return result;
+                return refuse_voice_file(std::move(result.problem));
             }
             current.emplace();
             current->line = number;
@@ -152,18 +152,17 @@ voice_file_read read_opm(std::span<const uint8_t> file) {
         }
     }
     if (!close_voice()) {
-        return result;
+        return refuse_voice_file(std::move(result.problem));
     }
     if (result.voices.empty()) {
         return refuse_voice_file("The file holds no \"@:\" voice, so it is not an OPM bank.");
     }
     result.dropped = dropped.take();
     result.out_of_range = past_range.take();
-    result.ok = true;
     return result;
 }
 
-bool write_opm(std::span<const named_voice> voices, std::vector<uint8_t>& out, std::string&) {
+op_result write_opm(std::span<const named_voice> voices, std::vector<uint8_t>& out) {
     std::ostringstream text;
     text << "//MiOPMdrv sound bank Paramer Ver2002.04.22\n"
             "//LFO: LFRQ AMD PMD WF NFRQ\n"
@@ -191,7 +190,7 @@ bool write_opm(std::span<const named_voice> voices, std::vector<uint8_t>& out, s
     }
     const std::string bytes = text.str();
     out.assign(bytes.begin(), bytes.end());
-    return true;
+    return {};
 }
 
 } // namespace kavelo

@@ -50,16 +50,15 @@ voice_file_read read_opni(std::span<const uint8_t> file) {
     dropped_fields dropped;
     result.voices.push_back(wopn_instrument_to_voice(ins, percussion != 0, dropped));
     result.dropped = dropped.take();
-    result.ok = true;
     return result;
 }
 
-bool write_opni(std::span<const named_voice> voices, std::vector<uint8_t>& out, std::string&) {
+op_result write_opni(std::span<const named_voice> voices, std::vector<uint8_t>& out) {
     out.assign(magic_v2, magic_v2 + magic_size);
     put_u16le(out, 2);
     out.push_back(0);
     put_wopn_instrument(out, voices[0]);
-    return true;
+    return {};
 }
 
 } // namespace kavelo

@@ -20,11 +20,11 @@ constexpr std::array<uint8_t, 8> detune_map{7, 6, 5, 0, 1, 2, 3, 7};
 } // namespace
 
 tx81z_import_result tx81z_import_bytes(tx81z_store& store, std::span<const uint8_t> file) {
-    tx81z_import_result result;
     if (file.size() < tx81z_min_file_size) {
-        result.problem = min_size_problem(file.size(), tx81z_min_file_size, "a TX81Z voice dump");
-        return result;
+        return only_outcome<tx81z_import_result>(
+            refused(min_size_problem(file.size(), tx81z_min_file_size, "a TX81Z voice dump")));
     }
+    tx81z_import_result result;
     const std::size_t data_size = file.size() - tx81z_min_file_size;
     const std::size_t copied = std::min(data_size, store.bytes.size());
     std::copy_n(file.begin() + tx81z_dump_header_size, copied, store.bytes.begin());
@@ -33,7 +33,6 @@ tx81z_import_result tx81z_import_bytes(tx81z_store& store, std::span<const uint8
     for (int32_t i = 0; i < store.voice_count; ++i) {
         result.names.push_back(tx81z_voice_name(store, i));
     }
-    result.ok = true;
     return result;
 }
 
@@ -73,9 +72,7 @@ tx81z_import_result tx81z_import_file(const file_system& fs, const std::string& 
                                       tx81z_store& store) {
     file_image file = read_file_image(fs, path);
     if (file.status != read_status::ok) {
-        tx81z_import_result result;
-        result.problem = describe_read_failure(file.status, path);
-        return result;
+        return only_outcome<tx81z_import_result>(read_failure(file.status, path));
     }
     return tx81z_import_bytes(store, file.bytes);
 }

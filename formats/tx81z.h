@@ -4,6 +4,7 @@
 // suitable size is taken as voices.
 
 #include "rom/file_system.h"
+#include "rom/results.h"
 #include "rom/voice_record.h"
 
 #include <array>
@@ -26,9 +27,8 @@ struct tx81z_store {
     int32_t voice_count = 0;
 };
 
-struct tx81z_import_result {
-    bool ok = false;
-    std::string problem;            // why a file was refused
+// Refused (result_refused) or, from tx81z_import_file, unreadable (result_cannot_read).
+struct tx81z_import_result : op_result {
     std::vector<std::string> names; // the listed voices, in file order
     int32_t voices_in_file = 0;     // whole voices the file holds, before the cut at 50
 };

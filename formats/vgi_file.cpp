@@ -24,7 +24,7 @@ voice_file_read read_vgi(std::span<const uint8_t> file) {
     dropped_fields dropped;
     if (!field_in_range("ALG", -1, file[0], 7, result.problem) ||
         !field_in_range("FB", -1, file[1], 7, result.problem)) {
-        return result;
+        return refuse_voice_file(std::move(result.problem));
     }
     dropped.note("AMS", (file[2] >> 4) & 3);
     dropped.note("FMS", file[2] & 7);
@@ -42,7 +42,7 @@ voice_file_read read_vgi(std::span<const uint8_t> file) {
             !field_in_range("SR", i, o[6], 31, result.problem) ||
             !field_in_range("RR", i, o[7], 15, result.problem) ||
             !field_in_range("SL", i, o[8], 15, result.problem)) {
-            return result;
+            return refuse_voice_file(std::move(result.problem));
         }
         v.op[static_cast<std::size_t>(i)] = {detune_from_offset3(o[1]),
                                              o[0],
@@ -58,18 +58,17 @@ voice_file_read read_vgi(std::span<const uint8_t> file) {
     }
     result.voices.push_back({pack_voice(v), ""});
     result.dropped = dropped.take();
-    result.ok = true;
     return result;
 }
 
-bool write_vgi(std::span<const named_voice> voices, std::vector<uint8_t>& out, std::string&) {
+op_result write_vgi(std::span<const named_voice> voices, std::vector<uint8_t>& out) {
     const voice_params v = unpack_voice(voices[0].voice);
     out = {v.alg, v.fb, 0};
     for (const operator_params& o : v.op) {
         out.insert(out.end(), {o.mul, detune_to_offset3(o.dt), o.tl, o.rs, o.ar,
                                static_cast<uint8_t>(o.am << 7 | o.d1r), o.d2r, o.rr, o.d1l, 0});
     }
-    return true;
+    return {};
 }
 
 } // namespace kavelo

@@ -5,9 +5,7 @@
 namespace kavelo {
 
 voice_file_read refuse_voice_file(std::string problem) {
-    voice_file_read result;
-    result.problem = std::move(problem);
-    return result;
+    return only_outcome<voice_file_read>(refused(std::move(problem)));
 }
 
 bool byte_cursor::seek(std::size_t position) {

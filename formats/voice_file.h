@@ -3,6 +3,7 @@
 // records in working order. Readers parse from a byte span and never read past it;
 // writers fill a byte vector in the current version of their format.
 
+#include "rom/results.h"
 #include "rom/voice_record.h"
 
 #include <cstdint>
@@ -35,9 +36,8 @@ struct named_voice {
     bool operator==(const named_voice&) const = default;
 };
 
-struct voice_file_read {
-    bool ok = false;
-    std::string problem; // one sentence when the file is refused
+// Refused (result_refused) or, from a file wrapper, unreadable (result_cannot_read).
+struct voice_file_read : op_result {
     std::vector<named_voice> voices;
     // Fields a Voice record cannot hold that were not zero somewhere in the file.
     std::vector<std::string> dropped;

@@ -16,7 +16,7 @@ using namespace std::string_view_literals;
 
 voice_file_read read_ymx(std::span<const uint8_t> file) {
     bank_read_result bank = bank_read(file);
-    if (!bank.ok) {
+    if (!bank.done()) {
         return refuse_voice_file(bank.problem);
     }
     if (!bank.notice.empty()) {
@@ -26,23 +26,21 @@ voice_file_read read_ymx(std::span<const uint8_t> file) {
     for (const bank_voice& entry : bank.entries) {
         result.voices.push_back({entry.voice, entry.name});
     }
-    result.ok = true;
     return result;
 }
 
-bool write_ymx(std::span<const named_voice> voices, std::vector<uint8_t>& out,
-               std::string& problem) {
+op_result write_ymx(std::span<const named_voice> voices, std::vector<uint8_t>& out) {
     std::vector<bank_voice> entries;
     for (const named_voice& voice : voices) {
         entries.push_back({voice.voice, voice.name});
     }
-    return bank_write(entries, out, problem);
+    return bank_write(entries, out);
 }
 
 voice_file_read read_syx(std::span<const uint8_t> file) {
     auto store = std::make_unique<tx81z_store>();
     const tx81z_import_result dump = tx81z_import_bytes(*store, file);
-    if (!dump.ok) {
+    if (!dump.done()) {
         return refuse_voice_file(dump.problem);
     }
     voice_file_read result;
@@ -56,7 +54,6 @@ voice_file_read read_syx(std::span<const uint8_t> file) {
         }
     }
     result.dropped = dropped.take();
-    result.ok = true;
     return result;
 }
 
@@ -188,9 +185,9 @@ voice_file_read read_voice_bytes(std::string_view path, std::span<const uint8_t>
             "Neither its content nor its extension names an instrument or bank format.");
     }
     voice_file_read read = format->read(file);
-    if (!read.ok && by_magic && by_extension && by_extension != by_magic) {
+    if (!read.done() && by_magic && by_extension && by_extension != by_magic) {
         voice_file_read by_name = by_extension->read(file);
-        if (by_name.ok) {
+        if (by_name.done()) {
             format = by_extension;
             read = std::move(by_name);
         }
@@ -204,7 +201,7 @@ voice_file_read read_voice_bytes(std::string_view path, std::span<const uint8_t>
 voice_file_read read_voice_file(const file_system& fs, const std::string& path) {
     const file_image file = read_file_image(fs, path);
     if (file.status != read_status::ok) {
-        return refuse_voice_file(describe_read_failure(file.status, path));
+        return only_outcome<voice_file_read>(read_failure(file.status, path));
     }
     return read_voice_bytes(path, file.bytes);
 }
@@ -212,23 +209,22 @@ voice_file_read read_voice_file(const file_system& fs, const std::string& path) 
 voice_file_written write_voice_bytes(const voice_format& format,
                                      std::span<const named_voice> voices,
                                      std::vector<uint8_t>& out) {
-    voice_file_written written;
     if (!format.write) {
-        written.problem = std::string(format.name) + " files are read, not written.";
-        return written;
+        return only_outcome<voice_file_written>(
+            refused(std::string(format.name) + " files are read, not written."));
     }
     if (format.kind == voice_file_kind::single_voice && voices.size() != 1) {
-        written.problem = "A " + std::string(format.name) + " file holds one voice, not " +
-                          std::to_string(voices.size()) + ".";
-        return written;
+        return only_outcome<voice_file_written>(refused("A " + std::string(format.name) +
+                                                        " file holds one voice, not " +
+                                                        std::to_string(voices.size()) + "."));
     }
-    if (!format.write(voices, out, written.problem)) {
-        return written;
+    if (op_result wrote = format.write(voices, out); !wrote.done()) {
+        return only_outcome<voice_file_written>(std::move(wrote));
     }
     const voice_file_read back = format.read(out);
-    if (!back.ok || back.voices.size() != voices.size()) {
-        written.problem = "The written " + std::string(format.name) + " does not read back.";
-        return written;
+    if (!back.done() || back.voices.size() != voices.size()) {
+        return only_outcome<voice_file_written>(
+            refused("The written " + std::string(format.name) + " does not read back."));
     }
     dropped_fields lost;
     for (std::size_t i = 0; i < voices.size(); ++i) {
@@ -238,8 +234,8 @@ voice_file_written write_voice_bytes(const voice_format& format,
         lost.note("set and program numbers",
                   voices[i].slot && back.voices[i].slot && voices[i].slot != back.voices[i].slot);
     }
+    voice_file_written written;
     written.lost = lost.take();
-    written.ok = true;
     return written;
 }
 
@@ -250,19 +246,18 @@ voice_file_written write_voice_file(const file_system& fs, const std::string& pa
         format = voice_format_by_extension(path);
     }
     if (!format || !format->write) {
-        voice_file_written written;
-        written.problem = "The extension of " + path +
-                          " names no writable format (dmp, tfi, vgi, opni, y12, eif, wopn, gyb, "
-                          "opm or ymx).";
-        return written;
+        return only_outcome<voice_file_written>(
+            refused("The extension of " + path +
+                    " names no writable format (dmp, tfi, vgi, opni, y12, eif, wopn, gyb, "
+                    "opm or ymx)."));
     }
     std::vector<uint8_t> bytes;
     voice_file_written written = write_voice_bytes(*format, voices, bytes);
-    if (!written.ok) {
+    if (!written.done()) {
         return written;
     }
     if (!replace_file_atomically(fs, path, bytes)) {
-        written.ok = false;
+        written.code = result_write_failed;
         written.problem = "Cannot write " + path + "; it is unchanged.";
     }
     return written;

@@ -43,12 +43,13 @@ const voice_format* recognise_voice_file(std::string_view path, std::span<const 
 // `used` tells which format read it.
 voice_file_read read_voice_bytes(std::string_view path, std::span<const uint8_t> file,
                                  const voice_format** used = nullptr);
-// Reads a whole file; a file of no known format, or one that cannot be read, is refused.
+// Reads a whole file; a file of no known format is refused, one that does not open is
+// result_cannot_read.
 voice_file_read read_voice_file(const file_system& fs, const std::string& path);
 
-struct voice_file_written {
-    bool ok = false;
-    std::string problem;
+// Refused (nothing written), or result_write_failed when the rewrite failed and left the
+// file as it was.
+struct voice_file_written : op_result {
     std::vector<std::string> lost; // what of the voices the format could not hold
 };
 

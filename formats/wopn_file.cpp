@@ -120,12 +120,10 @@ voice_file_read read_wopn(std::span<const uint8_t> file) {
         }
     }
     result.dropped = dropped.take();
-    result.ok = true;
     return result;
 }
 
-bool write_wopn(std::span<const named_voice> voices, std::vector<uint8_t>& out,
-                std::string& problem) {
+op_result write_wopn(std::span<const named_voice> voices, std::vector<uint8_t>& out) {
     const bool in_slots = slots_in_file_order(voices);
     std::size_t melodic = std::max<std::size_t>(1, (voices.size() + bank_slots - 1) / bank_slots);
     std::size_t percussion = 1;
@@ -137,8 +135,7 @@ bool write_wopn(std::span<const named_voice> voices, std::vector<uint8_t>& out,
         }
     }
     if (melodic > max_sets || percussion > max_sets) {
-        problem = "Too many voices for a WOPN bank.";
-        return false;
+        return refused("Too many voices for a WOPN bank.");
     }
     // Sets no voice names keep the numbering of a bank written in order.
     std::vector<bank_slot> sets(melodic + percussion);
@@ -175,7 +172,7 @@ bool write_wopn(std::span<const named_voice> voices, std::vector<uint8_t>& out,
         put_u16be(out, delay);
         put_u16be(out, delay);
     }
-    return true;
+    return {};
 }
 
 } // namespace kavelo

@@ -25,7 +25,7 @@ voice_file_read read_y12(std::span<const uint8_t> file) {
     voice_file_read result;
     if (!field_in_range("ALG", -1, file[0x40], 7, result.problem) ||
         !field_in_range("FB", -1, file[0x41], 7, result.problem)) {
-        return result;
+        return refuse_voice_file(std::move(result.problem));
     }
     dropped_fields dropped;
     voice_record record{};
@@ -39,11 +39,10 @@ voice_file_read read_y12(std::span<const uint8_t> file) {
     }
     result.voices.push_back({record, fixed_name(file.subspan(0x50, block_size))});
     result.dropped = dropped.take();
-    result.ok = true;
     return result;
 }
 
-bool write_y12(std::span<const named_voice> voices, std::vector<uint8_t>& out, std::string&) {
+op_result write_y12(std::span<const named_voice> voices, std::vector<uint8_t>& out) {
     const voice_record& record = voices[0].voice;
     out.assign(y12_size, 0);
     for (int i = 0; i < 4; ++i) {
@@ -57,7 +56,7 @@ bool write_y12(std::span<const named_voice> voices, std::vector<uint8_t>& out, s
     std::vector<uint8_t> name;
     put_fixed_name(name, voices[0].name, block_size);
     std::copy(name.begin(), name.end(), out.begin() + 0x50);
-    return true;
+    return {};
 }
 
 } // namespace kavelo

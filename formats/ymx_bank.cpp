@@ -41,16 +41,15 @@ bank_entry_bytes record_to_bank_entry(const voice_record& record, const std::str
 }
 
 bank_read_result bank_read(std::span<const uint8_t> file) {
-    bank_read_result result;
     if (file.size() < bank_header_size) {
-        result.problem = min_size_problem(file.size(), bank_header_size, "a voice bank");
-        return result;
+        return only_outcome<bank_read_result>(
+            refused(min_size_problem(file.size(), bank_header_size, "a voice bank")));
     }
-    result.claimed = file[7];
+    bank_read_result result;
+    const int32_t claimed = file[7]; // the count byte
     const std::size_t whole = (file.size() - bank_header_size) / bank_entry_size;
-    const auto taken =
-        static_cast<int32_t>(std::min<std::size_t>({whole, static_cast<std::size_t>(result.claimed),
-                                                    static_cast<std::size_t>(bank_max_entries)}));
+    const auto taken = static_cast<int32_t>(std::min<std::size_t>(
+        {whole, static_cast<std::size_t>(claimed), static_cast<std::size_t>(bank_max_entries)}));
     for (int32_t i = 0; i < taken; ++i) {
         auto entry = file.subspan(bank_header_size + bank_entry_size * static_cast<std::size_t>(i))
                          .first<bank_entry_size>();
@@ -58,20 +57,17 @@ bank_read_result bank_read(std::span<const uint8_t> file) {
         const auto* name_end = std::find(name, name + bank_name_length, uint8_t{0});
         result.entries.push_back({bank_entry_to_record(entry), std::string(name, name_end)});
     }
-    if (taken < result.claimed) {
-        result.notice = "The bank claims " + std::to_string(result.claimed) + " voices but holds " +
+    if (taken < claimed) {
+        result.notice = "The bank claims " + std::to_string(claimed) + " voices but holds " +
                         std::to_string(taken) + " in full; " + std::to_string(taken) + " of " +
-                        std::to_string(result.claimed) + " were read.";
+                        std::to_string(claimed) + " were read.";
     }
-    result.ok = true;
     return result;
 }
 
-bool bank_write(std::span<const bank_voice> entries, std::vector<uint8_t>& out,
-                std::string& problem) {
+op_result bank_write(std::span<const bank_voice> entries, std::vector<uint8_t>& out) {
     if (entries.size() > static_cast<std::size_t>(bank_max_entries)) {
-        problem = "A bank holds at most 128 voices.";
-        return false;
+        return refused("A bank holds at most 128 voices.");
     }
     out.assign(bank_magic, bank_magic + 6);
     out.push_back(0);
@@ -80,30 +76,27 @@ bool bank_write(std::span<const bank_voice> entries, std::vector<uint8_t>& out,
         const bank_entry_bytes bytes = record_to_bank_entry(entry.voice, entry.name);
         out.insert(out.end(), bytes.begin(), bytes.end());
     }
-    return true;
+    return {};
 }
 
 bank_read_result bank_import(const file_system& fs, const std::string& path) {
     file_image file = read_file_image(fs, path);
     if (file.status != read_status::ok) {
-        bank_read_result result;
-        result.problem = describe_read_failure(file.status, path);
-        return result;
+        return only_outcome<bank_read_result>(read_failure(file.status, path));
     }
     return bank_read(file.bytes);
 }
 
-bool bank_export(const file_system& fs, const std::string& path,
-                 std::span<const bank_voice> entries, std::string& problem) {
+op_result bank_export(const file_system& fs, const std::string& path,
+                      std::span<const bank_voice> entries) {
     std::vector<uint8_t> bytes;
-    if (!bank_write(entries, bytes, problem)) {
-        return false;
+    if (op_result written = bank_write(entries, bytes); !written.done()) {
+        return written;
     }
     if (!replace_file_atomically(fs, path, bytes)) {
-        problem = "Cannot write " + path + ".";
-        return false;
+        return {result_write_failed, "Cannot write " + path + "."};
     }
-    return true;
+    return {};
 }
 
 } // namespace kavelo

@@ -86,10 +86,7 @@ op_result header_editor_session::track_to_play(track_source& source) const {
     }
     track_header typed = state_.header;
     read_into(typed);
-    if (!put_track_header(source, typed)) {
-        return refused("The header as typed does not fit in the file.");
-    }
-    return {};
+    return put_track_header(source, typed);
 }
 
 void header_editor_session::play_or_stop() {

@@ -42,11 +42,8 @@ void log_checksum_mismatch(std::span<const uint8_t> image, const log_sink& log) 
 
 op_result fix_checksum(const rom_access& access) {
     file_image file = read_file_image(access.fs, access.path);
-    if (file.status == read_status::cannot_open) {
-        return {result_cannot_read, describe_read_failure(file.status, access.path)};
-    }
     if (file.status != read_status::ok) {
-        return refused(describe_read_failure(file.status, access.path));
+        return read_failure(file.status, access.path);
     }
     const std::optional<checksum_words> words = read_checksum(file.bytes);
     if (!words) {

@@ -25,6 +25,11 @@ std::string describe_read_failure(read_status status, const std::string& path) {
     return "Reading " + path + " failed.";
 }
 
+op_result read_failure(read_status status, const std::string& path) {
+    return {status == read_status::cannot_open ? result_cannot_read : result_refused,
+            describe_read_failure(status, path)};
+}
+
 bool replace_file_atomically(const file_system& fs, const std::string& path,
                              std::span<const uint8_t> bytes) {
     // Replacing by rename would otherwise slip past a read-only file.

@@ -1,5 +1,5 @@
 #pragma once
-// Results of the file operations. Callers (dialogs, the CLI) decide what the user sees.
+// Results of the core's operations. Callers (dialogs, the CLI) decide what the user sees.
 
 #include <cstdint>
 #include <string>
@@ -14,11 +14,23 @@ inline constexpr int32_t result_refused =
 
 struct op_result {
     int32_t code = result_done;
-    std::string problem; // set for result_refused: one sentence naming the problem
+    // One sentence naming the problem. A ROM rewrite that failed leaves it empty: its
+    // callers have their own words for that.
+    std::string problem;
+
+    bool done() const { return code == result_done; }
 };
 
 inline op_result refused(std::string problem) {
     return {result_refused, std::move(problem)};
+}
+
+// A result that carries more than its outcome (a struct deriving from op_result), holding
+// only `outcome`: a refusal or a failure, with nothing else filled in.
+template <typename Result> Result only_outcome(op_result outcome) {
+    Result result;
+    static_cast<op_result&>(result) = std::move(outcome);
+    return result;
 }
 
 } // namespace kavelo

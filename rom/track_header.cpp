@@ -16,11 +16,8 @@ bool track_header::operator==(const track_header& other) const {
 
 static op_result read_image(const rom_access& access, file_image& file) {
     file = read_file_image(access.fs, access.path);
-    if (file.status == read_status::cannot_open) {
-        return {result_cannot_read, describe_read_failure(file.status, access.path)};
-    }
     if (file.status != read_status::ok) {
-        return refused(describe_read_failure(file.status, access.path));
+        return read_failure(file.status, access.path);
     }
     return {};
 }

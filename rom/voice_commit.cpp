@@ -11,11 +11,8 @@ namespace kavelo {
 op_result commit_voice(const rom_access& access, uint32_t track_start, voice_table& table,
                        int32_t voice_index, const voice_record& displayed) {
     file_image file = read_file_image(access.fs, access.path);
-    if (file.status == read_status::cannot_open) {
-        return {result_cannot_read, describe_read_failure(file.status, access.path)};
-    }
     if (file.status != read_status::ok) {
-        return refused(describe_read_failure(file.status, access.path));
+        return read_failure(file.status, access.path);
     }
     if (voice_index < 0 || voice_index >= table.count) {
         return refused(table.count == 0

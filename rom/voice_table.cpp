@@ -40,11 +40,8 @@ op_result locate_voice_table(std::span<const uint8_t> image, file_mode mode, uin
 
 op_result load_track_voices(const rom_access& access, uint32_t start, voice_table& table) {
     file_image file = read_file_image(access.fs, access.path);
-    if (file.status == read_status::cannot_open) {
-        return {result_cannot_read, describe_read_failure(file.status, access.path)};
-    }
     if (file.status != read_status::ok) {
-        return refused(describe_read_failure(file.status, access.path));
+        return read_failure(file.status, access.path);
     }
     voice_table_extent extent;
     op_result located = locate_voice_table(file.bytes, access.mode, start, extent);

@@ -5,17 +5,11 @@
 
 namespace kavelo {
 
-std::optional<drum_kit> track_drum_kit(const track_source& source, std::string& message) {
-    message.clear();
+op_result track_drum_kit(const track_source& source, drum_kit& kit) {
     if (source.mode != file_mode::rom_image) {
-        message = "A bare track holds no drum samples: the drum channel is silent.";
-        return std::nullopt;
+        return refused("A bare track holds no drum samples: the drum channel is silent.");
     }
-    drum_kit kit;
-    if (!find_drum_kit(source.image, kit, message)) {
-        return std::nullopt;
-    }
-    return kit;
+    return find_drum_kit(source.image, kit);
 }
 
 uint64_t play_to_limit(track_output& output, const play_limit& limit) {

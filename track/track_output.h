@@ -9,7 +9,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,9 +44,9 @@ inline constexpr std::array<driver_write, 10> music_stop_writes = {{
     {write_target::psg, 0, 0xFF},
 }};
 
-// The drums a track plays with: a ROM image's own kit; none for a bare track or a ROM
-// whose kit cannot be found, with the one message that says so.
-std::optional<drum_kit> track_drum_kit(const track_source& source, std::string& message);
+// The drums a track plays with: a ROM image's own kit. A bare track, or a ROM whose kit
+// cannot be found, is refused with the one message that says the drums are silent.
+op_result track_drum_kit(const track_source& source, drum_kit& kit);
 
 // A track played out in 44100 Hz output frames, its driver run as the output reaches each
 // of its frames (the first at frame 0).

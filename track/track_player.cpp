@@ -26,11 +26,11 @@ track_player::track_player(track_source source) : driver_(std::move(source)) {
     if (!driver_.valid()) {
         return;
     }
-    std::string message;
-    if (std::optional<drum_kit> kit = track_drum_kit(driver_.source(), message)) {
-        drums_.emplace(std::move(*kit));
+    drum_kit kit;
+    if (const op_result found = track_drum_kit(driver_.source(), kit); found.done()) {
+        drums_.emplace(std::move(kit));
     } else {
-        messages_.push_back(message);
+        messages_.push_back(found.problem);
     }
 }
 

@@ -9,23 +9,20 @@ namespace kavelo {
 
 op_result read_track_source(const rom_access& access, uint32_t start, track_source& source) {
     file_image file = read_file_image(access.fs, access.path);
-    if (file.status == read_status::cannot_open) {
-        return {result_cannot_read, describe_read_failure(file.status, access.path)};
-    }
     if (file.status != read_status::ok) {
-        return refused(describe_read_failure(file.status, access.path));
+        return read_failure(file.status, access.path);
     }
     source = {std::move(file.bytes), access.mode, start};
     return {};
 }
 
-bool put_track_header(track_source& source, const track_header& header) {
+op_result put_track_header(track_source& source, const track_header& header) {
     const std::size_t length = header.size();
     if (uint64_t{source.track_start} + length > source.image.size()) {
-        return false;
+        return refused("The header as typed does not fit in the file.");
     }
     std::copy_n(header.bytes.begin(), length, source.image.begin() + source.track_start);
-    return true;
+    return {};
 }
 
 int32_t put_track_voices(track_source& source, std::span<const voice_record> voices) {

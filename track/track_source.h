@@ -22,8 +22,9 @@ struct track_source {
 // Reads the file whole; the track is the one at `start`.
 op_result read_track_source(const rom_access& access, uint32_t start, track_source& source);
 
-// Puts a header's own bytes at the track start; false when they do not fit in the file.
-bool put_track_header(track_source& source, const track_header& header);
+// Puts a header's own bytes (as typed in the editor) at the track start; refused, with
+// nothing put, when they do not fit in the file.
+op_result put_track_header(track_source& source, const track_header& header);
 
 // Puts voices (working order) in place of the track's first voices, as far as both go;
 // returns how many were put.

@@ -17,12 +17,12 @@ class vgm_recorder final : public track_output {
         if (!driver_.valid()) {
             return;
         }
-        std::string message;
-        if (const std::optional<drum_kit> kit = track_drum_kit(driver_.source(), message)) {
-            drums_.emplace(*kit);
+        drum_kit kit;
+        if (const op_result found = track_drum_kit(driver_.source(), kit); found.done()) {
+            drums_.emplace(kit);
             drums_->start_log(log_);
         } else {
-            messages_.push_back(message);
+            messages_.push_back(found.problem);
         }
     }
 
@@ -122,11 +122,10 @@ class vgm_recorder final : public track_output {
 
 track_vgm make_track_vgm(track_source source, const play_limit& limit, const vgm_tags& tags) {
     vgm_recorder recorder(std::move(source));
-    track_vgm vgm;
     if (!recorder.driver().valid()) {
-        vgm.problem = recorder.driver().problem();
-        return vgm;
+        return only_outcome<track_vgm>(refused(recorder.driver().problem()));
     }
+    track_vgm vgm;
     vgm.frames = play_to_limit(recorder, limit);
     vgm.messages = recorder.take_messages();
     vgm.bytes = recorder.finish(tags);

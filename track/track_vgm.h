@@ -14,9 +14,9 @@
 
 namespace kavelo {
 
-struct track_vgm {
-    std::vector<uint8_t> bytes; // empty when the track does not play
-    std::string problem;
+// Refused, with the driver's problem, when the track's header does not play.
+struct track_vgm : op_result {
+    std::vector<uint8_t> bytes;        // empty when the track does not play
     std::vector<std::string> messages; // of the driver and the drums
     uint64_t frames = 0;               // output frames at 44100 Hz
 };

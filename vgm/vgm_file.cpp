@@ -68,6 +68,12 @@ std::size_t fixed_length(uint8_t command) {
 
 } // namespace
 
+vgm_result vgm_refused(std::size_t offset, std::string problem) {
+    vgm_result result = only_outcome<vgm_result>(refused(std::move(problem)));
+    result.offset = offset;
+    return result;
+}
+
 uint32_t vgm_read_le32(std::span<const uint8_t> bytes, std::size_t at) {
     return uint32_t{bytes[at]} | uint32_t{bytes[at + 1]} << 8 | uint32_t{bytes[at + 2]} << 16 |
            uint32_t{bytes[at + 3]} << 24;
@@ -79,11 +85,10 @@ std::string vgm_hex(uint32_t value) {
     return text;
 }
 
-bool vgm_data_start(std::span<const uint8_t> file, std::size_t& start, vgm_error& error) {
+vgm_result vgm_data_start(std::span<const uint8_t> file, std::size_t& start) {
     if (file.size() < vgm_header_size || file[0] != 'V' || file[1] != 'g' || file[2] != 'm' ||
         file[3] != ' ') {
-        error = {0, "not a VGM file (no \"Vgm \" header of 64 bytes)"};
-        return false;
+        return vgm_refused(0, "not a VGM file (no \"Vgm \" header of 64 bytes)");
     }
     const uint32_t version = vgm_read_le32(file, 0x08);
     start = vgm_header_size;
@@ -91,11 +96,10 @@ bool vgm_data_start(std::span<const uint8_t> file, std::size_t& start, vgm_error
         start = 0x34 + std::size_t{vgm_read_le32(file, 0x34)};
     }
     if (start > file.size()) {
-        error = {0x34, "the data offset " + vgm_hex(static_cast<uint32_t>(start)) +
-                           " lies past the end of the file"};
-        return false;
+        return vgm_refused(0x34, "the data offset " + vgm_hex(static_cast<uint32_t>(start)) +
+                                     " lies past the end of the file");
     }
-    return true;
+    return {};
 }
 
 int32_t vgm_ym2612_clock(std::span<const uint8_t> header) {
@@ -107,28 +111,28 @@ int32_t vgm_ym2612_clock(std::span<const uint8_t> header) {
     return clock != 0 ? static_cast<int32_t>(clock) : vgm_default_clock;
 }
 
-std::size_t vgm_command_length(std::span<const uint8_t> file, std::size_t pos, vgm_error& error) {
+std::size_t vgm_command_length(std::span<const uint8_t> file, std::size_t pos, vgm_result& error) {
     const uint8_t command = file[pos];
     std::size_t length = fixed_length(command);
     if (length == 0) {
-        error = {pos, "unknown command " + vgm_hex(command)};
+        error = vgm_refused(pos, "unknown command " + vgm_hex(command));
         return 0;
     }
     const std::size_t left = file.size() - pos;
     if (left < length) {
-        error = {pos, "the data ends inside command " + vgm_hex(command)};
+        error = vgm_refused(pos, "the data ends inside command " + vgm_hex(command));
         return 0;
     }
     if (command == 0x67) {
         if (file[pos + 1] != 0x66) {
-            error = {pos, "data block 0x67 without its 0x66 marker"};
+            error = vgm_refused(pos, "data block 0x67 without its 0x66 marker");
             return 0;
         }
         // Bit 31 of the size marks a block of the second chip.
         const uint32_t size = vgm_read_le32(file, pos + 3) & 0x7FFFFFFF;
         if (left - length < size) {
-            error = {pos, "the data ends inside command 0x67 (a data block of " +
-                              std::to_string(size) + " bytes)"};
+            error = vgm_refused(pos, "the data ends inside command 0x67 (a data block of " +
+                                         std::to_string(size) + " bytes)");
             return 0;
         }
         length += size;
@@ -140,12 +144,11 @@ bool vgm_is_gzip(std::span<const uint8_t> bytes) {
     return bytes.size() >= 2 && bytes[0] == 0x1F && bytes[1] == 0x8B;
 }
 
-bool vgm_gunzip(std::span<const uint8_t> packed, std::vector<uint8_t>& out, std::string& problem) {
+op_result vgm_gunzip(std::span<const uint8_t> packed, std::vector<uint8_t>& out) {
     out.clear();
     z_stream stream{};
     if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK) {
-        problem = "cannot start the gzip decoder";
-        return false;
+        return refused("cannot start the gzip decoder");
     }
     stream.next_in = const_cast<Bytef*>(packed.data());
     stream.avail_in = static_cast<uInt>(packed.size());
@@ -169,33 +172,30 @@ bool vgm_gunzip(std::span<const uint8_t> packed, std::vector<uint8_t>& out, std:
     }
     inflateEnd(&stream);
     if (status == Z_STREAM_END) {
-        return true;
+        return {};
     }
     out.clear();
-    problem = status == Z_MEM_ERROR ? "the unpacked data is larger than 256 MiB"
-                                    : "the gzip data is damaged or cut short";
-    return false;
+    return refused(status == Z_MEM_ERROR ? "the unpacked data is larger than 256 MiB"
+                                         : "the gzip data is damaged or cut short");
 }
 
-bool vgm_read_file(const file_system& fs, const std::string& path, std::vector<uint8_t>& bytes,
-                   std::string& problem) {
+op_result vgm_read_file(const file_system& fs, const std::string& path,
+                        std::vector<uint8_t>& bytes) {
     const read_status status = fs.read_file(path, vgm_max_unpacked_size, bytes);
     if (status == read_status::too_large) {
-        problem = "the file is larger than 256 MiB";
-        return false;
+        return refused("the file is larger than 256 MiB");
     }
     if (status != read_status::ok) {
-        problem = describe_read_failure(status, path);
-        return false;
+        return read_failure(status, path);
     }
     if (vgm_is_gzip(bytes)) {
         std::vector<uint8_t> unpacked;
-        if (!vgm_gunzip(bytes, unpacked, problem)) {
-            return false;
+        if (op_result unpacking = vgm_gunzip(bytes, unpacked); !unpacking.done()) {
+            return unpacking;
         }
         bytes = std::move(unpacked);
     }
-    return true;
+    return {};
 }
 
 } // namespace kavelo

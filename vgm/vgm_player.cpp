@@ -14,7 +14,7 @@ struct vgm_player {
     std::span<const uint8_t> file;
     int64_t max_frames;
     std::vector<int8_t>& samples;
-    vgm_error& error;
+    vgm_result error;
     fm_core core;
     std::vector<uint8_t> bank;
     std::size_t bank_pos = 0;
@@ -23,7 +23,7 @@ struct vgm_player {
     vgm_playback_notes notes;
 
     bool fail(std::size_t at, std::string problem) {
-        error = {at, std::move(problem)};
+        error = vgm_refused(at, std::move(problem));
         return false;
     }
 
@@ -116,7 +116,8 @@ struct vgm_player {
                 // decoded: the Mega Drive logs in circulation store their samples plain.
                 return fail(pos, "compressed YM2612 data block (type 0x40) is not supported");
             } else if (command >= 0x90 && command <= 0x95) {
-                if (!streams.command(file, pos, frame(), bank.size(), error)) {
+                error = streams.command(file, pos, frame(), bank.size());
+                if (!error.done()) {
                     return false;
                 }
             } else if (command == 0xE0) {
@@ -130,27 +131,26 @@ struct vgm_player {
 
 } // namespace
 
-bool play_vgm(std::span<const uint8_t> file, int64_t max_frames, std::vector<int8_t>& samples,
-              vgm_error& error, vgm_playback_notes* notes) {
-    error = {};
+vgm_result play_vgm(std::span<const uint8_t> file, int64_t max_frames, std::vector<int8_t>& samples,
+                    vgm_playback_notes* notes) {
     std::size_t data = 0;
-    if (!vgm_data_start(file, data, error)) {
-        return false;
+    if (vgm_result start = vgm_data_start(file, data); !start.done()) {
+        return start;
     }
     if (data == file.size()) {
-        return true; // no commands: silence
+        return {}; // no commands: silence
     }
-    vgm_player player{file, max_frames, samples, error, {}, {}, 0, {}, {}, {}, {}};
+    vgm_player player{file, max_frames, samples, {}, {}, {}, 0, {}, {}, {}, {}};
     const int32_t clock = vgm_ym2612_clock(file);
     if (fm_init(player.core, 1, clock, vgm_rate, nullptr, nullptr) != fm_init_done) {
-        error = {0x2C, "the YM2612 clock of " + std::to_string(clock) + " Hz is out of range"};
-        return false;
+        return vgm_refused(0x2C,
+                           "the YM2612 clock of " + std::to_string(clock) + " Hz is out of range");
     }
-    const bool played = player.run(data);
+    player.run(data);
     if (notes) {
         *notes = player.notes;
     }
-    return played;
+    return player.error;
 }
 
 } // namespace kavelo

@@ -22,10 +22,10 @@ struct vgm_playback_notes {
 
 // Renders until the end command, or until `max_frames` frames when it is not negative;
 // `samples` receives left, right for each frame. A log without commands (its data offset
-// is its end) is silence: no frames. Returns false with the problem when the data is not a
-// VGM file, holds an unknown command or ends inside a command, or uses what this player
-// does not follow (compressed YM2612 data blocks, see vgm_player.cpp).
-bool play_vgm(std::span<const uint8_t> file, int64_t max_frames, std::vector<int8_t>& samples,
-              vgm_error& error, vgm_playback_notes* notes = nullptr);
+// is its end) is silence: no frames. Refused, at the offset of the command at fault, when
+// the data is not a VGM file, holds an unknown command or ends inside a command, or uses
+// what this player does not follow (compressed YM2612 data blocks, see vgm_player.cpp).
+vgm_result play_vgm(std::span<const uint8_t> file, int64_t max_frames, std::vector<int8_t>& samples,
+                    vgm_playback_notes* notes = nullptr);
 
 } // namespace kavelo

@@ -32,8 +32,8 @@ bool vgm_streams::finish(vgm_stream& s) {
     return true;
 }
 
-bool vgm_streams::command(std::span<const uint8_t> file, std::size_t pos, int64_t now,
-                          std::size_t bank_size, vgm_error& error) {
+vgm_result vgm_streams::command(std::span<const uint8_t> file, std::size_t pos, int64_t now,
+                                std::size_t bank_size) {
     const uint8_t command = file[pos];
     const uint8_t id = file[pos + 1];
     vgm_stream& s = streams_[id];
@@ -43,19 +43,19 @@ bool vgm_streams::command(std::span<const uint8_t> file, std::size_t pos, int64_
         s.port = (file[pos + 3] & 1) * 2;
         s.reg = file[pos + 4];
         s.playing = s.playing && s.ours;
-        return true;
+        return {};
     case 0x91: // data: bank type, step size, step base
         s.bank_type = file[pos + 2];
         s.ours = s.ours && s.bank_type == 0x00;
         s.step = file[pos + 3];
         s.step_base = file[pos + 4];
         s.playing = s.playing && s.ours;
-        return true;
+        return {};
     case 0x92: // frequency; a playing stream counts its writes afresh from here
         s.frequency = vgm_read_le32(file, pos + 2);
         s.anchor = now;
         s.sent = 0;
-        return true;
+        return {};
     case 0x94: // stop; 0xFF stops every stream
         if (id == 0xFF) {
             for (vgm_stream& each : streams_) {
@@ -63,17 +63,17 @@ bool vgm_streams::command(std::span<const uint8_t> file, std::size_t pos, int64_
             }
         }
         s.playing = false;
-        return true;
+        return {};
     default:
         break;
     }
     if (!s.ours) {
-        return true;
+        return {};
     }
     if (s.frequency > vgm_max_stream_frequency) {
-        error = {pos, "stream start at " + std::to_string(s.frequency) + " Hz, above the " +
-                          std::to_string(vgm_max_stream_frequency) + " Hz this player follows"};
-        return false;
+        return vgm_refused(pos, "stream start at " + std::to_string(s.frequency) +
+                                    " Hz, above the " + std::to_string(vgm_max_stream_frequency) +
+                                    " Hz this player follows");
     }
     if (command == 0x93) { // start: offset (0xFFFFFFFF keeps it), length mode, length
         const uint32_t offset = vgm_read_le32(file, pos + 2);
@@ -85,7 +85,7 @@ bool vgm_streams::command(std::span<const uint8_t> file, std::size_t pos, int64_
         s.start = s.pos;
         switch (mode & 0x0F) {
         case 0: // only moves the data position
-            return true;
+            return {};
         case 1: // commands
             s.length = length;
             break;
@@ -96,8 +96,7 @@ bool vgm_streams::command(std::span<const uint8_t> file, std::size_t pos, int64_
             s.length = -1;
             break;
         default:
-            error = {pos, "stream start with unknown length mode " + vgm_hex(mode)};
-            return false;
+            return vgm_refused(pos, "stream start with unknown length mode " + vgm_hex(mode));
         }
         s.low = 0;
         s.high = static_cast<int64_t>(bank_size);
@@ -107,10 +106,9 @@ bool vgm_streams::command(std::span<const uint8_t> file, std::size_t pos, int64_
         const uint32_t block = file[pos + 2] | file[pos + 3] << 8;
         const uint8_t flags = file[pos + 4];
         if (block >= blocks_.size()) {
-            error = {pos, "stream start names data block " + std::to_string(block) +
-                              ", but the log has " + std::to_string(blocks_.size()) +
-                              " YM2612 data blocks before it"};
-            return false;
+            return vgm_refused(pos, "stream start names data block " + std::to_string(block) +
+                                        ", but the log has " + std::to_string(blocks_.size()) +
+                                        " YM2612 data blocks before it");
         }
         s.low = static_cast<int64_t>(blocks_[block].offset);
         s.high = s.low + static_cast<int64_t>(blocks_[block].size);
@@ -124,7 +122,7 @@ bool vgm_streams::command(std::span<const uint8_t> file, std::size_t pos, int64_
     s.playing = s.length != 0 && s.pos >= s.low && s.pos < s.high;
     s.anchor = now;
     s.sent = 0;
-    return true;
+    return {};
 }
 
 int64_t vgm_streams::next_write(int64_t now) const {

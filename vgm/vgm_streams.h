@@ -53,9 +53,9 @@ class vgm_streams {
     void add_block(std::size_t offset, std::size_t size) { blocks_.push_back({offset, size}); }
 
     // Carries out stream command 0x90-0x95 at `pos` (whole, as vgm_command_length found it)
-    // at frame `now`. False with the problem for a command this player cannot follow.
-    bool command(std::span<const uint8_t> file, std::size_t pos, int64_t now, std::size_t bank_size,
-                 vgm_error& error);
+    // at frame `now`. Refused for a command this player cannot follow.
+    vgm_result command(std::span<const uint8_t> file, std::size_t pos, int64_t now,
+                       std::size_t bank_size);
 
     // The first frame at or after `now` at which a playing stream writes; INT64_MAX for none.
     int64_t next_write(int64_t now) const;

@@ -108,7 +108,7 @@ struct extractor {
         ++voices[known].key_ons;
     }
 
-    bool run(std::span<const uint8_t> file, std::size_t pos, vgm_error& error) {
+    vgm_result run(std::span<const uint8_t> file, std::size_t pos) {
         while (pos < file.size()) {
             const uint8_t command = file[pos];
             if (command == 0x66) {
@@ -125,13 +125,14 @@ struct extractor {
                 pos += 3;
                 continue;
             }
+            vgm_result error;
             const std::size_t length = vgm_command_length(file, pos, error);
             if (length == 0) {
-                return false;
+                return error;
             }
             pos += length;
         }
-        return true;
+        return {};
     }
 };
 
@@ -179,21 +180,19 @@ std::string vgm_voice_name(int32_t channel, int64_t key_ons) {
     return "ch" + std::to_string(channel) + " #" + std::to_string(key_ons) + units[unit];
 }
 
-bool extract_vgm_voices(std::span<const uint8_t> file, std::vector<vgm_voice>& voices,
-                        vgm_error& error) {
+vgm_result extract_vgm_voices(std::span<const uint8_t> file, std::vector<vgm_voice>& voices) {
     voices.clear();
-    error = {};
     std::size_t start = 0;
-    if (!vgm_data_start(file, start, error)) {
-        return false;
+    if (vgm_result header = vgm_data_start(file, start); !header.done()) {
+        return header;
     }
     extractor walk{voices, {}, {}};
-    if (!walk.run(file, start, error)) {
+    if (vgm_result walked = walk.run(file, start); !walked.done()) {
         voices.clear();
-        return false;
+        return walked;
     }
     name_all(voices);
-    return true;
+    return {};
 }
 
 std::vector<vgm_voice> merge_volume_variants(std::span<const vgm_voice> voices) {

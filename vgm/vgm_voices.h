@@ -23,10 +23,10 @@ struct vgm_voice {
 };
 
 // Extracts the voices of an unpacked log (see vgm_read_file). The walk ends at the end
-// command 0x66 or at the end of the data; false with the offset and the problem for a
-// log that is no VGM file, holds an unknown command or is cut off inside a command.
-bool extract_vgm_voices(std::span<const uint8_t> file, std::vector<vgm_voice>& voices,
-                        vgm_error& error);
+// command 0x66 or at the end of the data; refused, at the offset of the command at fault
+// and with no voices, for a log that is no VGM file, holds an unknown command or is cut
+// off inside a command.
+vgm_result extract_vgm_voices(std::span<const uint8_t> file, std::vector<vgm_voice>& voices);
 
 // Groups volume variants: records that differ only in the TL of the carriers of their
 // algorithm become one voice, the variant with the lowest carrier TLs (the loudest; the

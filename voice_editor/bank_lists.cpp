@@ -18,7 +18,7 @@ void voice_editor_session::import_tx81z() {
         return;
     }
     const tx81z_import_result result = tx81z_import_file(access_.fs, *path, state_.tx81z);
-    if (!result.ok) {
+    if (!result.done()) {
         view_.show_message(result.problem, error_title);
         return;
     }
@@ -37,7 +37,7 @@ void voice_editor_session::import_bank() {
         return;
     }
     bank_read_result result = bank_import(access_.fs, *path);
-    if (!result.ok) {
+    if (!result.done()) {
         view_.show_message(result.problem, error_title);
         return;
     }
@@ -144,8 +144,7 @@ void voice_editor_session::clear_export_bank() {
 
 void voice_editor_session::export_bank() {
     const std::optional<std::string> path = view_.choose_bank_export_file();
-    std::string problem;
-    if (!path || !kavelo::bank_export(access_.fs, *path, state_.export_bank.entries(), problem)) {
+    if (!path || !kavelo::bank_export(access_.fs, *path, state_.export_bank.entries()).done()) {
         view_.show_message("Unknown Error!", "Error");
     }
 }

@@ -14,14 +14,12 @@ void voice_editor_session::import_music_log() {
         return;
     }
     std::vector<uint8_t> bytes;
-    std::string problem;
-    if (!vgm_read_file(access_.fs, *path, bytes, problem)) {
-        view_.show_message(problem, "Error!");
+    if (const op_result read = vgm_read_file(access_.fs, *path, bytes); !read.done()) {
+        view_.show_message(read.problem, "Error!");
         return;
     }
     std::vector<vgm_voice> voices;
-    vgm_error error;
-    if (!extract_vgm_voices(bytes, voices, error)) {
+    if (const vgm_result error = extract_vgm_voices(bytes, voices); !error.done()) {
         char where[48];
         std::snprintf(where, sizeof where, " at offset 0x%zX: ", error.offset);
         view_.show_message(*path + where + error.problem, "Error!");

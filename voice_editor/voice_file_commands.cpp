@@ -24,7 +24,7 @@ std::string stem_of(const std::string& path) {
 // false when the write failed.
 bool report_write(voice_editor_view& view, const std::string& path,
                   const voice_file_written& written) {
-    if (!written.ok) {
+    if (!written.done()) {
         view.show_message(written.problem, "Error!");
         view.log(written.problem);
         return false;
@@ -52,7 +52,7 @@ void voice_editor_session::import_voice_files(const std::vector<std::string>& pa
     std::string refused;
     for (const std::string& path : paths) {
         voice_file_read read = read_voice_file(access_.fs, path);
-        if (!read.ok) {
+        if (!read.done()) {
             refused += file_name_of(path) + ": " + read.problem + "\r\n";
             continue;
         }

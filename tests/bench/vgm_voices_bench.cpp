@@ -58,9 +58,8 @@ void extract_voices(benchmark::State& state) {
     const auto volumes = static_cast<uint32_t>(state.range(1));
     const std::vector<uint8_t> log = synthetic_log(std::size_t{8} << 20, patches, volumes);
     std::vector<vgm_voice> voices;
-    vgm_error error;
     for (auto _ : state) {
-        if (!extract_vgm_voices(log, voices, error)) {
+        if (const vgm_result error = extract_vgm_voices(log, voices); !error.done()) {
             state.SkipWithError(error.problem.c_str());
             break;
         }
@@ -75,9 +74,8 @@ BENCHMARK(extract_voices)->Args({40, 16})->Args({100000, 128})->Unit(benchmark::
 void extract_and_merge_voices(benchmark::State& state) {
     const std::vector<uint8_t> log = synthetic_log(std::size_t{8} << 20, 40, 16);
     std::vector<vgm_voice> voices;
-    vgm_error error;
     for (auto _ : state) {
-        extract_vgm_voices(log, voices, error);
+        extract_vgm_voices(log, voices);
         benchmark::DoNotOptimize(merge_volume_variants(voices).data());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * log.size()));

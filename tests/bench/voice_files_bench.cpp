@@ -32,7 +32,7 @@ std::filesystem::path make_folder() {
         const named_voice voice{pack_voice(v), "Voice " + std::to_string(i)};
         const auto path = folder / ("voice" + std::to_string(i) + "." +
                                     extensions[static_cast<std::size_t>(i) % extensions.size()]);
-        if (!write_voice_file(native_file_system(), path.string(), std::span(&voice, 1)).ok) {
+        if (!write_voice_file(native_file_system(), path.string(), std::span(&voice, 1)).done()) {
             return {};
         }
     }

@@ -12,11 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     constexpr int64_t max_frames = 65536;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     fm_script_output output;
-    fm_script_error error;
-    const bool ran = run_fm_script(text, output, error, max_frames);
+    const fm_script_result error = run_fm_script(text, output, max_frames);
     FUZZ_CHECK(output.samples.size() % 2 == 0);
     FUZZ_CHECK(output.samples.size() <= 2 * static_cast<std::size_t>(max_frames));
-    if (!ran) {
+    if (!error.done()) {
         const auto lines = std::count(text.begin(), text.end(), '\n') + 1;
         FUZZ_CHECK(error.line >= 1 && error.line <= lines);
         FUZZ_CHECK(!error.problem.empty());

@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     static const tx81z_store earlier = earlier_import();
     tx81z_store store = earlier;
     const tx81z_import_result result = tx81z_import_bytes(store, std::span(data, size));
-    if (!result.ok) {
+    if (!result.done()) {
         FUZZ_CHECK(size < tx81z_min_file_size);
         FUZZ_CHECK(!result.problem.empty());
         FUZZ_CHECK(store.bytes == earlier.bytes && store.voice_count == earlier.voice_count);
@@ -50,10 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FUZZ_CHECK(tx81z_voice_to_record(store, tx81z_store_voices) == voice_record{});
 
     std::vector<uint8_t> bank;
-    std::string problem;
-    FUZZ_CHECK(bank_write(entries, bank, problem));
+    FUZZ_CHECK(bank_write(entries, bank).done());
     const bank_read_result read = bank_read(bank);
-    FUZZ_CHECK(read.ok && read.notice.empty() && read.entries.size() == entries.size());
+    FUZZ_CHECK(read.done() && read.notice.empty() && read.entries.size() == entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
         FUZZ_CHECK(read.entries[i].voice == entries[i].voice);
         FUZZ_CHECK(read.entries[i].name == entries[i].name);

@@ -9,11 +9,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     constexpr int64_t max_frames = 65536;
     const std::span<const uint8_t> file(data, size);
     std::vector<int8_t> samples;
-    vgm_error error;
-    const bool played = play_vgm(file, max_frames, samples, error);
+    const vgm_result error = play_vgm(file, max_frames, samples);
     FUZZ_CHECK(samples.size() % 2 == 0);
     FUZZ_CHECK(samples.size() <= 2 * static_cast<std::size_t>(max_frames));
-    if (!played) {
+    if (!error.done()) {
         FUZZ_CHECK(!error.problem.empty());
         FUZZ_CHECK(error.offset <= size);
     }

@@ -38,16 +38,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::span<const uint8_t> file(data, size);
     std::vector<uint8_t> unpacked;
     if (vgm_is_gzip(file)) {
-        std::string problem;
-        if (!vgm_gunzip(file, unpacked, problem)) {
-            FUZZ_CHECK(!problem.empty() && unpacked.empty());
+        if (const op_result unpacking = vgm_gunzip(file, unpacked); !unpacking.done()) {
+            FUZZ_CHECK(!unpacking.problem.empty() && unpacked.empty());
             return 0;
         }
         file = unpacked;
     }
     std::vector<vgm_voice> voices;
-    vgm_error error;
-    if (!extract_vgm_voices(file, voices, error)) {
+    if (const vgm_result error = extract_vgm_voices(file, voices); !error.done()) {
         FUZZ_CHECK(!error.problem.empty());
         FUZZ_CHECK(error.offset <= file.size());
         FUZZ_CHECK(voices.empty());

@@ -82,7 +82,7 @@ TEST(dac_decompress, hand_made_streams_unpack_to_their_bytes_and_end_after_the_m
     for (const stream_case& c : hand_streams()) {
         SCOPED_TRACE(c.name);
         const dac_unpack_result result = decompress_dac_program(c.stream, 0);
-        ASSERT_TRUE(result.ok) << result.problem;
+        ASSERT_TRUE(result.done()) << result.problem;
         EXPECT_EQ(text(result.program), c.expected);
         EXPECT_EQ(result.end, c.stream.size());
     }
@@ -94,7 +94,7 @@ TEST(dac_decompress, refuses_a_stream_cut_short_at_any_point) {
         for (std::size_t size = 0; size < c.stream.size(); ++size) {
             const dac_unpack_result result =
                 decompress_dac_program(std::span(c.stream).first(size), 0);
-            EXPECT_FALSE(result.ok) << size;
+            EXPECT_FALSE(result.done()) << size;
             EXPECT_TRUE(result.program.empty());
             EXPECT_FALSE(result.problem.empty());
         }
@@ -109,24 +109,25 @@ TEST(dac_decompress, refuses_references_before_the_start_of_the_output) {
     };
     for (const bytes& stream : streams) {
         const dac_unpack_result result = decompress_dac_program(stream, 0);
-        EXPECT_FALSE(result.ok);
+        EXPECT_FALSE(result.done());
         EXPECT_NE(result.problem.find("before the start of its output"), std::string::npos)
             << result.problem;
     }
     // Copying nothing refers to nothing.
-    EXPECT_TRUE(decompress_dac_program(bytes{0x2B, 0x00, 'A', 'B', 0xFD, 0xF8, 1, 0, 0, 0}, 0).ok);
+    EXPECT_TRUE(
+        decompress_dac_program(bytes{0x2B, 0x00, 'A', 'B', 0xFD, 0xF8, 1, 0, 0, 0}, 0).done());
 }
 
 TEST(dac_decompress, starts_at_its_offset_and_refuses_output_beyond_the_z80_ram) {
     const bytes full(z80_ram_size, 0x5A);
     const dac_unpack_result fits = decompress_dac_program(compress_dac_program(full), 0);
-    ASSERT_TRUE(fits.ok) << fits.problem;
+    ASSERT_TRUE(fits.done()) << fits.problem;
     EXPECT_EQ(fits.program, full);
 
     for (const std::size_t size : {z80_ram_size + 1, z80_ram_size + 300}) {
         const bytes over(size, 0x5A);
         const dac_unpack_result result = decompress_dac_program(compress_dac_program(over), 0);
-        EXPECT_FALSE(result.ok);
+        EXPECT_FALSE(result.done());
         EXPECT_NE(result.problem.find("8192 bytes of RAM"), std::string::npos) << result.problem;
     }
     bytes literals(2 + z80_ram_size * 9 / 8 + 8, 0xFF); // literals only, never an end
@@ -135,11 +136,11 @@ TEST(dac_decompress, starts_at_its_offset_and_refuses_output_beyond_the_z80_ram)
 
     const bytes stream = {0xEE, 0xEE, 0xEE, 0x17, 0x00, 'X', 'Y', 'Z', 0, 0, 0};
     const dac_unpack_result at_3 = decompress_dac_program(stream, 3);
-    ASSERT_TRUE(at_3.ok) << at_3.problem;
+    ASSERT_TRUE(at_3.done()) << at_3.problem;
     EXPECT_EQ(text(at_3.program), "XYZ");
     EXPECT_EQ(at_3.end, 11u);
     for (const std::size_t offset : {stream.size(), stream.size() + 5}) {
-        EXPECT_FALSE(decompress_dac_program(stream, offset).ok);
+        EXPECT_FALSE(decompress_dac_program(stream, offset).done());
     }
 }
 
@@ -162,7 +163,7 @@ TEST(dac_compress, round_trips_random_and_patterned_data_of_edge_lengths) {
             const bytes data = random_bytes(length, static_cast<uint32_t>(length), alphabet);
             const bytes packed = compress_dac_program(data);
             const dac_unpack_result result = decompress_dac_program(packed, 0);
-            ASSERT_TRUE(result.ok) << result.problem;
+            ASSERT_TRUE(result.done()) << result.problem;
             EXPECT_EQ(result.program, data);
             EXPECT_EQ(result.end, packed.size());
             // Literals cost 9 bits a byte at worst, plus descriptors and the end marker.

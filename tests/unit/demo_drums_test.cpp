@@ -45,8 +45,8 @@ drum_kit demo_kit() {
     std::copy(packed.begin(), packed.end(), rom.begin() + 0x72E7C);
     std::copy(long_sample.begin(), long_sample.end(), rom.begin() + 0x79688);
     drum_kit kit;
-    std::string problem;
-    EXPECT_TRUE(find_drum_kit(rom, kit, problem)) << problem;
+    const op_result found = find_drum_kit(rom, kit);
+    EXPECT_TRUE(found.done()) << found.problem;
     return kit;
 }
 

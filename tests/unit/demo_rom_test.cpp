@@ -19,8 +19,8 @@ TEST(DemoRom, TracksAreShapedLikeTheGamesAndPlayAsLoopingTunes) {
     EXPECT_TRUE(rom_serial_matches(rom));
     EXPECT_EQ(rom[0x18E] << 8 | rom[0x18F], cartridge_checksum(rom));
     drum_kit kit;
-    std::string problem;
-    EXPECT_TRUE(find_drum_kit(rom, kit, problem)) << problem;
+    const op_result found = find_drum_kit(rom, kit);
+    EXPECT_TRUE(found.done()) << found.problem;
 
     for (int32_t i = 0; i < track_count; ++i) {
         const track_entry& track = track_table[i];

@@ -54,8 +54,8 @@ bytes rom_with(const bytes& program) {
 TEST(find_drum_kit, takes_the_samples_pitches_and_long_sample_from_a_rom) {
     const program_image image;
     drum_kit kit;
-    std::string problem;
-    ASSERT_TRUE(find_drum_kit(rom_with(image.program), kit, problem)) << problem;
+    const op_result found = find_drum_kit(rom_with(image.program), kit);
+    ASSERT_TRUE(found.done()) << found.problem;
     const std::array<std::pair<std::size_t, std::size_t>, 3> spans = {
         {{0x00EE, 0x100}, {0x01EE, 0x80}, {0x026E, 0x192}}};
     for (std::size_t i = 0; i < 3; ++i) {
@@ -117,8 +117,9 @@ TEST(find_drum_kit, refuses_each_fault_with_one_sentence_and_leaves_the_kit_alon
         f.on_rom(rom);
         drum_kit kit;
         kit.long_pcm = {1, 2, 3};
-        std::string problem;
-        EXPECT_FALSE(find_drum_kit(rom, kit, problem));
+        const op_result found = find_drum_kit(rom, kit);
+        EXPECT_EQ(found.code, result_refused);
+        const std::string& problem = found.problem;
         EXPECT_EQ(problem.rfind("The drums are silent: ", 0), 0u) << problem;
         EXPECT_NE(problem.find(f.says), std::string::npos) << problem;
         EXPECT_EQ(problem.find('.'), problem.size() - 1) << problem;

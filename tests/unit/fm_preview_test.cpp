@@ -67,9 +67,8 @@ TEST(fm_preview, matches_the_reference_model) {
 
 TEST(fm_script, feature_log_matches_the_reference_model) {
     fm_script_output output;
-    fm_script_error error;
-    ASSERT_TRUE(run_fm_script(read_text(data_path("features.fms")), output, error))
-        << error.line << ": " << error.problem;
+    fm_script_result error = run_fm_script(read_text(data_path("features.fms")), output);
+    ASSERT_TRUE(error.done()) << error.line << ": " << error.problem;
     const std::vector<uint8_t> expected = test::read_bytes(data_path("features.raw"));
     EXPECT_EQ(std::vector<uint8_t>(output.samples.begin(), output.samples.end()), expected);
     EXPECT_EQ(output.rate, 44100);
@@ -77,14 +76,15 @@ TEST(fm_script, feature_log_matches_the_reference_model) {
 
 TEST(fm_script, numbers_comments_and_interleaving) {
     fm_script_output output;
-    fm_script_error error;
+    fm_script_result error;
     const char* script = "# DAC on, left only on channel 6\n"
                          "init 1 0x750aaa 44100   # clock 7670442\n\n"
                          "write 0 0 0x2B\r\nwrite 0 0x4001 128\n"
                          "write 0 2 0xB6\nwrite\t0 3 0x80\n"
                          "write 0 0 0x2A\nwrite 0 1 0xFF\n"
                          "update 0 2\nupdate 0 0\nshutdown\n";
-    ASSERT_TRUE(run_fm_script(script, output, error)) << error.line << ": " << error.problem;
+    error = run_fm_script(script, output);
+    ASSERT_TRUE(error.done()) << error.line << ": " << error.problem;
     EXPECT_EQ(output.samples, (std::vector<int8_t>{31, 0, 31, 0}));
 }
 
@@ -104,15 +104,15 @@ TEST(fm_script, bad_lines_are_named) {
     };
     for (const auto& [script, line] : cases) {
         fm_script_output output;
-        fm_script_error error;
-        EXPECT_FALSE(run_fm_script(script, output, error, 1000)) << script;
+        fm_script_result error = run_fm_script(script, output, 1000);
+        EXPECT_FALSE(error.done()) << script;
         EXPECT_EQ(error.line, line) << script;
         EXPECT_FALSE(error.problem.empty());
     }
     fm_script_output whole;
-    fm_script_error error;
-    EXPECT_TRUE(
-        run_fm_script("init 1 7670453 44100\nupdate 0 600\nupdate 0 500\n", whole, error, 1100));
+    fm_script_result error =
+        run_fm_script("init 1 7670453 44100\nupdate 0 600\nupdate 0 500\n", whole, 1100);
+    EXPECT_TRUE(error.done());
     EXPECT_EQ(whole.samples.size(), 2200u);
 }
 

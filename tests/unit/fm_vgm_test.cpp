@@ -42,8 +42,8 @@ struct vgm_builder {
     }
     std::vector<int8_t> expected() const {
         fm_script_output output;
-        fm_script_error error;
-        EXPECT_TRUE(run_fm_script(script, output, error)) << error.problem;
+        fm_script_result error = run_fm_script(script, output);
+        EXPECT_TRUE(error.done()) << error.problem;
         return output.samples;
     }
 };
@@ -97,15 +97,16 @@ TEST(fm_vgm, plays_writes_waits_and_dac_like_the_register_log) {
     vgm.frames(1);
     vgm.raw({0x61, 0, 0, 0x66, 0x62}); // a wait of 0 renders nothing; nothing after the end
     std::vector<int8_t> samples;
-    vgm_error error;
-    ASSERT_TRUE(play_vgm(vgm.bytes, -1, samples, error)) << error.offset << ": " << error.problem;
+    vgm_result error = play_vgm(vgm.bytes, -1, samples);
+    ASSERT_TRUE(error.done()) << error.offset << ": " << error.problem;
     const std::vector<int8_t> expected = vgm.expected();
     EXPECT_EQ(samples.size(), 2u * (528 + 735 + 882 + 1 + 16 + 3 + 3 + 1));
     EXPECT_EQ(samples, expected);
     EXPECT_NE(samples, std::vector<int8_t>(samples.size(), 0));
 
     std::vector<int8_t> first;
-    ASSERT_TRUE(play_vgm(vgm.bytes, 600, first, error));
+    error = play_vgm(vgm.bytes, 600, first);
+    ASSERT_TRUE(error.done());
     EXPECT_EQ(first, std::vector<int8_t>(expected.begin(), expected.begin() + 1200));
 }
 
@@ -138,8 +139,8 @@ TEST(fm_vgm, dac_streams_write_0x2a_at_their_frequency) {
     vgm.dac(0xC0), vgm.frames(1), vgm.frames(2);
 
     std::vector<int8_t> samples;
-    vgm_error error;
-    ASSERT_TRUE(play_vgm(vgm.bytes, -1, samples, error)) << error.offset << ": " << error.problem;
+    vgm_result error = play_vgm(vgm.bytes, -1, samples);
+    ASSERT_TRUE(error.done()) << error.offset << ": " << error.problem;
     EXPECT_EQ(samples.size(), 2u * 42);
     EXPECT_EQ(samples, vgm.expected());
     EXPECT_NE(samples[0], samples[2 * 30]); // the DAC is heard
@@ -159,8 +160,8 @@ TEST(fm_vgm, a_new_frequency_counts_the_stream_s_writes_afresh) {
         vgm.dac(0x40);
     vgm.frames(3);
     std::vector<int8_t> samples;
-    vgm_error error;
-    ASSERT_TRUE(play_vgm(vgm.bytes, -1, samples, error)) << error.offset << ": " << error.problem;
+    vgm_result error = play_vgm(vgm.bytes, -1, samples);
+    ASSERT_TRUE(error.done()) << error.offset << ": " << error.problem;
     EXPECT_EQ(samples, vgm.expected());
 }
 
@@ -188,9 +189,10 @@ TEST(fm_vgm, dac_writes_past_the_data_bank_are_waits_and_counted) {
         }
         vgm.raw({0x66});
         std::vector<int8_t> samples;
-        vgm_error error;
+        vgm_result error;
         vgm_playback_notes notes;
-        ASSERT_TRUE(play_vgm(vgm.bytes, -1, samples, error, &notes)) << error.problem;
+        error = play_vgm(vgm.bytes, -1, samples, &notes);
+        ASSERT_TRUE(error.done()) << error.problem;
         EXPECT_EQ(samples, vgm.expected());
         EXPECT_EQ(samples.size(), 2u * 6);
         EXPECT_EQ(notes.dac_writes_without_data, c.without_data);
@@ -234,24 +236,27 @@ TEST(fm_vgm, damaged_files_and_streams_it_cannot_follow_are_refused_at_the_comma
             }
             vgm.bytes.insert(vgm.bytes.end(), c.tail.begin(), c.tail.end());
             std::vector<int8_t> samples;
-            vgm_error error;
-            EXPECT_FALSE(play_vgm(vgm.bytes, -1, samples, error));
+            vgm_result error = play_vgm(vgm.bytes, -1, samples);
+            EXPECT_EQ(error.code, result_refused);
             EXPECT_EQ(error.offset, c.offset + (after_other ? other.size() : 0));
             EXPECT_FALSE(error.problem.empty());
         }
     }
     std::vector<int8_t> samples;
-    vgm_error error;
-    EXPECT_FALSE(play_vgm(std::vector<uint8_t>(0x40, 0), -1, samples, error));
+    vgm_result error = play_vgm(std::vector<uint8_t>(0x40, 0), -1, samples);
+    EXPECT_FALSE(error.done());
     vgm_builder empty; // data at 0x40, the end of the 64-byte header: silence
-    ASSERT_TRUE(play_vgm(empty.bytes, -1, samples, error)) << error.problem;
+    error = play_vgm(empty.bytes, -1, samples);
+    ASSERT_TRUE(error.done()) << error.problem;
     EXPECT_TRUE(samples.empty());
     empty.put32(0x34, 0x0D); // one byte past it
-    EXPECT_FALSE(play_vgm(empty.bytes, -1, samples, error));
+    error = play_vgm(empty.bytes, -1, samples);
+    EXPECT_FALSE(error.done());
     EXPECT_EQ(error.problem, "the data offset 0x41 lies past the end of the file");
     vgm_builder fast(1000000000);
     fast.raw({0x66});
-    EXPECT_FALSE(play_vgm(fast.bytes, -1, samples, error)); // beyond the core's range
+    error = play_vgm(fast.bytes, -1, samples);
+    EXPECT_FALSE(error.done()); // beyond the core's range
 }
 
 } // namespace

@@ -46,8 +46,9 @@ struct parsed_vgm {
 parsed_vgm parse(const bytes& file) {
     parsed_vgm vgm;
     std::size_t pos = 0;
-    vgm_error error;
-    EXPECT_TRUE(vgm_data_start(file, pos, error)) << error.problem;
+    const vgm_result start = vgm_data_start(file, pos);
+    EXPECT_TRUE(start.done()) << start.problem;
+    vgm_result error;
     while (pos < file.size() && file[pos] != 0x66) {
         const std::size_t length = vgm_command_length(file, pos, error);
         if (length == 0) {
@@ -261,8 +262,8 @@ TEST(track_vgm, drums_are_a_dac_stream_by_the_dac_program_s_rules) {
     const parsed_vgm vgm = parse(make_track_vgm(source, {3.0, -1}, {}).bytes);
 
     drum_kit kit;
-    std::string problem;
-    ASSERT_TRUE(find_drum_kit(source.image, kit, problem)) << problem;
+    const op_result found = find_drum_kit(source.image, kit);
+    ASSERT_TRUE(found.done()) << found.problem;
     bytes bank;
     for (const std::vector<uint8_t>& dpcm : kit.dpcm) {
         const bytes values = dpcm_decode(dpcm);
@@ -330,9 +331,8 @@ both_renders render_both(const track_source& source, const play_limit& limit) {
     track_player player(source);
     out.wav = render_track(player, limit);
     std::vector<int8_t> played;
-    vgm_error error;
-    EXPECT_TRUE(play_vgm(make_track_vgm(source, limit, {}).bytes, -1, played, error))
-        << error.problem;
+    const vgm_result error = play_vgm(make_track_vgm(source, limit, {}).bytes, -1, played);
+    EXPECT_TRUE(error.done()) << error.problem;
     for (const int8_t sample : played) {
         out.vgm.push_back(sample * 256);
     }

@@ -52,7 +52,7 @@ TEST(Tx81zImport, ListsEveryVoiceOfA32VoiceDumpByName) {
     });
     ASSERT_EQ(dump.size(), 4104u);
     const tx81z_import_result result = tx81z_import_bytes(store, dump);
-    ASSERT_TRUE(result.ok);
+    ASSERT_TRUE(result.done());
     ASSERT_EQ(result.names.size(), 32u);
     EXPECT_EQ(result.names[0], "Voice 0");
     EXPECT_EQ(result.names[3], "Brass  1  "); // blanks show as they are
@@ -64,10 +64,10 @@ TEST(Tx81zImport, SizesDecideTheVoiceCountUpToFifty) {
     tx81z_store store;
     EXPECT_EQ(tx81z_import_bytes(store, std::vector<uint8_t>(136, 0x41)).names.size(), 1u);
     EXPECT_EQ(tx81z_import_bytes(store, std::vector<uint8_t>(135, 0x41)).names.size(), 0u);
-    EXPECT_TRUE(tx81z_import_bytes(store, std::vector<uint8_t>(8, 0)).ok);
+    EXPECT_TRUE(tx81z_import_bytes(store, std::vector<uint8_t>(8, 0)).done());
     const auto cut = tx81z_import_bytes(
         store, make_dump(64, [](int v, uint8_t* voice) { voice[0] = static_cast<uint8_t>(v); }));
-    ASSERT_TRUE(cut.ok);
+    ASSERT_TRUE(cut.done());
     EXPECT_EQ(cut.voices_in_file, 64);
     EXPECT_EQ(cut.names.size(), 50u);
     EXPECT_EQ(store.bytes[128 * 49], 49);
@@ -81,7 +81,7 @@ TEST(Tx81zImport, SizesDecideTheVoiceCountUpToFifty) {
     EXPECT_EQ(tx81z_voice_name(store, 3), "Old Four");
 
     const auto refused = tx81z_import_bytes(store, std::vector<uint8_t>(7, 0));
-    EXPECT_FALSE(refused.ok);
+    EXPECT_FALSE(refused.done());
     EXPECT_NE(refused.problem.find("7 bytes"), std::string::npos);
     EXPECT_EQ(store.voice_count, 2);
     EXPECT_EQ(tx81z_voice_name(store, 0), "New");

@@ -72,8 +72,8 @@ void expect_voices(const rule_case& c) {
         log.raw({0x66});
     }
     std::vector<vgm_voice> voices;
-    vgm_error error;
-    ASSERT_TRUE(extract_vgm_voices(log.bytes, voices, error)) << error.problem;
+    vgm_result error = extract_vgm_voices(log.bytes, voices);
+    ASSERT_TRUE(error.done()) << error.problem;
     if (c.merge_volume) {
         voices = merge_volume_variants(voices);
     }
@@ -216,15 +216,15 @@ TEST(vgm_voices, damaged_logs_are_refused_at_the_command) {
         log.key(0xF0);
         log.bytes.insert(log.bytes.end(), c.tail.begin(), c.tail.end());
         std::vector<vgm_voice> voices;
-        vgm_error error;
-        EXPECT_FALSE(extract_vgm_voices(log.bytes, voices, error)) << c.problem;
+        vgm_result error = extract_vgm_voices(log.bytes, voices);
+        EXPECT_EQ(error.code, result_refused) << c.problem;
         EXPECT_EQ(error.offset, c.offset) << c.problem;
         EXPECT_NE(error.problem.find(c.problem), std::string::npos) << error.problem;
         EXPECT_TRUE(voices.empty());
     }
     std::vector<vgm_voice> voices;
-    vgm_error error;
-    EXPECT_FALSE(extract_vgm_voices(std::vector<uint8_t>(0x40, 0), voices, error));
+    vgm_result error = extract_vgm_voices(std::vector<uint8_t>(0x40, 0), voices);
+    EXPECT_FALSE(error.done());
     EXPECT_NE(error.problem.find("not a VGM file"), std::string::npos);
 }
 

@@ -98,7 +98,7 @@ TEST_F(voice_files, ExportsTheBankListAndTheShownVoiceNotingWhatAFormatLoses) {
     session.export_voice();
     ASSERT_TRUE(fs.files.count("/out/voice.tfi"));
     const voice_file_read back = read_tfi(fs.files["/out/voice.tfi"]);
-    ASSERT_TRUE(back.ok);
+    ASSERT_TRUE(back.done());
     EXPECT_EQ(back.voices[0].voice, voice_editor_read_voice(view));
     EXPECT_TRUE(std::any_of(view.log_lines.begin(), view.log_lines.end(), [](const auto& line) {
         return line.find("voice.tfi: the format cannot hold: name") != std::string::npos;

@@ -65,7 +65,7 @@ TEST(VoiceFormats, EveryWriterRoundTripsAndNotesWhatItLoses) {
                                                  f.kind == voice_file_kind::bank ? all.size() : 1);
         bytes out;
         const voice_file_written written = write_voice_bytes(f, given, out);
-        ASSERT_TRUE(written.ok) << written.problem;
+        ASSERT_TRUE(written.done()) << written.problem;
         std::vector<std::string> lost;
         if (!c.keeps_am) {
             lost.push_back("AM");
@@ -75,7 +75,7 @@ TEST(VoiceFormats, EveryWriterRoundTripsAndNotesWhatItLoses) {
         }
         EXPECT_EQ(written.lost, lost);
         const voice_file_read back = read_voice_bytes(std::string("x.") + c.id, out);
-        ASSERT_TRUE(back.ok) << back.problem;
+        ASSERT_TRUE(back.done()) << back.problem;
         EXPECT_TRUE(back.dropped.empty()) << join_field_names(back.dropped);
         ASSERT_EQ(back.voices.size(), given.size());
         for (std::size_t i = 0; i < given.size(); ++i) {
@@ -87,13 +87,13 @@ TEST(VoiceFormats, EveryWriterRoundTripsAndNotesWhatItLoses) {
             EXPECT_EQ(back.voices[i].name, c.keeps_name ? given[i].name : "");
         }
         if (std::string_view(c.id) != "opm") { // cut short: refused, never read past its end
-            EXPECT_FALSE(f.read(std::span(out).first(out.size() / 2)).ok);
+            EXPECT_FALSE(f.read(std::span(out).first(out.size() / 2)).done());
         }
     }
     const std::vector<named_voice> two(2);
     bytes out;
-    EXPECT_FALSE(write_voice_bytes(format("tfi"), two, out).ok);
-    EXPECT_FALSE(write_voice_bytes(format("fui"), std::span(two.data(), 1), out).ok);
+    EXPECT_FALSE(write_voice_bytes(format("tfi"), two, out).done());
+    EXPECT_FALSE(write_voice_bytes(format("fui"), std::span(two.data(), 1), out).done());
 }
 
 TEST(VoiceFormats, DmpReadsEveryVersionHeaderToTheSameVoice) {
@@ -117,7 +117,7 @@ TEST(VoiceFormats, DmpReadsEveryVersionHeaderToTheSameVoice) {
     for (const bytes& f : files) {
         SCOPED_TRACE(int(f[0]));
         const voice_file_read read = read_dmp(f);
-        ASSERT_TRUE(read.ok) << read.problem;
+        ASSERT_TRUE(read.done()) << read.problem;
         EXPECT_EQ(read.voices[0].voice, r);
         EXPECT_TRUE(read.dropped.empty()); // the early versions' operator count is no FMS
     }
@@ -133,12 +133,12 @@ TEST(VoiceFormats, ReadersKeepOperatorOrderDetuneOffsetAndBitPlaces) {
     tfi[13] = 4; // OP2 DT +1
     tfi[23] = tfi[33] = 3;
     const voice_file_read t = read_tfi(tfi);
-    ASSERT_TRUE(t.ok) << t.problem;
+    ASSERT_TRUE(t.done()) << t.problem;
     EXPECT_EQ(t.voices[0].voice[4], 0x79);
     EXPECT_EQ(t.voices[0].voice[3], 0x10);
     EXPECT_EQ(t.voices[0].voice[1], 0x00);
     tfi[6] = 40; // OP1 AR past 31
-    EXPECT_FALSE(read_tfi(tfi).ok);
+    EXPECT_FALSE(read_tfi(tfi).done());
 
     // VGI: the AM bit rides on DR's bit 7; AMS/FMS are reported as dropped.
     bytes vgi(43, 0);
@@ -148,7 +148,7 @@ TEST(VoiceFormats, ReadersKeepOperatorOrderDetuneOffsetAndBitPlaces) {
     }
     vgi[3 + 10 + 5] = 0x80 | 7; // OP2 AM and DR 7
     const voice_file_read g = read_vgi(vgi);
-    ASSERT_TRUE(g.ok) << g.problem;
+    ASSERT_TRUE(g.done()) << g.problem;
     EXPECT_EQ(g.voices[0].voice[11], 0x87);
     EXPECT_EQ(g.dropped, (std::vector<std::string>{"AMS", "FMS"}));
 
@@ -156,7 +156,7 @@ TEST(VoiceFormats, ReadersKeepOperatorOrderDetuneOffsetAndBitPlaces) {
     bytes eif(29, 0);
     eif[0] = 0x3A, eif[1] = 0x75, eif[2] = 0x12;
     const voice_file_read e = read_eif(eif);
-    ASSERT_TRUE(e.ok);
+    ASSERT_TRUE(e.done());
     EXPECT_EQ(e.voices[0].voice[0], 0x3A);
     EXPECT_EQ(e.voices[0].voice[4], 0x75);
     EXPECT_EQ(e.voices[0].voice[3], 0x12);
@@ -166,7 +166,7 @@ TEST(VoiceFormats, ReadersKeepOperatorOrderDetuneOffsetAndBitPlaces) {
     y12[0x40] = 2, y12[0x41] = 6;
     std::memcpy(y12.data() + 0x50, "Brass", 5);
     const voice_file_read y = read_y12(y12);
-    ASSERT_TRUE(y.ok);
+    ASSERT_TRUE(y.done());
     EXPECT_EQ(y.voices[0].voice[3], 0x46);
     EXPECT_EQ(y.voices[0].voice[0], 6 << 3 | 2);
     EXPECT_EQ(y.voices[0].name, "Brass");
@@ -184,13 +184,13 @@ TEST(VoiceFormats, OpniReadsBothVersionsWithSixtyFiveByteRecords) {
         f.push_back(0);             // melodic
         f.insert(f.end(), ins.begin(), ins.end());
         const voice_file_read read = read_voice_bytes("x.opni", f);
-        ASSERT_TRUE(read.ok) << read.problem;
+        ASSERT_TRUE(read.done()) << read.problem;
         EXPECT_EQ(read.voices[0].name, "Bass");
         EXPECT_EQ(read.voices[0].voice[0], 0x2C);
         EXPECT_EQ(read.voices[0].voice[4], 0x21);
         EXPECT_EQ(read.voices[0].voice[21], 0x15);
         f.insert(f.end(), 4, 0);
-        EXPECT_FALSE(read_opni(f).ok) << "with delays";
+        EXPECT_FALSE(read_opni(f).done()) << "with delays";
     }
 }
 
@@ -224,19 +224,19 @@ TEST(VoiceFormats, GybReadsVersionsOneToThree) {
             f[4] = static_cast<uint8_t>(f.size()), f[5] = static_cast<uint8_t>(f.size() >> 8);
         }
         const voice_file_read read = read_gyb(f);
-        ASSERT_TRUE(read.ok) << read.problem;
+        ASSERT_TRUE(read.done()) << read.problem;
         ASSERT_EQ(read.voices.size(), 2u);
         EXPECT_EQ(read.voices[0].voice[4], 0x31);
         EXPECT_EQ(read.voices[0].voice[23], 0x22);
         EXPECT_EQ(read.voices[1].voice[0], 0x2B);
         EXPECT_EQ(read.voices[1].name, "Snar");
         f.resize(version < 3 ? 270 : 50);
-        EXPECT_FALSE(read_gyb(f).ok);
+        EXPECT_FALSE(read_gyb(f).done());
     }
     // The GM map written: six bytes for each program a voice takes, two for each other one
     // and for each drum note.
     bytes out;
-    ASSERT_TRUE(write_voice_bytes(format("gyb"), sample_voices(), out).ok);
+    ASSERT_TRUE(write_voice_bytes(format("gyb"), sample_voices(), out).done());
     const uint32_t maps = out[12] | out[13] << 8 | out[14] << 16 | uint32_t{out[15]} << 24;
     EXPECT_EQ(out.size() - maps, 3 * 6 + 125 * 2 + 128 * 2u);
 }
@@ -253,7 +253,7 @@ TEST(VoiceFormats, FuiReadsOldAndNewLayoutsAlike) {
     fresh.insert(fresh.end(), fm.begin(), fm.end());
     fresh.insert(fresh.end(), {'E', 'N'});
     const voice_file_read a = read_voice_bytes("organ.bin", fresh);
-    ASSERT_TRUE(a.ok) << a.problem;
+    ASSERT_TRUE(a.done()) << a.problem;
     EXPECT_EQ(a.voices[0].name, "Org");
     EXPECT_EQ(a.voices[0].voice[0], 2 << 3 | 5);
     EXPECT_EQ(a.voices[0].voice[4], 0x63);
@@ -273,13 +273,13 @@ TEST(VoiceFormats, FuiReadsOldAndNewLayoutsAlike) {
         old.insert(old.end(), op.begin(), op.end());
     }
     const voice_file_read b = read_fui(old);
-    ASSERT_TRUE(b.ok) << b.problem;
+    ASSERT_TRUE(b.done()) << b.problem;
     EXPECT_EQ(b.voices[0].voice, a.voices[0].voice);
     EXPECT_TRUE(b.dropped.empty());
     old[32 + 12 + 4 + 3] = 2; // AMS
     EXPECT_EQ(read_fui(old).dropped, std::vector<std::string>{"AMS"});
     old.resize(100);
-    EXPECT_FALSE(read_fui(old).ok);
+    EXPECT_FALSE(read_fui(old).done());
 }
 
 std::span<const uint8_t> text_bytes(const std::string& text) {
@@ -295,7 +295,7 @@ TEST(VoiceFormats, OpmMapsSlotsToRegisterOrderAndReadsValuesPastTheirRangeByThei
         "M1: 31 0 0 15 0 20 6 1 0 0 0\nC1: 31 0 0 15 0 0 7 1 0 0 0\n"
         "M2: 33 0 0 15 0 20 0 1 0 0 0\nC2: 31 0 0 15 0 0 0 1 9 0 0\n";
     const voice_file_read r = read_opm(text_bytes(text));
-    ASSERT_TRUE(r.ok) << r.problem;
+    ASSERT_TRUE(r.done()) << r.problem;
     ASSERT_EQ(r.voices.size(), 2u);
     const voice_record& v = r.voices[0].voice;
     EXPECT_EQ(r.voices[0].name, "Bell Tone");
@@ -316,7 +316,7 @@ TEST(VoiceFormats, OpmMapsSlotsToRegisterOrderAndReadsValuesPastTheirRangeByThei
     EXPECT_EQ(reading_notes(r).at(1), "read values past their field's range by their low bits, "
                                       "as the chip does: CON, KS, AR, DT1");
     bytes out; // what was read writes back in range
-    ASSERT_TRUE(write_voice_bytes(format("opm"), r.voices, out).ok);
+    ASSERT_TRUE(write_voice_bytes(format("opm"), r.voices, out).done());
     EXPECT_TRUE(read_opm(out).out_of_range.empty());
     EXPECT_EQ(read_opm(out).voices, r.voices);
 }
@@ -336,11 +336,11 @@ TEST(VoiceFormats, OffsetDetuneWritesMinusZeroAsNoneWithoutALoss) {
         SCOPED_TRACE(id);
         bytes out;
         const voice_file_written written = write_voice_bytes(format(id), voice, out);
-        ASSERT_TRUE(written.ok) << written.problem;
+        ASSERT_TRUE(written.done()) << written.problem;
         EXPECT_TRUE(written.lost.empty()) << join_field_names(written.lost);
         EXPECT_EQ(out[op1_dt], 3);
         const voice_file_read back = format(id).read(out);
-        ASSERT_TRUE(back.ok) << back.problem;
+        ASSERT_TRUE(back.done()) << back.problem;
         EXPECT_EQ(unpack_voice(back.voices[0].voice).op[0].dt, 0);
         EXPECT_EQ(unpack_voice(back.voices[0].voice).op[2].dt, 5);
         out[op1_dt] = 7;
@@ -355,7 +355,7 @@ TEST(VoiceFormats, RecognisesByMagicBeforeExtension) {
     // An Echo instrument whose first bytes happen to be the GYB signature is still read.
     const voice_format* used = nullptr;
     const voice_file_read read = read_voice_bytes("odd.eif", file("", {26, 12, 2}, 26), &used);
-    EXPECT_TRUE(read.ok) << read.problem;
+    EXPECT_TRUE(read.done()) << read.problem;
     EXPECT_EQ(used->id, "eif");
 }
 
@@ -432,7 +432,7 @@ TEST(VoiceFormats, RefusalsNameWhatTheFileHoldsAndWhatItsFormatNeeds) {
     };
     for (const auto& c : cases) {
         const voice_file_read read = format(c.format).read(c.file);
-        EXPECT_FALSE(read.ok) << c.problem;
+        EXPECT_EQ(read.code, result_refused) << c.problem;
         EXPECT_EQ(read.problem, c.problem) << c.format;
         EXPECT_TRUE(read.voices.empty()) << c.problem;
     }

@@ -74,13 +74,13 @@ TEST(WopnFile, ReadsVersionsOneAndTwoWithPercussionSets) {
         bank.slot(1, 35)[34] = 36;                       // a percussion key
         std::memcpy(bank.slot(0, 0).data(), "Empty", 5); // real banks name empty slots
         const voice_file_read read = read_voice_bytes("bank.bin", bank.bytes);
-        ASSERT_TRUE(read.ok) << read.problem;
+        ASSERT_TRUE(read.done()) << read.problem;
         EXPECT_EQ(names_of(read), (std::vector<std::string>{"Piano", "Kick"}));
         EXPECT_EQ(read.voices[0].voice[0], 0x3C);
         EXPECT_EQ(read.voices[0].voice[4], 0x21);
         EXPECT_EQ(read.dropped, std::vector<std::string>{"percussion key"});
         bank.bytes.pop_back();
-        EXPECT_FALSE(read_wopn(bank.bytes).ok);
+        EXPECT_FALSE(read_wopn(bank.bytes).done());
     }
     // A version 2 slot with delays is a voice even when silent, and so is one with voice
     // bytes but no delays.
@@ -98,7 +98,7 @@ TEST(WopnFile, WritesEachVoiceBackToItsSetAndProgram) {
     bank.voice(2, 35, "Snare", 0x11); // percussion set 0
     bank.voice(3, 36, "Kick", 0x2A);
     const voice_file_read read = read_wopn(bank.bytes);
-    ASSERT_TRUE(read.ok) << read.problem;
+    ASSERT_TRUE(read.done()) << read.problem;
     ASSERT_EQ(read.voices.size(), 4u);
     EXPECT_EQ(read.voices[0].slot, (bank_slot{false, 0, 5, "Set 0", 20, 10}));
     EXPECT_EQ(read.voices[1].slot, (bank_slot{false, 1, 0, "Set 1", 21, 11}));
@@ -106,14 +106,14 @@ TEST(WopnFile, WritesEachVoiceBackToItsSetAndProgram) {
     const voice_format& wopn = *voice_format_by_extension("x.wopn");
     std::vector<uint8_t> out;
     const voice_file_written written = write_voice_bytes(wopn, read.voices, out);
-    ASSERT_TRUE(written.ok) << written.problem;
+    ASSERT_TRUE(written.done()) << written.problem;
     EXPECT_TRUE(written.lost.empty()) << join_field_names(written.lost);
     EXPECT_EQ(out, bank.bytes);
 
     // Voices out of file order are laid out afresh, and the move is noted.
     const std::vector<named_voice> reordered{read.voices[1], read.voices[0]};
     const voice_file_written moved = write_voice_bytes(wopn, reordered, out);
-    ASSERT_TRUE(moved.ok) << moved.problem;
+    ASSERT_TRUE(moved.done()) << moved.problem;
     EXPECT_EQ(moved.lost, std::vector<std::string>{"set and program numbers"});
     const voice_file_read back = read_wopn(out);
     EXPECT_EQ(names_of(back), (std::vector<std::string>{"Organ", "Piano"}));
@@ -128,7 +128,7 @@ TEST(WopnFile, WritesAPercussionSetAndDelaysThatMarkVoicesAsUsed) {
         voices[i].voice[0] = static_cast<uint8_t>(0x31 + i);
     }
     std::vector<uint8_t> out;
-    ASSERT_TRUE(write_voice_bytes(*voice_format_by_extension("a.wopn"), voices, out).ok);
+    ASSERT_TRUE(write_voice_bytes(*voice_format_by_extension("a.wopn"), voices, out).done());
     constexpr std::size_t head = 11 + 2 + 5 + 2 * 34;
     ASSERT_EQ(out.size(), head + 2 * 128 * 69);
     EXPECT_EQ(out[13] << 8 | out[14], 1); // melodic sets

@@ -1,16 +1,21 @@
-// Every rewrite of a user's file (a voice commit, a header commit, a bank export, a
-// checksum fix) fails at each step in turn, on a full disk and on a read-only file: the
-// original stays byte for byte, no temporary file is left, and the caller gets its usual
-// failure and messages.
+// Every rewrite of a user's file (a voice commit, a header commit, a bank export, a voice
+// file export, a checksum fix) fails at each step in turn, on a full disk and on a read-only
+// file: the original stays byte for byte, no temporary file is left, and the caller gets its
+// usual failure and messages. The readers of imported files tell a file that does not open
+// from one that is refused.
 
 #include "demo/demo_rom.h"
+#include "formats/tx81z.h"
+#include "formats/voice_formats.h"
 #include "formats/ymx_bank.h"
 #include "memory_file_system.h"
 #include "rom/cartridge_checksum.h"
+#include "rom/file_image.h"
 #include "rom/track_header.h"
 #include "rom/track_table.h"
 #include "rom/voice_commit.h"
 #include "test_support.h"
+#include "vgm/vgm_file.h"
 
 #include <gtest/gtest.h>
 
@@ -21,8 +26,7 @@
 namespace kavelo {
 namespace {
 
-// What a rewrite reported: its result code (bank export: 1 done, -1 failed), the log
-// lines and the problem text.
+// What a rewrite reported: its result code, the log lines and the problem text.
 struct outcome {
     int32_t code = 0;
     std::vector<std::string> log;
@@ -78,15 +82,23 @@ std::vector<bank_voice> bank_voices(int32_t count) {
 }
 
 outcome export_bank(const file_system& fs, const std::string& path) {
-    std::string problem;
-    const bool done = bank_export(fs, path, bank_voices(100), problem);
-    return {done ? result_done : result_write_failed, {}, problem};
+    const op_result result = bank_export(fs, path, bank_voices(100));
+    return {result.code, {}, result.problem};
+}
+
+outcome export_voice_file(const file_system& fs, const std::string& path) {
+    std::vector<named_voice> voices;
+    for (const bank_voice& v : bank_voices(100)) {
+        voices.push_back({v.voice, v.name});
+    }
+    const voice_file_written result =
+        write_voice_file(fs, path, voices, voice_format_by_extension("bank.ymx"));
+    return {result.code, {}, result.problem};
 }
 
 std::vector<rewrite> rewrites() {
     std::vector<uint8_t> old_bank;
-    std::string problem;
-    bank_write(bank_voices(120), old_bank, problem);
+    EXPECT_TRUE(bank_write(bank_voices(120), old_bank).done());
     const std::vector<std::string> rom_log{"  * Writing changes to ROM"};
     std::vector<uint8_t> stale_checksum = make_demo_rom();
     stale_checksum[0x18E] ^= 0xFF;
@@ -94,6 +106,11 @@ std::vector<rewrite> rewrites() {
         {"commit_voice", make_demo_rom(), commit_voice_2_1, rom_log, ""},
         {"commit_track_header", make_demo_rom(), commit_header_5, rom_log, ""},
         {"bank_export", old_bank, export_bank, {}, "Cannot write {path}."},
+        {"write_voice_file",
+         old_bank,
+         export_voice_file,
+         {},
+         "Cannot write {path}; it is unchanged."},
         {"fix_checksum", stale_checksum, fix_checksum_of, rom_log, ""},
     };
 }
@@ -145,6 +162,44 @@ TEST(WriteFaults, EachFailedStepOrAFullDiskInMemoryLeavesTheOriginalIntact) {
             fs.free_space = r.original.size(); // exactly enough room
             EXPECT_EQ(r.run(fs, path).code, result_done);
             EXPECT_EQ(fs.files.size(), 1u);
+        }
+    }
+}
+
+TEST(ReadFaults, AFileThatDoesNotOpenCannotBeReadAndOneTooLargeIsRefused) {
+    struct reader {
+        std::string name;
+        std::function<op_result(const file_system& fs, const std::string& path)> read;
+        bool has_8_mib_limit; // the music log reader's limit is 256 MiB
+    };
+    const std::vector<reader> readers{
+        {"read_voice_file", [](auto& fs, auto& path) { return read_voice_file(fs, path); }, true},
+        {"bank_import", [](auto& fs, auto& path) { return bank_import(fs, path); }, true},
+        {"tx81z_import_file",
+         [](auto& fs, auto& path) {
+             tx81z_store store;
+             return tx81z_import_file(fs, path, store);
+         },
+         true},
+        {"vgm_read_file",
+         [](auto& fs, auto& path) {
+             std::vector<uint8_t> bytes;
+             return vgm_read_file(fs, path, bytes);
+         },
+         false},
+    };
+    const std::string path = "/music/target";
+    for (const reader& r : readers) {
+        SCOPED_TRACE(r.name);
+        test::memory_file_system fs;
+        const op_result missing = r.read(fs, path);
+        EXPECT_EQ(missing.code, result_cannot_read);
+        EXPECT_EQ(missing.problem, "Cannot open /music/target for reading.");
+        if (r.has_8_mib_limit) {
+            fs.files[path] = std::vector<uint8_t>(max_file_size + 1, 0);
+            const op_result large = r.read(fs, path);
+            EXPECT_EQ(large.code, result_refused);
+            EXPECT_EQ(large.problem, describe_read_failure(read_status::too_large, path));
         }
     }
 }
