@@ -39,15 +39,18 @@ void wait_captured(std::size_t frames, const std::string& what, duration timeout
 
 namespace {
 
-// The same difference, given up once it reaches `bound` (when not negative).
+// The same difference over the first `channels` channels, given up once it reaches `bound`
+// (when not negative).
 double bounded_difference(const sound& captured, std::size_t offset, const sound& rendered,
-                          std::size_t from, std::size_t frames, std::size_t step, double bound) {
+                          std::size_t from, std::size_t frames, std::size_t step,
+                          std::size_t channels, double bound) {
     double sum = 0;
     for (std::size_t i = 0;
          i < frames && 2 * (offset + i) + 1 < captured.size() && (bound < 0 || sum < bound);
          i += step) {
-        sum += std::abs(captured[2 * (offset + i)] - rendered[2 * (from + i)]) +
-               std::abs(captured[2 * (offset + i) + 1] - rendered[2 * (from + i) + 1]);
+        for (std::size_t c = 0; c < channels; ++c) {
+            sum += std::abs(captured[2 * (offset + i) + c] - rendered[2 * (from + i) + c]);
+        }
     }
     return sum;
 }
@@ -56,17 +59,17 @@ double bounded_difference(const sound& captured, std::size_t offset, const sound
 
 double capture_difference(const sound& captured, std::size_t offset, const sound& rendered,
                           std::size_t from, std::size_t frames, std::size_t step) {
-    return bounded_difference(captured, offset, rendered, from, frames, step, -1);
+    return bounded_difference(captured, offset, rendered, from, frames, step, 1, -1);
 }
 
 std::size_t least_difference(const sound& captured, const sound& rendered, std::size_t from,
                              std::size_t frames, std::size_t first, std::size_t last,
-                             std::size_t step) {
+                             std::size_t step, std::size_t channels) {
     std::size_t best = first;
     double least = -1;
     for (std::size_t offset = first; offset <= last; ++offset) {
         const double sum =
-            bounded_difference(captured, offset, rendered, from, frames, step, least);
+            bounded_difference(captured, offset, rendered, from, frames, step, channels, least);
         if (least < 0 || sum < least) {
             least = sum;
             best = offset;
@@ -77,9 +80,10 @@ std::size_t least_difference(const sound& captured, const sound& rendered, std::
 
 std::size_t rendered_start(const sound& captured, const sound& rendered, std::size_t probe,
                            std::size_t step) {
-    return captured.size() / 2 > probe + 1 ? least_difference(captured, rendered, 0, probe, 0,
-                                                              captured.size() / 2 - probe - 1, step)
-                                           : 0;
+    return captured.size() / 2 > probe + 1
+               ? least_difference(captured, rendered, 0, probe, 0, captured.size() / 2 - probe - 1,
+                                  step, 1)
+               : 0;
 }
 
 capture_match match_capture(const sound& captured, std::size_t start, const sound& rendered,
@@ -136,7 +140,8 @@ std::vector<piece_match> find_pieces(const sound& captured, const sound& rendere
         if (first > last) {
             break;
         }
-        piece_match found{from, least_difference(captured, rendered, from, piece, first, last, 8)};
+        piece_match found{from,
+                          least_difference(captured, rendered, from, piece, first, last, 8, 2)};
         found.share = piece_share(captured, found.offset, rendered, from, piece);
         pieces.push_back(found);
         anchor = found.share < matched ? &pieces.back() : anchor;

@@ -23,14 +23,15 @@ std::size_t captured_frames();
 // Waits (bounded) until the capture holds `frames` frames; fails naming `what` otherwise.
 void wait_captured(std::size_t frames, const std::string& what, duration timeout = 20s);
 
-// The sum of |captured - rendered| over both channels of every step-th frame of the render's
-// `frames` at `from`, against the capture from `offset` on, as far as the capture goes.
+// The sum of |captured - rendered| over the left channel of every step-th frame of the
+// render's `frames` at `from`, against the capture from `offset` on, as far as it goes.
 double capture_difference(const sound& captured, std::size_t offset, const sound& rendered,
                           std::size_t from, std::size_t frames, std::size_t step);
-// The capture offset in [first, last] where that difference is least.
+// The capture offset in [first, last] where that difference, over the first `channels`
+// channels, is least.
 std::size_t least_difference(const sound& captured, const sound& rendered, std::size_t from,
                              std::size_t frames, std::size_t first, std::size_t last,
-                             std::size_t step);
+                             std::size_t step, std::size_t channels);
 // Where the render starts in the capture: judged by its first `probe` frames.
 std::size_t rendered_start(const sound& captured, const sound& rendered, std::size_t probe,
                            std::size_t step);
