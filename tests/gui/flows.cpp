@@ -4,6 +4,7 @@
 #include "rom/track_table.h"
 #include "voice_editor/voice_fields.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -12,21 +13,20 @@ namespace gui {
 
 namespace {
 
-constexpr UINT handler_timeout_ms = 8000;
-
 // Sends a message to the dialog and waits for its procedure to finish it.
 void send_handled(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                   const std::string& what) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(window, message, wparam, lparam, SMTO_NORMAL, handler_timeout_ms,
-                             &result)) {
+    if (!SendMessageTimeoutA(window, message, wparam, lparam, SMTO_NORMAL, 8000, &result)) {
         fail(what + " did not return (an unexpected prompt?)");
     }
 }
 
-void send_notification(HWND dialog, int id, int code) {
-    send_handled(dialog, WM_COMMAND, MAKEWPARAM(id, code),
-                 reinterpret_cast<LPARAM>(dialog_item(dialog, id)),
+// Selects an entry of a list or combo box and sends the dialog the control's notification.
+void select_entry(HWND dialog, int id, UINT select_message, WORD code, int entry) {
+    HWND control = dialog_item(dialog, id);
+    SendMessageA(control, select_message, static_cast<WPARAM>(entry), 0);
+    send_handled(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control),
                  "control " + std::to_string(id) + "'s notification");
 }
 
@@ -51,12 +51,21 @@ struct local_controls : kavelo::voice_controls {
     bool checked(uint16_t id) const override { return values.count(id) && values.at(id) != 0; }
 };
 
+kavelo::voice_record voice_at(const std::vector<uint8_t>& image, std::size_t slot) {
+    kavelo::voice_record stored{};
+    if (slot + stored.size() > image.size()) {
+        fail("voice slot " + std::to_string(slot) + " lies past the end of the file");
+    }
+    std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(slot), stored.size(), stored.begin());
+    return kavelo::swap_voice_order(stored);
+}
+
+} // namespace
+
 bool ends_with(const std::string& text, const std::string& end) {
     return text.size() >= end.size() &&
            text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
-
-} // namespace
 
 std::string fresh_demo_rom() {
     return write_work_file(current_test() + "-rom.bin", kavelo::make_demo_rom());
@@ -103,42 +112,39 @@ void set_text(HWND control, const std::string& text) {
     SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void choose_combo_entry(HWND dialog, int control_id, int index) {
-    HWND combo = dialog_item(dialog, control_id);
-    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(control_id, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(combo));
-}
-
 void user_picks(HWND dialog, int id, int entry) {
-    SendMessageA(dialog_item(dialog, id), CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
-    send_notification(dialog, id, CBN_SELCHANGE);
+    select_entry(dialog, id, CB_SETCURSEL, CBN_SELCHANGE, entry);
 }
 
 void wait_idle(HWND dialog) {
     send_handled(dialog, WM_NULL, 0, 0, "the dialog's message loop");
 }
 
+std::string box_text(HWND box) {
+    std::string text;
+    for (HWND child : child_windows(box)) {
+        text += window_text(child) + "|";
+    }
+    return text;
+}
+
 kavelo_session::kavelo_session(const std::string& arguments)
-    : process_(std::make_unique<app_process>(environment().app_path, arguments)) {
-    main_ = wait_window(pid(), main_class);
+    : process_(environment().app_path, arguments), main_(wait_window(pid(), main_class)) {
     expect(main_ != nullptr, std::string("a window of class ") + main_class + " appears");
     log_ = GetDlgItem(main_, IDC_STATUS_LOG);
     expect(log_ != nullptr, "the main window has a Status log");
 }
 
-HWND kavelo_session::dialog(const std::string& title) {
-    HWND found = wait_dialog(pid(), title);
+HWND kavelo_session::dialog(const std::string& title, duration timeout) {
+    HWND found = wait_window(pid(), dialog_class, title, timeout);
     expect(found != nullptr, "the \"" + title + "\" window appears");
     return found;
 }
 
-int kavelo_session::count_dialogs(const std::string& title) {
-    int count = 0;
-    for (HWND window : top_level_windows(pid())) {
-        count += title_of(window) == title ? 1 : 0;
-    }
-    return count;
+HWND kavelo_session::popup_menu(duration timeout) {
+    HWND found = wait_window(pid(), popup_menu_class, {}, timeout);
+    expect(found != nullptr, "a popup menu opens");
+    return found;
 }
 
 HWND kavelo_session::wait_open_dialog() {
@@ -157,8 +163,8 @@ void kavelo_session::open_file(const std::string& windows_path) {
     HWND open = open_dialog_from_menu();
     fill_file_dialog(open, windows_path);
     expect(wait_gone(open), "the Open dialog closes after OK");
-    expect(wait_until([&] { return log_text() != before; }),
-           "the Status log gets a line after opening " + windows_path);
+    expect_soon([&] { return log_text() != before; },
+                "the Status log gets a line after opening " + windows_path);
 }
 
 void kavelo_session::cancel_dialog(HWND dialog) {
@@ -192,21 +198,18 @@ void kavelo_session::wait_commit_logged(const std::string& before, const std::st
 void kavelo_session::expect_box(const std::string& title, const std::string& text,
                                 const std::string& label) {
     HWND box = dialog(title);
-    std::string seen;
-    for (HWND child : child_windows(box)) {
-        seen += window_text(child) + "|";
-    }
+    const std::string seen = box_text(box);
     expect(seen.find(text) != std::string::npos,
            "the \"" + title + "\" box says \"" + text + "\"; it shows " + seen);
     if (!label.empty()) {
-        save_screenshot(box, label);
+        save_screenshot({box}, label);
     }
     expect(answer_message_box(pid(), title, "OK"), "OK closes the \"" + title + "\" box");
 }
 
 DWORD kavelo_session::wait_exit(duration timeout) {
     DWORD code = 0;
-    expect(process_->wait_exit(code, timeout), "the program ends");
+    expect(process_.wait_exit(code, timeout), "the program ends");
     return code;
 }
 
@@ -263,8 +266,7 @@ bool newest_line_visible(HWND log) {
     return height > 0 && newest >= 0 && newest + height <= client.bottom;
 }
 
-voice_editor::voice_editor(kavelo_session& session, int track, int voice)
-    : app(session), dialog(nullptr) {
+voice_editor::voice_editor(kavelo_session& session, int track, int voice) : app(session) {
     post_command(app.main(), IDM_VOICE_EDITOR);
     dialog = app.dialog(editor_title);
     if (track >= 0) {
@@ -275,19 +277,24 @@ voice_editor::voice_editor(kavelo_session& session, int track, int voice)
     }
 }
 
-bool voice_editor::checked(int id) const {
-    return SendMessageA(item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
 kavelo::voice_record voice_editor::voice() const {
     return kavelo::voice_editor_read_voice(remote_controls(*this));
+}
+
+void voice_editor::pick_all(int op1_id, int entry) {
+    for (int op = 1; op <= 4; ++op) {
+        pick(op_control(op, op1_id), entry);
+    }
 }
 
 void voice_editor::choose(int id, int entry, const char* answer) {
     if (!answer) {
         return pick(id, entry);
     }
-    choose_combo_entry(dialog, id, entry);
+    // Posted, as the pick raises a box that the handler waits on.
+    SendMessageA(item(id), CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(item(id)));
     expect(answer_message_box(app.pid(), "Prompt", answer),
            "the change asks \"Did you want to save the current voice?\"");
     wait_idle(dialog);
@@ -300,8 +307,7 @@ void voice_editor::press(int id) {
 }
 
 void voice_editor::select(int id, int entry) {
-    SendMessageA(item(id), LB_SETCURSEL, static_cast<WPARAM>(entry), 0);
-    send_notification(dialog, id, LBN_SELCHANGE);
+    select_entry(dialog, id, LB_SETCURSEL, LBN_SELCHANGE, entry);
 }
 
 void voice_editor::double_click(int id) {
@@ -321,14 +327,14 @@ void voice_editor::answer_file_dialog(int command, const std::string& path) {
     HWND open = app.dialog("Open");
     fill_file_dialog(open, path);
     // Destroyed, not only hidden: its modal loop has ended and the command goes on.
-    expect(wait_until([&] { return !IsWindow(open); }), "the file dialog closes");
+    expect_soon([&] { return !IsWindow(open); }, "the file dialog closes");
 }
 
 std::vector<std::string> voice_editor::import(int command, const std::string& path,
                                               std::size_t count) {
     answer_file_dialog(command, path);
-    expect(wait_until([&] { return list(IDC_IMPORT_LIST).size() == count; }),
-           std::to_string(count) + " voices listed for import from " + path);
+    expect_soon([&] { return list(IDC_IMPORT_LIST).size() == count; },
+                std::to_string(count) + " voices listed for import from " + path);
     return list(IDC_IMPORT_LIST);
 }
 
@@ -336,7 +342,7 @@ void voice_editor::send_to_voice(int entry, const kavelo::voice_record& shown_vo
                                  const std::string& what) {
     select(IDC_IMPORT_LIST, entry);
     press(IDC_SEND_TO_VOICE);
-    expect(wait_until([&] { return voice() == shown_voice; }), "Send to Voice shows " + what);
+    expect_soon([&] { return voice() == shown_voice; }, "Send to Voice shows " + what);
 }
 
 std::vector<uint8_t> voice_editor::written_file(const std::string& path) {
@@ -344,17 +350,13 @@ std::vector<uint8_t> voice_editor::written_file(const std::string& path) {
     for (HWND window : top_level_windows(app.pid())) {
         const std::string title = title_of(window);
         if (title == "Error" || title == "Error!") {
-            std::string text;
-            for (HWND child : child_windows(window)) {
-                text.append(1, ' ').append(window_text(child));
-            }
-            fail("writing " + path + " was refused:" + text);
+            fail("writing " + path + " was refused: " + box_text(window));
         }
     }
     return file_bytes(path);
 }
 
-header_editor::header_editor(kavelo_session& session) : app(session), dialog(nullptr) {
+header_editor::header_editor(kavelo_session& session) : app(session) {
     post_command(app.main(), IDM_TRACK_HEADER_EDITOR);
     dialog = app.dialog(header_title);
 }
@@ -381,18 +383,6 @@ std::size_t voice_slot(const std::vector<uint8_t>& image, int track, int index) 
     return start + (image.at(start) << 8 | image.at(start + 1)) +
            25u * static_cast<uint32_t>(index);
 }
-
-namespace {
-
-kavelo::voice_record voice_at(const std::vector<uint8_t>& image, std::size_t slot) {
-    kavelo::voice_record stored{};
-    for (std::size_t i = 0; i < stored.size(); ++i) {
-        stored[i] = image.at(slot + i);
-    }
-    return kavelo::swap_voice_order(stored);
-}
-
-} // namespace
 
 kavelo::voice_record stored_voice(const std::vector<uint8_t>& image, int track, int index) {
     return voice_at(image, voice_slot(image, track, index));

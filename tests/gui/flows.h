@@ -11,7 +11,6 @@
 #include "voice_editor_ids.h"
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,6 +24,8 @@ inline constexpr char header_title[] = "Edit General Track Properties";
 inline constexpr char rom_line[] = "  * Opened compatible Brisco ROM\r\n";
 inline constexpr char track_line[] = "  * Opened Binary Music Track\r\n";
 inline constexpr char checksum_note_start[] = "  * Note: the cartridge checksum at 0x18E";
+
+bool ends_with(const std::string& text, const std::string& end);
 
 // Files under this test's own name in the work folder: a fresh demo ROM, demo track `track`.
 std::string fresh_demo_rom();
@@ -41,27 +42,28 @@ void expect_changes_within(const std::vector<uint8_t>& before, const std::vector
 
 // Replaces the text of an edit control as typing would (its EN_CHANGE follows).
 void set_text(HWND control, const std::string& text);
-// Selects a combo box entry and posts the selection change, as a pick that may raise a box.
-void choose_combo_entry(HWND dialog, int control_id, int index);
-// The same, sent: handled before this returns; fails if the handler does not return.
+// Selects a combo box entry and sends the selection change: handled before this returns;
+// fails if the handler does not return.
 void user_picks(HWND dialog, int id, int entry);
 // Waits until the dialog's thread has finished what it was doing and reads messages again.
 void wait_idle(HWND dialog);
+// The texts of a window's controls, each followed by "|".
+std::string box_text(HWND box);
 
 class kavelo_session {
   public:
     // Starts KAVELO.exe, with `arguments` on its command line when given.
     explicit kavelo_session(const std::string& arguments = {});
 
-    app_process& process() { return *process_; }
-    DWORD pid() const { return process_->pid(); }
+    app_process& process() { return process_; }
+    DWORD pid() const { return process_.pid(); }
     HWND main() const { return main_; }
     HWND log() const { return log_; }
     std::string log_text() const { return window_text(log_); }
 
-    // A dialog of the program with this title, which must appear.
-    HWND dialog(const std::string& title);
-    int count_dialogs(const std::string& title);
+    // A dialog of the program with this title, or an open popup menu, which must appear.
+    HWND dialog(const std::string& title, duration timeout = default_timeout);
+    HWND popup_menu(duration timeout = default_timeout);
     // File > Open through the menu command; returns the Open dialog (owned by the main window).
     HWND open_dialog_from_menu();
     HWND wait_open_dialog();
@@ -79,7 +81,7 @@ class kavelo_session {
     DWORD wait_exit(duration timeout = default_timeout);
 
   private:
-    std::unique_ptr<app_process> process_;
+    app_process process_;
     HWND main_ = nullptr;
     HWND log_ = nullptr;
 };
@@ -121,11 +123,13 @@ struct voice_editor {
 
     HWND item(int id) const { return dialog_item(dialog, id); }
     std::string shown(int id) const { return window_text(item(id)); }
-    bool checked(int id) const;
-    std::vector<std::string> list(int id) const { return list_box_items(item(id)); }
+    bool checked(int id) const { return SendMessageA(item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    std::vector<std::string> list(int id) const { return items(item(id)); }
     // The voice the controls show, read as the editor reads them.
     kavelo::voice_record voice() const;
     void pick(int id, int entry) { user_picks(dialog, id, entry); }
+    // The same for every operator's field.
+    void pick_all(int op1_id, int entry);
     // Chooses a track or a voice; `answer` is the prompt button to press ("&Yes", "&No"), or
     // nullptr when no prompt may come. Returns once the change has been handled.
     void choose_track(int track, const char* answer = nullptr) {

@@ -22,7 +22,6 @@ inline constexpr duration default_timeout = 10s;
 struct test_failure : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
-
 [[noreturn]] void fail(const std::string& message);
 
 // Polls `condition` every few milliseconds until it holds or the deadline passes.
@@ -35,70 +34,62 @@ std::string to_windows_path(const std::string& path);
 class app_process {
   public:
     // `arguments` follow the quoted program path on the command line.
-    explicit app_process(const std::string& exe_path, const std::string& arguments = {});
+    app_process(const std::string& exe_path, const std::string& arguments);
     ~app_process();
     app_process(const app_process&) = delete;
     app_process& operator=(const app_process&) = delete;
 
     DWORD pid() const { return info_.dwProcessId; }
     // True and the exit code when the process ended within the timeout.
-    bool wait_exit(DWORD& exit_code, duration timeout = default_timeout);
-    bool running() const;
-    // The GUI thread's focus window.
-    HWND focus() const;
+    bool wait_exit(DWORD& exit_code, duration timeout);
+    bool running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+    HWND focus() const; // the GUI thread's focus window
 
   private:
     PROCESS_INFORMATION info_{};
 };
 
-// Waits for a visible top-level window of the process with this class and, when given, title.
+// Visible top-level windows of a process; the first with this class and, when given, title.
+std::vector<HWND> top_level_windows(DWORD pid);
 HWND wait_window(DWORD pid, const std::string& class_name, const std::string& title = {},
                  duration timeout = default_timeout);
-// A dialog (class #32770) with this title; an open popup menu (class #32768).
-HWND wait_dialog(DWORD pid, const std::string& title, duration timeout = default_timeout);
-HWND wait_popup_menu(DWORD pid, duration timeout = default_timeout);
-// Visible top-level windows of a process.
-std::vector<HWND> top_level_windows(DWORD pid);
+inline constexpr char dialog_class[] = "#32770";
+inline constexpr char popup_menu_class[] = "#32768";
 // Waits until the window is gone or hidden.
 bool wait_gone(HWND window, duration timeout = default_timeout);
 
 std::string window_text(HWND window);
-// The same for a top-level window found by enumeration, which may close meanwhile: empty
-// when it no longer answers.
+// The same for a window found by enumeration, which may close meanwhile: empty when it no
+// longer answers.
 std::string title_of(HWND window);
 std::string window_class(HWND window);
+// The children of a window; the first with this class (any case) and, when given, text.
 std::vector<HWND> child_windows(HWND parent);
-// First child with this class (case-insensitive) and, when given, this text.
 HWND find_child(HWND parent, const std::string& class_name, const std::string& text = {});
 HWND dialog_item(HWND dialog, int id);
+// The entries of a list box or a combo box, in order.
+std::vector<std::string> items(HWND list);
 
-// Entries of a list box or a combo box, in order.
-std::vector<std::string> list_box_items(HWND list);
-std::vector<std::string> combo_box_items(HWND combo);
-
-// A menu command as the menu sends it.
+// A menu command as the menu sends it; a push button pressed (BM_CLICK).
 void post_command(HWND window, int command);
-// A push button pressed (BM_CLICK, which sends the button's notification).
 void click_button(HWND button);
 // Clicks the button with this text in the dialog with this title; false when not found.
 bool answer_message_box(DWORD pid, const std::string& title, const std::string& button,
                         duration timeout = default_timeout);
-// Types the path into the file name field of a common Open dialog and presses its OK button.
-void fill_file_dialog(HWND dialog, const std::string& windows_path);
-// The file name field and the file type list of a common file dialog.
+// The file name field of a common file dialog; the path typed there and OK pressed.
 HWND file_dialog_name_field(HWND dialog);
-HWND file_dialog_type_list(HWND dialog);
+void fill_file_dialog(HWND dialog, const std::string& windows_path);
 
 // Input through the system queue, as a keyboard and a mouse produce it.
 bool bring_to_front(HWND window);
 // Holds the modifiers (VK_CONTROL, VK_MENU, VK_SHIFT), taps the key, releases all.
-void press_chord(std::initializer_list<WORD> modifiers, WORD key);
+void press_chord(std::vector<WORD> modifiers, WORD key);
+// The character as typed on the current keyboard layout, with the modifiers held.
+void type_char_chord(std::vector<WORD> modifiers, char character);
 // One key down (or up) alone, as a key held, repeated or released.
 void send_key(WORD key, bool up);
-// The character as typed on the current keyboard layout, with extra modifiers held.
-void type_char_chord(std::initializer_list<WORD> modifiers, char character);
 void click_at(POINT screen_point, bool right = false);
-void click_window(HWND window); // at its centre
+POINT centre(HWND window);
 
 // One menu of a window as the user sees it: popups with their items.
 struct menu_item {
@@ -113,6 +104,8 @@ struct menu_popup {
 };
 // Reads the window's menu bar from inside its process (menus belong to their process).
 std::vector<menu_popup> read_menu(HWND window);
+// Drops one file on the window, as the shell does at the end of a drag.
+void drop_file(HWND window, const std::string& windows_path);
 
 // Saves what the screen shows of the smallest rectangle holding all the windows (the whole
 // screen for none) as a BMP, once the picture has settled.

@@ -6,17 +6,19 @@
 
 #include <windows.h>
 
-#include <string>
-#include <vector>
+#include <cstddef>
 
 namespace gui {
 
-inline constexpr char probe_request_message[] = "KaveloGuiProbeRequest";
 inline constexpr char probe_dll_name[] = "kavelo_gui_probe.dll";
 inline constexpr char probe_hook_name[] = "probe_hook";
+inline constexpr char probe_request_message[] = "KaveloGuiProbeRequest";
 // The request's lParam; its wParam is the window that takes the answer.
 inline constexpr LPARAM probe_request_menu = 1;
 inline constexpr LPARAM probe_request_drop = 2;
+// A drop's path waits in this named shared memory for the hook.
+inline constexpr char probe_drop_memory_name[] = "KaveloGuiProbeDropPath";
+inline constexpr std::size_t probe_drop_path_capacity = 1024;
 
 // The menu answer: one record per popup and per item, in order, at most 256.
 struct probe_menu_line {
@@ -27,14 +29,5 @@ struct probe_menu_line {
     char text[120];
 };
 inline constexpr std::size_t probe_max_lines = 256;
-
-// A drop's path waits in this named shared memory for the hook.
-inline constexpr char probe_drop_memory_name[] = "KaveloGuiProbeDropPath";
-inline constexpr std::size_t probe_drop_path_capacity = 1024;
-
-// The menu bar of `window`, top-level popups and their items in order.
-std::vector<probe_menu_line> probe_read_menu(HWND window);
-// Drops one file on `window`, as the shell does at the end of a drag.
-void probe_drop_file(HWND window, const std::string& windows_path);
 
 } // namespace gui

@@ -4,35 +4,33 @@
 #include "gui_driver.h"
 #include "gui_probe.h"
 
+#include <cstring>
+
 namespace gui {
 
 namespace {
 
-std::vector<probe_menu_line> probe_answer;
-bool probe_answered = false;
+std::vector<menu_popup>* menu_answer = nullptr; // where the next answer goes
 
-LRESULT CALLBACK reply_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message != WM_COPYDATA) {
+LRESULT CALLBACK take_answer(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
+    if (message != WM_COPYDATA || menu_answer == nullptr) {
         return DefWindowProcA(window, message, wparam, lparam);
     }
-    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
     const auto* lines = static_cast<const probe_menu_line*>(data->lpData);
-    probe_answer.assign(lines, lines + data->cbData / sizeof(probe_menu_line));
-    probe_answered = true;
+    for (std::size_t i = 0; i < data->cbData / sizeof(probe_menu_line); ++i) {
+        const probe_menu_line& line = lines[i];
+        const std::string text =
+            line.separator ? "" : std::string(line.text, strnlen(line.text, sizeof(line.text)));
+        if (line.popup) {
+            menu_answer->push_back(menu_popup{text, {}});
+        } else if (!menu_answer->empty()) {
+            menu_answer->back().items.push_back(
+                menu_item{text, line.command, line.separator != 0, line.grayed != 0});
+        }
+    }
+    menu_answer = nullptr;
     return TRUE;
-}
-
-HWND reply_window() {
-    static HWND window = [] {
-        WNDCLASSA window_class{};
-        window_class.lpfnWndProc = reply_window_proc;
-        window_class.hInstance = GetModuleHandleA(nullptr);
-        window_class.lpszClassName = "KaveloGuiProbeReply";
-        RegisterClassA(&window_class);
-        return CreateWindowExA(0, window_class.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                               nullptr, window_class.hInstance, nullptr);
-    }();
-    return window;
 }
 
 // Hooks the thread that owns `window` with the probe, sends it the request and unhooks;
@@ -44,6 +42,15 @@ bool send_probe_request(HWND window, LPARAM request) {
         std::string directory(path);
         directory.erase(directory.find_last_of("\\/") + 1);
         return LoadLibraryA((directory + probe_dll_name).c_str());
+    }();
+    static HWND reply = [] {
+        WNDCLASSA window_class{};
+        window_class.lpfnWndProc = take_answer;
+        window_class.hInstance = GetModuleHandleA(nullptr);
+        window_class.lpszClassName = "KaveloGuiProbeReply";
+        RegisterClassA(&window_class);
+        return CreateWindowExA(0, window_class.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                               nullptr, window_class.hInstance, nullptr);
     }();
     // GetProcAddress hands back a generic function pointer; go through void* to the hook type.
     FARPROC address = module != nullptr ? GetProcAddress(module, probe_hook_name) : nullptr;
@@ -57,16 +64,16 @@ bool send_probe_request(HWND window, LPARAM request) {
         fail("cannot hook the program's thread (error " + std::to_string(GetLastError()) + ")");
     }
     DWORD_PTR ignored = 0;
-    const LRESULT sent = SendMessageTimeoutA(window, RegisterWindowMessageA(probe_request_message),
-                                             reinterpret_cast<WPARAM>(reply_window()), request,
-                                             SMTO_NORMAL, 5000, &ignored);
+    const LRESULT sent =
+        SendMessageTimeoutA(window, RegisterWindowMessageA(probe_request_message),
+                            reinterpret_cast<WPARAM>(reply), request, SMTO_NORMAL, 5000, &ignored);
     UnhookWindowsHookEx(installed);
     return sent != 0;
 }
 
 } // namespace
 
-void probe_drop_file(HWND window, const std::string& windows_path) {
+void drop_file(HWND window, const std::string& windows_path) {
     if (windows_path.size() >= probe_drop_path_capacity) {
         fail("the path to drop is too long: " + windows_path);
     }
@@ -89,13 +96,16 @@ void probe_drop_file(HWND window, const std::string& windows_path) {
     }
 }
 
-std::vector<probe_menu_line> probe_read_menu(HWND window) {
-    probe_answered = false;
+std::vector<menu_popup> read_menu(HWND window) {
+    std::vector<menu_popup> menu;
+    menu_answer = &menu;
     send_probe_request(window, probe_request_menu);
-    if (!probe_answered) {
+    const bool answered = menu_answer == nullptr;
+    menu_answer = nullptr;
+    if (!answered) {
         fail("the probe did not answer for window " + window_text(window));
     }
-    return probe_answer;
+    return menu;
 }
 
 } // namespace gui

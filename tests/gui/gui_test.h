@@ -1,6 +1,6 @@
 #pragma once
 // A small test runner for the GUI tests: each KAVELO_GUI_TEST is a function run with a fresh
-// KAVELO.exe; CHECK-style helpers throw test_failure, which ends the test and is reported.
+// KAVELO.exe; the checks throw test_failure, which ends the test and is reported.
 
 #include "gui_driver.h"
 
@@ -15,9 +15,8 @@ struct test_environment {
     std::string work_dir;       // files a test writes (ROM images, tracks)
     std::string screenshot_dir; // one screenshot per window a test opens
 };
-
 const test_environment& environment();
-// The name of the running test, for screenshot names.
+// The name of the running test, for file and screenshot names.
 const std::string& current_test();
 
 using test_function = void (*)();
@@ -28,14 +27,14 @@ struct test_registration {
 // Saves a screenshot named <test>-<label>.bmp of the rectangle that holds all the windows
 // given (the whole screen for none).
 void save_screenshot(const std::vector<HWND>& windows, const std::string& label);
-inline void save_screenshot(HWND window, const std::string& label) {
-    save_screenshot(window != nullptr ? std::vector<HWND>{window} : std::vector<HWND>{}, label);
-}
 
 // Checks that end the test with a message naming what was expected and what was seen.
 void expect(bool condition, const std::string& what);
 void expect_equal(const std::string& actual, const std::string& expected, const std::string& what);
 void expect_equal(long long actual, long long expected, const std::string& what);
+// The condition holds within the timeout.
+void expect_soon(const std::function<bool()>& condition, const std::string& what,
+                 duration timeout = default_timeout);
 
 // Writes bytes to a file in the work folder; returns its Windows path.
 std::string write_work_file(const std::string& name, const std::vector<unsigned char>& bytes);

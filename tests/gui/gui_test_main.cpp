@@ -1,6 +1,6 @@
 // Runs the GUI tests named on the command line (all by default) and sums them up in the
 // "N passed, N failed" form that scripts/test reads.
-//   kavelo_gui_tests --app KAVELO.exe --work DIR --screenshots DIR [--filter NAME] [--list]
+//   kavelo_gui_tests --app KAVELO.exe --work DIR --screenshots DIR [--filter NAME]
 
 #include "gui_test.h"
 
@@ -20,7 +20,7 @@ std::map<std::string, test_function>& registry() {
 test_environment the_environment;
 std::string running_test;
 
-std::string join_path(const std::string& directory, const std::string& name) {
+std::string in_folder(const std::string& directory, const std::string& name) {
     const bool separated = directory.empty() || directory.back() == '\\' || directory.back() == '/';
     return directory + (separated ? "" : "\\") + name;
 }
@@ -40,7 +40,7 @@ const std::string& current_test() {
 
 void save_screenshot(const std::vector<HWND>& windows, const std::string& label) {
     const std::string path =
-        join_path(the_environment.screenshot_dir, running_test + "-" + label + ".bmp");
+        in_folder(the_environment.screenshot_dir, running_test + "-" + label + ".bmp");
     if (!screenshot(windows, path)) {
         std::printf("  (screenshot %s could not be saved)\n", path.c_str());
     }
@@ -61,8 +61,13 @@ void expect_equal(long long actual, long long expected, const std::string& what)
            what + ": expected " + std::to_string(expected) + ", got " + std::to_string(actual));
 }
 
+void expect_soon(const std::function<bool()>& condition, const std::string& what,
+                 duration timeout) {
+    expect(wait_until(condition, timeout), what);
+}
+
 std::string write_work_file(const std::string& name, const std::vector<unsigned char>& bytes) {
-    const std::string path = join_path(the_environment.work_dir, name);
+    const std::string path = in_folder(the_environment.work_dir, name);
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
@@ -76,34 +81,20 @@ std::string write_work_file(const std::string& name, const std::vector<unsigned 
 int main(int argc, char** argv) {
     using namespace gui;
     std::string filter;
-    bool list = false;
-    const std::map<std::string, std::string*> paths{
+    const std::map<std::string, std::string*> values{
         {"--app", &the_environment.app_path},
         {"--work", &the_environment.work_dir},
-        {"--screenshots", &the_environment.screenshot_dir}};
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (paths.count(argument) && i + 1 < argc) {
-            *paths.at(argument) = to_windows_path(argv[++i]);
-        } else if (argument == "--filter" && i + 1 < argc) {
-            filter = argv[++i];
-        } else if (argument == "--list") {
-            list = true;
-        } else {
-            std::fprintf(stderr, "unknown argument: %s\n", argument.c_str());
-            return 2;
-        }
+        {"--screenshots", &the_environment.screenshot_dir},
+        {"--filter", &filter}};
+    int i = 1;
+    for (; i + 1 < argc && values.count(argv[i]); i += 2) {
+        *values.at(argv[i]) = to_windows_path(argv[i + 1]);
     }
-    if (list || the_environment.app_path.empty()) {
-        for (const auto& [name, function] : registry()) {
-            std::printf("%s\n", name.c_str());
-        }
-        if (!list) {
-            std::fprintf(stderr, "--app KAVELO.exe is required\n");
-        }
-        return list ? 0 : 2;
+    if (i != argc || the_environment.app_path.empty()) {
+        std::fprintf(stderr,
+                     "usage: --app KAVELO.exe --work DIR --screenshots DIR [--filter NAME]\n");
+        return 2;
     }
-
     int passed = 0;
     int failed = 0;
     for (const auto& [name, function] : registry()) {

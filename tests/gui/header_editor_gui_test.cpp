@@ -19,8 +19,14 @@ uint32_t track_start(int track) {
 void show_track(header_editor& header, const std::vector<uint8_t>& image, int track) {
     header.pick_track(track);
     const std::string tempo = kavelo::format_header_byte(image[track_start(track) + 5]);
-    expect(wait_until([&] { return header.field(IDC_HEADER_SONG_TEMPO) == tempo; }),
-           "track " + std::to_string(track) + "'s header is shown");
+    expect_soon([&] { return header.field(IDC_HEADER_SONG_TEMPO) == tempo; },
+                "track " + std::to_string(track) + "'s header is shown");
+}
+
+// Exactly the bytes at `offsets` changed.
+void expect_changed(const std::vector<uint8_t>& before, const std::vector<uint8_t>& after,
+                    const std::vector<std::size_t>& offsets, const std::string& what) {
+    expect(changed_offsets(before, after) == offsets, what);
 }
 
 } // namespace
@@ -28,8 +34,8 @@ void show_track(header_editor& header, const std::vector<uint8_t>& image, int tr
 KAVELO_GUI_TEST(header_editor_each_field_lands_in_its_own_byte) {
     rom_session app;
     header_editor header(app);
-    save_screenshot(header.dialog, "dialog");
-    const std::vector<std::string> names = combo_box_items(header.item(IDC_HEADER_TRACK_LIST));
+    save_screenshot({header.dialog}, "dialog");
+    const std::vector<std::string> names = items(header.item(IDC_HEADER_TRACK_LIST));
     expect_equal(names.size(), 19, "tracks listed");
     for (std::size_t i = 0; i < names.size(); ++i) {
         expect_equal(names[i], std::string(kavelo::track_table[i].name),
@@ -60,8 +66,8 @@ KAVELO_GUI_TEST(header_editor_each_field_lands_in_its_own_byte) {
             const std::vector<uint8_t> before = app.bytes();
             header.type(f.control_id, before[start + *byte] == 201 ? "202" : "201");
             header.commit();
-            expect(changed_offsets(before, app.bytes()) == std::vector<std::size_t>{start + *byte},
-                   std::string(f.name) + " changes only its own byte");
+            expect_changed(before, app.bytes(), {start + *byte},
+                           std::string(f.name) + " changes only its own byte");
         }
     }
     header.close();
@@ -74,8 +80,7 @@ KAVELO_GUI_TEST(header_editor_commits_typed_numbers_and_reports_a_failed_write) 
     const uint32_t start = track_start(5);
     header.type(IDC_HEADER_SONG_TEMPO, "7");
     header.commit();
-    expect(changed_offsets(app.original, app.bytes()) == std::vector<std::size_t>{start + 5},
-           "song tempo 7 changes exactly byte start + 5");
+    expect_changed(app.original, app.bytes(), {start + 5}, "song tempo 7 changes byte start + 5");
     const std::pair<const char*, int> cases[] = {{"-12", 244}, {"300", 44},   {"abc", 0},
                                                  {" 7x", 7},   {"1234", 123}, {"", 0}};
     for (const auto& [text, value] : cases) {
@@ -83,7 +88,7 @@ KAVELO_GUI_TEST(header_editor_commits_typed_numbers_and_reports_a_failed_write) 
         header.commit();
         expect_equal(app.bytes()[start + 21], value, std::string("\"") + text + "\" commits");
     }
-    save_screenshot(header.dialog, "after-commits");
+    save_screenshot({header.dialog}, "after-commits");
 
     // A track change discards an edit.
     const std::vector<uint8_t> before = app.bytes();
@@ -108,7 +113,7 @@ KAVELO_GUI_TEST(header_editor_commits_typed_numbers_and_reports_a_failed_write) 
     // Enter in a field commits; Escape closes.
     header.type(IDC_HEADER_SONG_TEMPO, "12");
     expect(bring_to_front(header.dialog), "the dialog comes to the front");
-    click_window(header.item(IDC_HEADER_SONG_TEMPO));
+    click_at(centre(header.item(IDC_HEADER_SONG_TEMPO)));
     const std::string log = app.log_text();
     press_chord({}, VK_RETURN);
     app.wait_commit_logged(log, "  * Header Edited successfully!\r\n");
@@ -123,15 +128,14 @@ KAVELO_GUI_TEST(header_editor_bare_track_shows_the_first_48_bytes) {
     app.open_file(track);
     const std::vector<uint8_t> before = file_bytes(track);
     header_editor header(app);
-    save_screenshot(header.dialog, "bare-track");
+    save_screenshot({header.dialog}, "bare-track");
     expect(!IsWindowEnabled(header.item(IDC_HEADER_TRACK_LIST)), "the track list is disabled");
-    expect(combo_box_items(header.item(IDC_HEADER_TRACK_LIST)).empty(), "and empty");
+    expect(items(header.item(IDC_HEADER_TRACK_LIST)).empty(), "and empty");
     expect_equal(header.field(IDC_HEADER_FM5_VOLUME), kavelo::format_header_byte(before[29]),
                  "fields show the file's first bytes");
     header.type(IDC_HEADER_FM5_VOLUME, "255");
     header.commit();
-    expect(changed_offsets(before, file_bytes(track)) == std::vector<std::size_t>{29},
-           "the commit writes byte 29 of the file");
+    expect_changed(before, file_bytes(track), {29}, "the commit writes byte 29 of the file");
 }
 
 KAVELO_GUI_TEST(header_and_voice_editors_commit_into_their_own_tracks) {
@@ -140,7 +144,7 @@ KAVELO_GUI_TEST(header_and_voice_editors_commit_into_their_own_tracks) {
     header_editor header(app);
     expect(IsWindowEnabled(voices.dialog) && IsWindowEnabled(app.main()), "both stay usable");
     show_track(header, app.original, 9);
-    save_screenshot(nullptr, "both-editors");
+    save_screenshot({}, "both-editors");
 
     // Interleaved: a header commit, a voice save, another track in each, and again.
     header.type(IDC_HEADER_SONG_TEMPO, "33");
@@ -184,14 +188,13 @@ KAVELO_GUI_TEST(header_and_voice_editors_follow_each_tracks_shape) {
     expect_equal(header.field(IDC_HEADER_PSG1_KEY),
                  kavelo::format_header_byte(app.original[start8 + 36]),
                  "PSG 1 after the FM entries");
-    save_screenshot(header.dialog, "track-8");
+    save_screenshot({header.dialog}, "track-8");
     header.type(IDC_HEADER_FM6_VOLUME, "77");
     header.type(IDC_HEADER_PSG3_VOLUME, "78");
     header.commit();
     std::vector<uint8_t> before = app.bytes();
-    expect(changed_offsets(app.original, before) ==
-               std::vector<std::size_t>{start8 + 33, start8 + 49},
-           "FM 6 volume and PSG 3 volume land in track 8's own entries");
+    expect_changed(app.original, before, {start8 + 33, start8 + 49},
+                   "FM 6 volume and PSG 3 volume land in track 8's own entries");
 
     // Track 17: no PSG entry; its channel data begins where PSG fields used to lie.
     show_track(header, before, 17);
@@ -203,21 +206,21 @@ KAVELO_GUI_TEST(header_and_voice_editors_follow_each_tracks_shape) {
     expect(!IsWindowEnabled(header.item(IDC_HEADER_FM6_KEY)), "no sixth FM channel");
     expect_equal(header.field(IDC_HEADER_FM5_KEY), kavelo::format_header_byte(before[start17 + 28]),
                  "FM 5 as before");
-    save_screenshot(header.dialog, "track-17");
+    save_screenshot({header.dialog}, "track-17");
     header.type(IDC_HEADER_FM5_KEY, "55");
     header.commit();
-    expect(changed_offsets(before, app.bytes()) == std::vector<std::size_t>{start17 + 28},
-           "the commit leaves every byte of track 17's channel data");
+    expect_changed(before, app.bytes(), {start17 + 28},
+                   "the commit leaves every byte of track 17's channel data");
     header.close();
 
     // Track 16: all 33 voices are listed, and the last one saves into its own slot.
     before = app.bytes();
     voice_editor voices(app, 16);
-    const std::vector<std::string> listed = combo_box_items(voices.item(IDC_VOICE_LIST));
+    const std::vector<std::string> listed = items(voices.item(IDC_VOICE_LIST));
     expect(listed.size() == 33 && listed.back() == "Voice 32", "33 voices listed");
     voices.choose_voice(32);
     expect(voices.voice() == as_displayed(stored_voice(before, 16, 32)), "voice 32 is shown");
-    save_screenshot(voices.dialog, "track-16");
+    save_screenshot({voices.dialog}, "track-16");
     voices.pick(op_control(4, IDC_OP1_TL), 66);
     voices.save();
     expect_changes_within(before, app.bytes(), {{voice_slot(before, 16, 32), 25}}, "voice 32");

@@ -8,6 +8,8 @@
 
 #include "demo/demo_rom.h"
 
+#include <dlgs.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -23,12 +25,11 @@ void expect_menu(HWND window, file_kind kind) {
 void show_popup(kavelo_session& app, char key, const std::string& label) {
     expect(bring_to_front(app.main()), "the main window comes to the front");
     press_chord({VK_MENU}, static_cast<WORD>(key));
-    HWND popup = wait_popup_menu(app.pid());
-    expect(popup != nullptr, std::string("Alt+") + key + " opens a popup menu");
-    save_screenshot(std::vector<HWND>{app.main(), popup}, label);
+    HWND popup = app.popup_menu();
+    save_screenshot({app.main(), popup}, label);
     press_chord({}, VK_ESCAPE);
     press_chord({}, VK_ESCAPE);
-    expect(wait_gone(popup), "Escape closes the popup");
+    expect(wait_gone(popup), std::string("Escape closes the popup of Alt+") + key);
 }
 
 // The About box as dialog 103 defines it; returns its window.
@@ -41,9 +42,7 @@ HWND expect_about_box(kavelo_session& app) {
     expect(find_child(about, "Static", "KAVELO (Vantorel) Version 1.0") != nullptr,
            "the About box names the program and version");
     const std::string credits = window_text(GetWindow(GetWindow(icon, GW_HWNDNEXT), GW_HWNDNEXT));
-    const std::string release = "Release " KAVELO_VERSION_TEXT;
-    expect(credits.size() >= release.size() &&
-               credits.compare(credits.size() - release.size(), release.size(), release) == 0,
+    expect(ends_with(credits, "Release " KAVELO_VERSION_TEXT),
            "the credits end with the release, seen: " + credits);
     HWND ok = dialog_item(about, IDOK);
     expect_equal(window_text(ok), "OK", "the About box button");
@@ -68,38 +67,43 @@ std::string file_version_text(const std::string& path, const std::string& name) 
     return std::string(value, strnlen(value, length));
 }
 
+// A window's rectangle in its parent's client coordinates (the screen's for none).
+RECT rect_in(HWND window, HWND parent) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
 } // namespace
 
 KAVELO_GUI_TEST(main_window_at_start) {
-    for (const char* field : {"FileVersion", "ProductVersion"}) {
-        expect_equal(file_version_text(environment().app_path, field), KAVELO_VERSION_TEXT,
+    const std::pair<const char*, const char*> version_block[] = {
+        {"FileVersion", KAVELO_VERSION_TEXT},
+        {"ProductVersion", KAVELO_VERSION_TEXT},
+        {"ProductName", main_title}};
+    for (const auto& [field, value] : version_block) {
+        expect_equal(file_version_text(environment().app_path, field), value,
                      std::string("the version block's ") + field);
     }
-    expect_equal(file_version_text(environment().app_path, "ProductName"), main_title,
-                 "the version block's product name");
     kavelo_session app;
-    save_screenshot(app.main(), "main-window");
+    save_screenshot({app.main()}, "main-window");
     expect_equal(window_text(app.main()), main_title, "main window title");
     const LONG frame_bits = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
                             WS_THICKFRAME | WS_MAXIMIZEBOX | WS_POPUP | WS_CHILD;
     expect_equal(GetWindowLongA(app.main(), GWL_STYLE) & frame_bits, 0x00CA0000,
                  "main window frame style (fixed, no maximise)");
-    RECT rect{};
-    GetWindowRect(app.main(), &rect);
-    expect_equal(rect.right - rect.left, 400, "main window width");
-    expect_equal(rect.bottom - rect.top, 200, "main window height");
+    const RECT frame = rect_in(app.main(), nullptr);
+    expect_equal(frame.right - frame.left, 400, "main window width");
+    expect_equal(frame.bottom - frame.top, 200, "main window height");
 
     expect_equal(window_class(app.log()), "Edit", "Status log class");
     expect_equal(static_cast<DWORD>(GetWindowLongA(app.log(), GWL_STYLE)), 0x50201844,
                  "Status log style");
     RECT client{};
-    RECT log{};
     GetClientRect(app.main(), &client);
-    GetWindowRect(app.log(), &log);
-    MapWindowPoints(nullptr, app.main(), reinterpret_cast<POINT*>(&log), 2);
-    expect(log.left == 0 && log.top == 0 && log.right == client.right &&
-               log.bottom == client.bottom,
-           "the Status log fills the client area");
+    const RECT log = rect_in(app.log(), app.main());
+    expect(EqualRect(&log, &client), "the Status log fills the client area");
     expect_equal(app.log_text(), "", "Status log text at start");
     expect_menu(app.main(), file_kind::none);
     show_popup(app, 'F', "file-menu-109");
@@ -117,20 +121,19 @@ KAVELO_GUI_TEST(open_rom_image) {
 
     const std::string rom = fresh_demo_rom();
     HWND dialog = app.open_dialog_from_menu();
-    const std::vector<std::string> filters = combo_box_items(file_dialog_type_list(dialog));
-    expect(filters == std::vector<std::string>{"Binary Files (*.bin)", "All Files (*.*)"},
+    expect(items(dialog_item(dialog, cmb1)) ==
+               std::vector<std::string>{"Binary Files (*.bin)", "All Files (*.*)"},
            "the file type filters, the given one first");
-    save_screenshot(dialog, "open-dialog");
+    save_screenshot({dialog}, "open-dialog");
     fill_file_dialog(dialog, rom);
     expect(wait_gone(dialog), "the Open dialog closes after OK");
-    expect(wait_until([&] { return !app.log_text().empty(); }), "a log line appears");
+    expect_soon([&] { return !app.log_text().empty(); }, "a log line appears");
     expect_equal(app.log_text(), rom_line, "Status log after opening a ROM image");
     expect_menu(app.main(), file_kind::rom_image);
 
     dialog = app.open_dialog_from_menu();
     const std::string initial = window_text(file_dialog_name_field(dialog));
-    const std::string name = rom.substr(rom.find_last_of('\\') + 1);
-    expect(initial.size() >= name.size() && initial.substr(initial.size() - name.size()) == name,
+    expect(ends_with(initial, rom.substr(rom.find_last_of('\\') + 1)),
            "the Open dialog starts with the last path, got \"" + initial + "\"");
     app.cancel_dialog(dialog);
     expect_equal(app.log_text(), rom_line, "Status log after the second Open was cancelled");
@@ -151,33 +154,33 @@ KAVELO_GUI_TEST(open_rom_image) {
     }
     expect_menu(app.main(), file_kind::bare_track);
 
-    // Lines enough to scroll: the Open brings its line into view.
+    // Lines enough to scroll: the Open brings its line into view. Then a log at its limit:
+    // 1,999 lines of 32 characters (63,968) plus the 34 of the new line would pass 63,999,
+    // so exactly the oldest line goes.
     std::string seed;
     for (int i = 0; i < 40; ++i) {
         // Appended piece by piece: the 32-bit optimiser takes "text" + string for an overlap.
         seed.append("earlier line ").append(std::to_string(i)).append("\r\n");
     }
-    SendMessageA(app.log(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(seed.c_str()));
-    app.open_file(rom);
-    expect_equal(app.log_text(), seed + rom_line, "the new line follows the earlier ones");
-    expect_menu(app.main(), file_kind::rom_image);
-    expect(SendMessageA(app.log(), EM_GETFIRSTVISIBLELINE, 0, 0) > 0, "the log scrolled down");
-    expect(newest_line_visible(app.log()), "the newest line is in view");
-
-    // A log at its limit: 1,999 lines of 32 characters (63,968) plus the 34 of the new
-    // line would pass 63,999, so exactly the oldest line goes.
     std::string full;
     for (int i = 0; i < 1999; ++i) {
         char line[40];
         std::snprintf(line, sizeof(line), "seed line %04d ...............\r\n", i);
         full += line;
     }
-    SendMessageA(app.log(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(full.c_str()));
-    expect_equal(static_cast<long long>(app.log_text().size()), 1999 * 32, "seeded log length");
-    app.open_file(rom);
-    expect_equal(app.log_text(), full.substr(32) + rom_line, "the log drops its oldest whole line");
-    expect(newest_line_visible(app.log()), "the newest line is in view at the limit");
-    save_screenshot(app.main(), "long-log");
+    for (const auto& [seeded, kept] : {std::pair{seed, seed}, std::pair{full, full.substr(32)}}) {
+        set_text(app.log(), seeded);
+        expect_equal(static_cast<long long>(app.log_text().size()),
+                     static_cast<long long>(seeded.size()), "the log holds the seeded lines");
+        app.open_file(rom);
+        expect_equal(app.log_text(), kept + rom_line,
+                     "the new line follows the earlier ones, the oldest whole line dropped at "
+                     "the limit");
+        expect_menu(app.main(), file_kind::rom_image);
+        expect(SendMessageA(app.log(), EM_GETFIRSTVISIBLELINE, 0, 0) > 0, "the log scrolled");
+        expect(newest_line_visible(app.log()), "the newest line is in view");
+    }
+    save_screenshot({app.main()}, "long-log");
     // Last: a key still on its way from the popups would reach the next window that opens.
     show_popup(app, 'T', "tools-menu-131");
     show_popup(app, 'H', "help-menu-131");
@@ -194,43 +197,43 @@ KAVELO_GUI_TEST(accelerators_reach_the_main_window) {
     expect(wait_gone(about), "Escape closes the About box");
     expect(app.process().running(), "the program keeps running");
 
-    const std::pair<const char*, char> chords[] = {{"Alt+F1", 0}, {"Alt+/", '/'}, {"Alt+?", '?'}};
-    for (const auto& [name, character] : chords) {
-        expect(bring_to_front(app.main()), std::string("main window in front for ") + name);
-        if (character == 0) {
+    for (const char* chord : {"Alt+F1", "Alt+/", "Alt+?"}) {
+        expect(bring_to_front(app.main()), std::string("main window in front for ") + chord);
+        if (chord[4] == 'F') {
             press_chord({VK_MENU}, VK_F1);
         } else {
-            type_char_chord({VK_MENU}, character);
+            type_char_chord({VK_MENU}, chord[4]);
         }
         about = expect_about_box(app);
-        if (character == 0) {
-            save_screenshot(about, "about-box");
+        if (chord[4] == 'F') {
+            save_screenshot({about}, "about-box");
         }
         click_button(dialog_item(about, IDOK));
         expect(wait_gone(about), "the About box closes on OK");
-        expect(IsWindowEnabled(app.main()), std::string("main window usable after ") + name);
+        expect(IsWindowEnabled(app.main()), std::string("main window usable after ") + chord);
     }
 
     expect(bring_to_front(app.main()), "the main window comes to the front");
-    click_window(app.log());
-    expect(wait_until([&] { return app.process().focus() == app.log(); }),
-           "a click puts the focus in the Status log");
+    click_at(centre(app.log()));
+    expect_soon([&] { return app.process().focus() == app.log(); },
+                "a click puts the focus in the Status log");
     press_chord({VK_CONTROL}, 'O');
     fill_file_dialog(app.wait_open_dialog(), fresh_demo_track(2));
-    expect(wait_until([&] { return app.log_text() == track_line; }),
-           "Ctrl+O from the Status log opened the file through the main window's Open");
+    expect_soon([&] { return app.log_text() == track_line; },
+                "Ctrl+O from the Status log opened the file through the main window's Open");
 
     voice_editor editor(app);
     expect(bring_to_front(editor.dialog), "the Voice editor comes to the front");
-    expect(wait_until([&] {
-               HWND focus = app.process().focus();
-               return focus == editor.dialog || (focus != nullptr && IsChild(editor.dialog, focus));
-           }),
-           "the focus is in the Voice editor");
+    expect_soon(
+        [&] {
+            HWND focus = app.process().focus();
+            return focus == editor.dialog || (focus != nullptr && IsChild(editor.dialog, focus));
+        },
+        "the focus is in the Voice editor");
     press_chord({VK_CONTROL}, 'O');
     fill_file_dialog(app.wait_open_dialog(), fresh_demo_rom());
-    expect(wait_until([&] { return app.log_text() == std::string(track_line) + rom_line; }),
-           "Ctrl+O from the Voice editor opened the file through the main window");
+    expect_soon([&] { return app.log_text() == std::string(track_line) + rom_line; },
+                "Ctrl+O from the Voice editor opened the file through the main window");
 }
 
 KAVELO_GUI_TEST(tools_commands_open_the_editors) {
@@ -240,15 +243,15 @@ KAVELO_GUI_TEST(tools_commands_open_the_editors) {
     expect(GetWindow(voice, GW_OWNER) == app.main(),
            "the Voice editor is owned by the main window");
     expect(IsWindowEnabled(app.main()), "the main window stays usable beside the Voice editor");
-    save_screenshot(voice, "voice-editor");
+    save_screenshot({voice}, "voice-editor");
     PostMessageA(voice, WM_SYSCOMMAND, SC_CLOSE, 0);
-    expect(wait_until([&] { return !IsWindow(voice); }), "the close box ends the Voice editor");
+    expect_soon([&] { return !IsWindow(voice); }, "the close box ends the Voice editor");
 
     // The Track Header Editor is modal with no owner, so the main window stays enabled.
     header_editor header(app);
     expect(GetWindow(header.dialog, GW_OWNER) == nullptr, "the Track Header Editor has no owner");
     expect(IsWindowEnabled(app.main()), "the main window stays enabled beside it");
-    save_screenshot(header.dialog, "header-editor");
+    save_screenshot({header.dialog}, "header-editor");
     header.close();
     expect(app.process().running(), "the program keeps running");
 }

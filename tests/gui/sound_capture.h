@@ -5,6 +5,7 @@
 
 #include "gui_driver.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -22,12 +23,16 @@ std::size_t captured_frames();
 // Waits (bounded) until the capture holds `frames` frames; fails naming `what` otherwise.
 void wait_captured(std::size_t frames, const std::string& what, duration timeout = 20s);
 
-// The sum of |captured - rendered| over the left channel, frames from..to (every step-th) of
-// the render against the capture from frame `start` on, as far as the capture goes.
-double capture_difference(const sound& captured, std::size_t start, const sound& rendered,
-                          std::size_t from, std::size_t to, std::size_t step);
-// Where the render starts in the capture: the offset with the least difference over the
-// render's first `probe` frames, looked at every step-th frame.
+// The sum of |captured - rendered| over the left channel of every step-th frame of the
+// render's `frames` at `from`, against the capture from `offset` on, as far as it goes.
+double capture_difference(const sound& captured, std::size_t offset, const sound& rendered,
+                          std::size_t from, std::size_t frames, std::size_t step);
+// The capture offset in [first, last] where that difference, over the first `channels`
+// channels, is least.
+std::size_t least_difference(const sound& captured, const sound& rendered, std::size_t from,
+                             std::size_t frames, std::size_t first, std::size_t last,
+                             std::size_t step, std::size_t channels);
+// Where the render starts in the capture: judged by its first `probe` frames.
 std::size_t rendered_start(const sound& captured, const sound& rendered, std::size_t probe,
                            std::size_t step);
 
@@ -36,9 +41,10 @@ struct capture_match {
     std::size_t heard = 0; // frames the capture holds of the render
     double signal = 0;     // sum of squares of the render
     double error = 0;      // sum of squares of the differences
+    double share() const { return std::sqrt(error / signal); }
 };
 capture_match match_capture(const sound& captured, std::size_t start, const sound& rendered,
-                            std::size_t frames);
+                            std::size_t frames, std::size_t from = 0);
 // RMS of the difference over RMS of the render, for the render's stretch of `frames` at
 // `from` against the capture from `offset` (1 where the capture ends first).
 double piece_share(const sound& captured, std::size_t offset, const sound& rendered,

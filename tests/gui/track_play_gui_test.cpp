@@ -191,9 +191,7 @@ KAVELO_GUI_TEST(voice_editor_plays_the_shown_track_as_the_core_renders_it) {
     // 127: the driver adds the channel's volume to a carrier's level, and the chip takes
     // the low 7 bits of the sum).
     const std::size_t at_change = captured_frames();
-    for (int op = 1; op <= 4; ++op) {
-        editor.pick(op_control(op, IDC_OP1_TL), 100);
-    }
+    editor.pick_all(IDC_OP1_TL, 100);
     const kavelo::voice_record quiet = editor.voice();
     wait_captured(at_change + 3 * second, "three more seconds are played");
     const std::size_t at_stop = captured_frames();
@@ -274,13 +272,13 @@ KAVELO_GUI_TEST(header_editor_plays_the_typed_tempo_uncommitted) {
     DeleteFileA(capture_path().c_str());
     play(
         app, [&] { click_button(button); }, "Basalt Zone");
-    expect(wait_until([&] { return window_text(button) == "Stop"; }), "Play becomes Stop");
-    save_screenshot(header.dialog, "playing");
+    expect_soon([&] { return window_text(button) == "Stop"; }, "Play becomes Stop");
+    save_screenshot({header.dialog}, "playing");
     wait_captured(4 * second, "four seconds are played");
     const std::size_t at_stop = captured_frames();
     click_button(button);
     app.wait_log_ends_with("  * Stopped Basalt Zone\r\n");
-    expect(wait_until([&] { return window_text(button) == "Play"; }), "Stop becomes Play");
+    expect_soon([&] { return window_text(button) == "Play"; }, "Stop becomes Play");
     expect(app.bytes() == app.original, "playing writes nothing");
     expect_equal(header.field(IDC_HEADER_SONG_TEMPO), typed_tempo, "the typed tempo stays");
 

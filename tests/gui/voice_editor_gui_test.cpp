@@ -7,13 +7,13 @@
 #include "flows.h"
 
 #include "demo/demo_rom.h"
-#include "gui_probe.h"
 #include "header_editor/header_fields.h"
 #include "keyboard_ids.h"
 #include "rom/cartridge_checksum.h"
 #include "rom/track_table.h"
 #include "voice_editor/operator_ops.h"
 
+#include <algorithm>
 #include <tuple>
 
 namespace gui {
@@ -25,9 +25,8 @@ namespace {
 void pick_from_operator_menu(voice_editor& editor, POINT at, int entry, const std::string& label) {
     expect(bring_to_front(editor.dialog), "the Voice editor comes to the front");
     click_at(at, true);
-    HWND popup = wait_popup_menu(editor.app.pid());
-    expect(popup != nullptr, "a right click on an operator column opens its menu");
-    save_screenshot(std::vector<HWND>{editor.dialog, popup}, label);
+    HWND popup = editor.app.popup_menu();
+    save_screenshot({editor.dialog, popup}, label);
     for (int i = 0; i <= entry; ++i) {
         press_chord({}, VK_DOWN);
     }
@@ -37,8 +36,7 @@ void pick_from_operator_menu(voice_editor& editor, POINT at, int entry, const st
 
 void wait_shown(const voice_editor& editor, int id, const std::string& text,
                 const std::string& what) {
-    expect(wait_until([&] { return editor.shown(id) == text; }),
-           what + ": expected " + text + ", shown " + editor.shown(id));
+    expect_soon([&] { return editor.shown(id) == text; }, what + ": expected " + text);
 }
 
 bool undo_grayed(HWND dialog) {
@@ -59,12 +57,12 @@ KAVELO_GUI_TEST(voice_editor_shows_every_field_of_a_known_voice) {
     kavelo_session app;
     app.open_file(write_work_file(current_test() + ".bin", track));
     voice_editor editor(app);
-    save_screenshot(editor.dialog, "dialog");
+    save_screenshot({editor.dialog}, "dialog");
     expect(!IsWindowEnabled(editor.item(IDC_TRACK_LIST)), "binary track mode disables track list");
-    expect_equal(static_cast<long long>(combo_box_items(editor.item(IDC_TRACK_LIST)).size()), 19,
+    expect_equal(static_cast<long long>(items(editor.item(IDC_TRACK_LIST)).size()), 19,
                  "it still holds the names");
     expect_equal(editor.shown(IDC_TRACK_LIST), "Copperleaf Zone", "it shows the first track");
-    expect(combo_box_items(editor.item(IDC_VOICE_LIST)) == std::vector<std::string>{"Voice 0"},
+    expect(items(editor.item(IDC_VOICE_LIST)) == std::vector<std::string>{"Voice 0"},
            "one voice listed");
 
     // Groups run OP4, OP3, OP2, OP1: byte 1 is OP4's, byte 4 OP1's.
@@ -97,7 +95,7 @@ KAVELO_GUI_TEST(voice_editor_shows_every_field_of_a_known_voice) {
     for (const auto& [ame, on] : ames) {
         expect_equal(editor.checked(op(ame, IDC_OP1_AME)), on, "OP" + std::to_string(ame) + " AME");
     }
-    const std::vector<std::string> rr = combo_box_items(editor.item(op(1, IDC_OP1_RR)));
+    const std::vector<std::string> rr = items(editor.item(op(1, IDC_OP1_RR)));
     expect(rr.size() == 16 && rr.back() == "31", "an RR list holds 16 entries, the last 31");
 }
 
@@ -149,21 +147,26 @@ KAVELO_GUI_TEST(voice_editor_saves_into_the_shown_slot_and_asks_by_the_flag) {
     editor.choose_track(6, "&No");
     expect_equal(editor.shown(IDC_TRACK_LIST), "Invincibility", "track 6 shown");
     post_command(editor.dialog, IDM_PASTE_VOICE);
-    expect(wait_until([&] { return editor.voice() == copied; }), "Paste shows the copied voice");
+    expect_soon([&] { return editor.voice() == copied; }, "Paste shows the copied voice");
     editor.save();
     expect(stored_voice(app.bytes(), 6, 0) == copied, "Save writes it into voice 0 of track 6");
     expect(stored_voice(app.bytes(), 4, 2) == stored_voice(app.original, 4, 2),
            "the copied voice's own slot is untouched");
-    save_screenshot(editor.dialog, "pasted");
+    save_screenshot({editor.dialog}, "pasted");
 
     // One editor at a time; Close asks, saves on Yes and destroys the window.
     post_command(app.main(), IDM_VOICE_EDITOR);
-    expect(wait_until([&] { return app.count_dialogs(editor_title) == 1; }),
-           "a second request brings the same editor forward");
+    expect_soon(
+        [&] {
+            const std::vector<HWND> windows = top_level_windows(app.pid());
+            return std::count_if(windows.begin(), windows.end(),
+                                 [](HWND w) { return title_of(w) == editor_title; }) == 1;
+        },
+        "a second request brings the same editor forward");
     editor.pick(IDC_ALG_LIST, 7);
     post_command(editor.dialog, IDCANCEL);
     expect(answer_message_box(app.pid(), "Prompt", "&Yes"), "Close asks");
-    expect(wait_until([&] { return !IsWindow(editor.dialog); }), "Close destroys the window");
+    expect_soon([&] { return !IsWindow(editor.dialog); }, "Close destroys the window");
     expect_equal(stored_voice(app.bytes(), 6, 0)[0] & 7, 7, "Yes saved the algorithm");
     expect(IsWindowVisible(voice_editor(app).dialog), "the next command opens a fresh editor");
 }
@@ -194,10 +197,10 @@ KAVELO_GUI_TEST(voice_editor_undo_revert_operators_and_other_files) {
         POINT client_top{0, 0};
         ClientToScreen(dialog, &client_top);
         click_at({frame.left + 62, client_top.y - GetSystemMetrics(SM_CYMENU) / 2});
-        popup = wait_popup_menu(app.pid(), 5s);
+        popup = wait_window(app.pid(), popup_menu_class, {}, 5s);
     }
     expect(popup != nullptr, "a click on Edit opens the menu");
-    save_screenshot(std::vector<HWND>{dialog, popup}, "edit-menu");
+    save_screenshot({dialog, popup}, "edit-menu");
     press_chord({}, VK_ESCAPE);
     press_chord({}, VK_ESCAPE);
     expect(wait_gone(popup), "Escape closes the Edit menu");
@@ -211,11 +214,11 @@ KAVELO_GUI_TEST(voice_editor_undo_revert_operators_and_other_files) {
     editor.press(op2_ame);
     expect(editor.checked(op2_ame) != ame_before, "the AME box changed");
     expect(!undo_grayed(dialog), "Undo is offered after an edit");
-    click_window(editor.item(op_control(1, IDC_OP1_MUL)));
+    click_at(centre(editor.item(op_control(1, IDC_OP1_MUL))));
     press_chord({}, VK_ESCAPE); // the click dropped the list down
     press_chord({VK_CONTROL}, 'Z');
-    expect(wait_until([&] { return editor.checked(op2_ame) == ame_before; }),
-           "Ctrl+Z undoes the AME click");
+    expect_soon([&] { return editor.checked(op2_ame) == ame_before; },
+                "Ctrl+Z undoes the AME click");
     expect_equal(editor.shown(op4_tl), "77", "the TL edit stays");
     post_command(dialog, IDM_UNDO);
     wait_shown(editor, op4_tl, tl_before, "Undo restores TL");
@@ -243,9 +246,7 @@ KAVELO_GUI_TEST(voice_editor_undo_revert_operators_and_other_files) {
     // Copy OP1 through its context menu and paste it into OP3 through OP3's.
     const auto operator_shown = [&](int op) { return kavelo::copy_operator(editor.voice(), op); };
     const kavelo::operator_bytes op1 = operator_shown(1);
-    RECT tl{};
-    GetWindowRect(editor.item(op_control(1, IDC_OP1_TL)), &tl);
-    pick_from_operator_menu(editor, {(tl.left + tl.right) / 2, (tl.top + tl.bottom) / 2}, 0,
+    pick_from_operator_menu(editor, centre(editor.item(op_control(1, IDC_OP1_TL))), 0,
                             "operator-menu-op1");
     RECT group{};
     GetWindowRect(find_child(dialog, "Button", "OP3"), &group);
@@ -254,15 +255,15 @@ KAVELO_GUI_TEST(voice_editor_undo_revert_operators_and_other_files) {
     // Inside the OP3 group box, between its caption and its first list.
     pick_from_operator_menu(editor, {(group.left + group.right) / 2, (group.top + det.top) / 2 + 2},
                             1, "operator-menu-op3");
-    expect(wait_until([&] { return operator_shown(3) == op1; }), "OP3 shows every field of OP1");
+    expect_soon([&] { return operator_shown(3) == op1; }, "OP3 shows every field of OP1");
     const kavelo::voice_record pasted = editor.voice();
     post_command(dialog, IDM_SWAP_OP2_OP4);
-    expect(wait_until([&] { return operator_shown(2) == kavelo::copy_operator(pasted, 4); }),
-           "Swap moves OP4 into OP2");
+    expect_soon([&] { return operator_shown(2) == kavelo::copy_operator(pasted, 4); },
+                "Swap moves OP4 into OP2");
     expect(operator_shown(4) == kavelo::copy_operator(pasted, 2), "and OP2 into OP4");
     post_command(dialog, IDM_UNDO);
-    expect(wait_until([&] { return editor.voice() == pasted; }), "the swap is undone");
-    save_screenshot(dialog, "after-operator-paste");
+    expect_soon([&] { return editor.voice() == pasted; }, "the swap is undone");
+    save_screenshot({dialog}, "after-operator-paste");
 
     // A second file while the editor is open: its prompt first, into the file it showed.
     const std::vector<uint8_t> track = kavelo::make_demo_track(9);
@@ -276,8 +277,8 @@ KAVELO_GUI_TEST(voice_editor_undo_revert_operators_and_other_files) {
     const std::vector<uint8_t> rom_after = app.bytes();
     expect(stored_voice(rom_after, 2, 1) == pasted,
            "Yes saved the shown voice into the first file");
-    expect(wait_until([&] { return !IsWindowEnabled(editor.item(IDC_TRACK_LIST)); }),
-           "the editor shows the bare track: no track choice");
+    expect_soon([&] { return !IsWindowEnabled(editor.item(IDC_TRACK_LIST)); },
+                "the editor shows the bare track: no track choice");
     expect(editor.voice() == as_displayed(bare_track_voice(track, 0)),
            "the editor shows voice 0 of the second file");
     expect_equal(editor.shown(IDC_VOICE_LIST), "Voice 0", "voice 0 chosen");
@@ -292,12 +293,12 @@ KAVELO_GUI_TEST(voice_editor_undo_revert_operators_and_other_files) {
     // A third file dropped on the main window opens as File > Open would.
     const std::vector<uint8_t> third_rom = kavelo::make_demo_rom();
     const std::string third = write_work_file(current_test() + "-third.bin", third_rom);
-    probe_drop_file(app.main(), third);
+    drop_file(app.main(), third);
     expect(answer_message_box(app.pid(), "Prompt", "&No"),
            "the drop asks first too (Save to ROM kept the flag); log:\n" + app.log_text());
     app.wait_log_ends_with(rom_line);
-    expect(wait_until([&] { return IsWindowEnabled(editor.item(IDC_TRACK_LIST)); }),
-           "the track list is back for a ROM image");
+    expect_soon([&] { return IsWindowEnabled(editor.item(IDC_TRACK_LIST)); },
+                "the track list is back for a ROM image");
     expect_equal(editor.shown(IDC_TRACK_LIST), std::string(kavelo::track_table[0].name),
                  "the first track");
     expect(editor.voice() == as_displayed(stored_voice(third_rom, 0, 0)),
@@ -323,7 +324,7 @@ KAVELO_GUI_TEST(voice_editor_undo_revert_operators_and_other_files) {
     GetWindowRect(app.main(), &main_rect);
     SetWindowPos(dialog, nullptr, main_rect.left, main_rect.bottom + 10, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    save_screenshot(app.main(), "main-window-log");
+    save_screenshot({app.main()}, "main-window-log");
 }
 
 KAVELO_GUI_TEST(command_line_opens_its_file_and_ignores_the_rest) {
@@ -336,22 +337,22 @@ KAVELO_GUI_TEST(command_line_opens_its_file_and_ignores_the_rest) {
     expect(editor.voice() == as_displayed(stored_voice(file_bytes(rom), 0, 0)),
            "the editor shows the file named on the command line");
     header_editor header(app);
-    expect_equal(combo_box_items(header.item(IDC_HEADER_TRACK_LIST)).size(), 19,
+    expect_equal(items(header.item(IDC_HEADER_TRACK_LIST)).size(), 19,
                  "a ROM image lists the tracks");
 
     // A bare track dropped on the main window: both editors show it, and it has no
     // checksum, so no Fix Checksum.
     const std::vector<uint8_t> track = kavelo::make_demo_track(3);
-    probe_drop_file(app.main(), fresh_demo_track(3));
+    drop_file(app.main(), fresh_demo_track(3));
     app.wait_log_ends_with(track_line);
-    expect(wait_until([&] { return !IsWindowEnabled(header.item(IDC_HEADER_TRACK_LIST)); }),
-           "the header editor has no track choice for a bare track");
-    expect(combo_box_items(header.item(IDC_HEADER_TRACK_LIST)).empty(), "and no track names");
+    expect_soon([&] { return !IsWindowEnabled(header.item(IDC_HEADER_TRACK_LIST)); },
+                "the header editor has no track choice for a bare track");
+    expect(items(header.item(IDC_HEADER_TRACK_LIST)).empty(), "and no track names");
     expect_equal(header.field(IDC_HEADER_SONG_TEMPO), kavelo::format_header_byte(track[5]),
                  "it shows the bare track's song tempo");
     expect(editor.voice() == as_displayed(bare_track_voice(track, 0)),
            "the Voice editor shows the bare track's voice 0");
-    save_screenshot(std::vector<HWND>{editor.dialog, header.dialog}, "editors-after-drop");
+    save_screenshot({editor.dialog, header.dialog}, "editors-after-drop");
     expect_equal(menu_text(app.main()), main_menu(file_kind::bare_track),
                  "a bare track has no Fix Checksum");
 }
@@ -369,22 +370,20 @@ KAVELO_GUI_TEST(voice_editor_and_keyboard_keys_work_while_the_header_editor_is_o
     editor.pick(tl, before == "40" ? 41 : 40);
     const std::string after = editor.shown(tl);
     expect(bring_to_front(editor.dialog), "the Voice editor comes to the front");
-    click_window(editor.item(op_control(1, IDC_OP1_MUL)));
+    click_at(centre(editor.item(op_control(1, IDC_OP1_MUL))));
     press_chord({}, VK_ESCAPE);
     press_chord({VK_CONTROL}, 'Z');
-    expect(wait_until([&] { return editor.shown(tl) == before; }), "Ctrl+Z undoes the TL pick");
+    expect_soon([&] { return editor.shown(tl) == before; }, "Ctrl+Z undoes the TL pick");
     press_chord({VK_CONTROL}, 'Y');
-    expect(wait_until([&] { return editor.shown(tl) == after; }), "Ctrl+Y redoes it");
+    expect_soon([&] { return editor.shown(tl) == after; }, "Ctrl+Y redoes it");
     press_chord({VK_CONTROL}, 'K');
     HWND keyboard = app.dialog("Keyboard");
     expect(bring_to_front(keyboard), "the Keyboard window takes the focus");
     send_key('X', false);
-    expect(
-        wait_until([&] { return window_text(dialog_item(keyboard, IDC_KEYBOARD_NOTE)) == "D3"; }),
-        "X on the Keyboard window plays D3");
+    expect_soon([&] { return window_text(dialog_item(keyboard, IDC_KEYBOARD_NOTE)) == "D3"; },
+                "X on the Keyboard window plays D3");
     send_key('X', true);
-    save_screenshot(std::vector<HWND>{app.main(), editor.dialog, header.dialog, keyboard},
-                    "all-windows");
+    save_screenshot({app.main(), editor.dialog, header.dialog, keyboard}, "all-windows");
     expect(IsWindowVisible(header.dialog), "the Track Header Editor is still open");
 
     // Its own keys are its own: Escape closes it, and only it.

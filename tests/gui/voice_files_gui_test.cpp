@@ -18,11 +18,12 @@ namespace {
 
 void expect_export_list(const voice_editor& editor, const std::vector<std::string>& names,
                         int selection, const std::string& what) {
-    expect(wait_until([&] {
-               return editor.list(IDC_EXPORT_LIST) == names &&
-                      SendMessageA(editor.item(IDC_EXPORT_LIST), LB_GETCURSEL, 0, 0) == selection;
-           }),
-           what + ": the Export bank list shows the expected entries and selection");
+    expect_soon(
+        [&] {
+            return editor.list(IDC_EXPORT_LIST) == names &&
+                   SendMessageA(editor.item(IDC_EXPORT_LIST), LB_GETCURSEL, 0, 0) == selection;
+        },
+        what + ": the Export bank list shows the expected entries and selection");
 }
 
 // A 32-voice TX81Z bulk dump with a valid header, checksum and end byte.
@@ -149,10 +150,10 @@ KAVELO_GUI_TEST(voice_editor_exports_a_bank_and_imports_it_back) {
            "imported names");
     editor.send_to_voice(2, expected[2].voice, "the bank's third voice");
     editor.double_click(IDC_IMPORT_LIST);
-    expect(wait_until([&] { return editor.list(IDC_EXPORT_LIST).size() == 4; }),
-           "a double-click adds the entry");
+    expect_soon([&] { return editor.list(IDC_EXPORT_LIST).size() == 4; },
+                "a double-click adds the entry");
     expect_equal(editor.list(IDC_EXPORT_LIST).back(), "Bell Lead", "under its imported name");
-    save_screenshot(editor.dialog, "imported");
+    save_screenshot({editor.dialog}, "imported");
 
     // The list's commands keep names and selection.
     editor.press(IDC_EXPORT_CLEAR);
@@ -183,7 +184,7 @@ KAVELO_GUI_TEST(voice_editor_exports_a_bank_and_imports_it_back) {
     expect_export_list(editor, {"Voice 0"}, 0, "deleting the first selects the one moved up");
     editor.press(IDC_ADD_VOICE_TO_BANK);
     expect_export_list(editor, {"Voice 0", "Voice 1"}, 0, "the name comes from the count");
-    save_screenshot(editor.dialog, "bank-list");
+    save_screenshot({editor.dialog}, "bank-list");
 
     // A cancelled export dialog reports, as a failed write does.
     post_command(editor.dialog, IDC_EXPORT_BANK);
@@ -203,7 +204,7 @@ KAVELO_GUI_TEST(voice_editor_tx81z_voice_lands_in_the_file) {
     kavelo::tx81z_import_bytes(store, dump);
     const kavelo::voice_record converted = as_displayed(kavelo::tx81z_voice_to_record(store, 13));
     editor.send_to_voice(13, converted, "the converted voice");
-    save_screenshot(editor.dialog, "tx81z");
+    save_screenshot({editor.dialog}, "tx81z");
     editor.choose_track(3, "&No"); // selecting an import entry set the flag
     editor.save();
     expect(stored_voice(app.bytes(), 3, 0) != converted,
@@ -223,10 +224,9 @@ KAVELO_GUI_TEST(voice_editor_imports_the_voices_of_a_music_log) {
     const kavelo::voice_record loud = as_displayed(instrument(77, 0x08));
     editor.send_to_voice(77, loud, "the loudest step");
     editor.double_click(IDC_IMPORT_LIST);
-    expect(wait_until(
-               [&] { return editor.list(IDC_EXPORT_LIST) == std::vector<std::string>{"ch1 #2"}; }),
-           "a double-click adds it to the bank list");
-    save_screenshot(editor.dialog, "music-log");
+    expect_soon([&] { return editor.list(IDC_EXPORT_LIST) == std::vector<std::string>{"ch1 #2"}; },
+                "a double-click adds it to the bank list");
+    save_screenshot({editor.dialog}, "music-log");
     editor.save();
     expect(stored_voice(app.bytes(), 0, 0) == loud, "the voice is in the file");
 
@@ -256,7 +256,7 @@ KAVELO_GUI_TEST(voice_editor_imports_instrument_files_and_exports_a_bank) {
     // Several files in one Open dialog, typed as quoted names in the work folder.
     post_command(editor.dialog, IDM_IMPORT_INSTRUMENT_FILES);
     HWND open = app.dialog("Open");
-    save_screenshot(open, "instrument-files-dialog");
+    save_screenshot({open}, "instrument-files-dialog");
     std::string quoted;
     for (const char* name : {"lead.tfi", "bass.dmp", "broken.tfi"}) {
         quoted.append(1, '"').append(work_name(name)).append("\" ");
@@ -264,8 +264,8 @@ KAVELO_GUI_TEST(voice_editor_imports_instrument_files_and_exports_a_bank) {
     fill_file_dialog(open, quoted);
     expect(wait_gone(open), "the file dialog closes");
     app.expect_box("Error!", work_name("broken.tfi"), "refused-files");
-    expect(wait_until([&] { return editor.list(IDC_IMPORT_LIST).size() == 2; }),
-           "the two readable files fill the Import list");
+    expect_soon([&] { return editor.list(IDC_IMPORT_LIST).size() == 2; },
+                "the two readable files fill the Import list");
     const std::vector<std::string> names = editor.list(IDC_IMPORT_LIST);
     const int bass_index = names[0] == work_name("bass") ? 0 : 1;
     expect(names[bass_index] == work_name("bass") && names[1 - bass_index] == work_name("lead"),
@@ -287,18 +287,18 @@ KAVELO_GUI_TEST(voice_editor_imports_instrument_files_and_exports_a_bank) {
            "the bank's names fill the Import list");
     editor.select(IDC_IMPORT_LIST, 1);
     editor.double_click(IDC_IMPORT_LIST);
-    expect(wait_until([&] { return editor.list(IDC_EXPORT_LIST).size() == 3; }),
-           "a double-click adds the bank voice");
-    save_screenshot(editor.dialog, "imported");
+    expect_soon([&] { return editor.list(IDC_EXPORT_LIST).size() == 3; },
+                "a double-click adds the bank voice");
+    save_screenshot({editor.dialog}, "imported");
 
     // "Export Bank As..." and "Export Voice..." in the format the name gives; the older
     // files there are replaced or gone, so only this run's writing can match.
     const std::string wopn = write_work_file(work_name("out.wopn"), {9});
     post_command(editor.dialog, IDM_EXPORT_BANK_AS);
     HWND save = app.dialog("Open");
-    save_screenshot(save, "export-bank-as-dialog");
+    save_screenshot({save}, "export-bank-as-dialog");
     fill_file_dialog(save, wopn);
-    expect(wait_until([&] { return !IsWindow(save); }), "the file dialog closes");
+    expect_soon([&] { return !IsWindow(save); }, "the file dialog closes");
     const std::vector<uint8_t> got = editor.written_file(wopn);
     const std::vector<unsigned char> want =
         encoded("wopn", {{bass.voice, work_name("bass").substr(0, 10)},

@@ -5,9 +5,7 @@
 #include "fm/preview_render.h"
 #include "test_support.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace kavelo {
 namespace {
@@ -17,17 +15,12 @@ std::string data_path(const std::string& name) {
 }
 
 std::string read_text(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    const std::vector<uint8_t> bytes = test::read_bytes(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 TEST(fm_preview, writes_the_voice_then_the_note_then_the_key) {
-    voice_record voice{};
-    for (std::size_t i = 0; i < voice.size(); ++i) {
-        voice[i] = static_cast<uint8_t>(0xA0 + i);
-    }
+    const voice_record voice = test::counting_record(0xA0);
     std::vector<std::pair<uint8_t, uint8_t>> writes;
     preview_voice_writes(voice, 1,
                          [&](uint8_t reg, uint8_t value) { writes.emplace_back(reg, value); });

@@ -12,11 +12,14 @@ using test::fm_fixture;
 
 TEST(fm_chip_life, init_twice_keeps_chips_and_bad_arguments_create_none) {
     fm_core core;
-    EXPECT_EQ(fm_init(core, 0, 7670442, 44100, nullptr, nullptr), fm_init_bad_arguments);
-    EXPECT_EQ(fm_init(core, 1, -1, 44100, nullptr, nullptr), fm_init_bad_arguments);
-    EXPECT_EQ(fm_init(core, 1, 7670442, 100, nullptr, nullptr), fm_init_bad_arguments);
-    // A clock of more than 128 x 144 x the rate is past the core's range.
-    EXPECT_EQ(fm_init(core, 1, 815000000, 44100, nullptr, nullptr), fm_init_bad_arguments);
+    // No chip, a negative clock, a rate too low, and a clock of more than 128 x 144 x the
+    // rate, which is past the core's range.
+    for (const auto& [count, clock, rate] : {std::array{0, 7670442, 44100},
+                                             {1, -1, 44100},
+                                             {1, 7670442, 100},
+                                             {1, 815000000, 44100}}) {
+        EXPECT_EQ(fm_init(core, count, clock, rate, nullptr, nullptr), fm_init_bad_arguments);
+    }
     EXPECT_EQ(core.chips, nullptr);
     ASSERT_EQ(fm_init(core, 2, 7670442, 44100, nullptr, nullptr), fm_init_done);
     EXPECT_EQ(fm_init(core, 1, 8000000, 22050, nullptr, nullptr), fm_init_chips_exist);
@@ -55,41 +58,32 @@ TEST(fm_ports, port_number_counts_modulo_four) {
     EXPECT_EQ(fm.channel(1).op[0].total_level, 0);
 }
 
+// The fields a register write sets, of every channel and operator.
+std::vector<int64_t> register_fields(const fm_chip& chip) {
+    std::vector<int64_t> fields{chip.ch3[0].block_fnum, chip.ch3[0].freq_step, chip.lfo_step,
+                                chip.dac_enable};
+    for (const fm_channel& c : chip.channel) {
+        fields.insert(fields.end(), {c.freq_step, c.block_fnum, c.algorithm, c.pan});
+        for (const fm_operator& o : c.op) {
+            fields.insert(fields.end(), {o.total_level, o.phase_step, o.attack_rate,
+                                         o.sustain_level, o.env_phase, o.multiple, o.am_on});
+        }
+    }
+    return fields;
+}
+
 TEST(fm_ports, registers_with_channel_bits_3_and_unknown_groups_change_nothing) {
     fm_fixture fm;
-    const fm_chip before = fm.chip();
+    const std::vector<int64_t> before = register_fields(fm.chip());
     for (int32_t reg : {0x33, 0x47, 0x5B, 0x8F, 0xA3, 0xA7, 0xAB, 0xB3, 0xB7, 0xB8, 0xBD, 0xC0,
                         0x10, 0x21, 0x23, 0x29, 0x2C}) {
-        fm.write(reg, 0xFF);
-        fm.write(reg | 0x100, 0xFF);
+        fm.write({{reg, 0xFF}, {reg | 0x100, 0xFF}});
     }
-    // The global registers cannot be reached through part II.
-    fm.write(0x128, 0xF0);
-    fm.write(0x12B, 0x80);
-    fm.write(0x122, 0x0F);
-    // Channel 3's per-operator frequencies exist in part I only.
-    fm.write(0x1AC, 0x3F);
-    fm.write(0x1A8, 0xFF);
-    const fm_chip& after = fm.chip();
-    for (int32_t c = 0; c < 6; ++c) {
-        for (int32_t k = 0; k < 4; ++k) {
-            const fm_operator& a = after.channel[c].op[k];
-            const fm_operator& b = before.channel[c].op[k];
-            EXPECT_EQ(a.total_level, b.total_level);
-            EXPECT_EQ(a.phase_step, b.phase_step);
-            EXPECT_EQ(a.attack_rate, b.attack_rate);
-            EXPECT_EQ(a.sustain_level, b.sustain_level);
-            EXPECT_EQ(a.env_phase, b.env_phase);
-        }
-        EXPECT_EQ(after.channel[c].freq_step, before.channel[c].freq_step);
-        EXPECT_EQ(after.channel[c].block_fnum, before.channel[c].block_fnum);
-        EXPECT_EQ(after.channel[c].algorithm, before.channel[c].algorithm);
-        EXPECT_EQ(after.channel[c].pan, before.channel[c].pan);
-    }
-    EXPECT_EQ(after.ch3[0].block_fnum, 0);
-    EXPECT_EQ(after.ch3[0].freq_step, 0u);
-    EXPECT_EQ(after.lfo_step, 0u);
-    EXPECT_EQ(after.dac_enable, 0);
+    // The global registers cannot be reached through part II, nor channel 3's per-operator
+    // frequencies, which exist in part I only.
+    fm.write({{0x128, 0xF0}, {0x12B, 0x80}, {0x122, 0x0F}, {0x1AC, 0x3F}, {0x1A8, 0xFF}});
+    EXPECT_EQ(register_fields(fm.chip()), before);
+    EXPECT_EQ(std::vector<int64_t>(before.begin(), before.begin() + 4), std::vector<int64_t>(4, 0));
 }
 
 TEST(fm_operator_registers, total_level_feedback_and_multiple) {
@@ -126,8 +120,7 @@ TEST(fm_operator_registers, frequency_latch_takes_effect_with_the_low_byte) {
     EXPECT_EQ(fm.channel(0).key_code, 2 << 2); // F-number 644: bits 7-10 = 5, class 0
     fm.write(0xA0, 0x00);                      // reuses the latched block and high bits
     EXPECT_EQ(fm.channel(0).freq_step, chip.fnum_steps[512] >> 5);
-    fm.write(0xA4, 0x3C); // block 7, F-number 1100: bits 7-10 = 8, class 2
-    fm.write(0xA0, 0x4C);
+    fm.write({{0xA4, 0x3C}, {0xA0, 0x4C}}); // block 7, F-number 1100: bits 7-10 = 8, class 2
     EXPECT_EQ(fm.channel(0).freq_step, chip.fnum_steps[1100]);
     EXPECT_EQ(fm.channel(0).key_code, (7 << 2) | 2);
 }
@@ -148,8 +141,7 @@ TEST(fm_operator_registers, am_bit_takes_the_channel_depth_when_ams_arrives) {
 
 TEST(fm_operator_registers, routes_follow_algorithm_and_pan) {
     fm_fixture fm;
-    fm.write(0xB4, 0x80); // left only
-    fm.write(0xB0, 5);
+    fm.write({{0xB4, 0x80}, {0xB0, 5}}); // left only, algorithm 5
     EXPECT_EQ(fm.channel(0).routes,
               (std::array<uint8_t, 4>{route_all_inputs, route_left, route_left, route_left}));
     fm.write(0xB0, 2);
@@ -159,22 +151,29 @@ TEST(fm_operator_registers, routes_follow_algorithm_and_pan) {
     EXPECT_EQ(fm.channel(0).routes[3], route_right);
 }
 
-TEST(fm_keys, key_on_off_by_channel_and_operator) {
-    fm_fixture fm;
-    fm.write(0x28, 0xF3);
-    fm.write(0x28, 0xF7);
-    for (const fm_channel& ch : fm.chip().channel) {
+// The envelope phase of each operator, channel by channel in register order.
+std::vector<uint8_t> env_phases(const fm_chip& chip) {
+    std::vector<uint8_t> phases;
+    for (const fm_channel& ch : chip.channel) {
         for (const fm_operator& o : ch.op) {
-            EXPECT_EQ(o.env_phase, env_off);
+            phases.push_back(o.env_phase);
         }
     }
+    return phases;
+}
+
+TEST(fm_keys, key_on_off_by_channel_and_operator) {
+    fm_fixture fm;
+    fm.write({{0x28, 0xF3}, {0x28, 0xF7}}); // channel bits 3 and 7 name no channel
+    std::vector<uint8_t> expected(24, env_off);
+    EXPECT_EQ(env_phases(fm.chip()), expected);
     fm.write(0x28, 0x50); // bit 4 operator 1, bit 6 operator 2
-    EXPECT_EQ(fm.channel(0).op[0].env_phase, env_attack);
-    EXPECT_EQ(fm.channel(0).op[1].env_phase, env_attack);
-    EXPECT_EQ(fm.channel(0).op[2].env_phase, env_off);
-    fm.write(0x28, 0xF4);
+    expected[0] = expected[1] = env_attack;
+    EXPECT_EQ(env_phases(fm.chip()), expected);
+    fm.write(0x28, 0xF4); // channel 4, the first of part II
+    std::fill_n(expected.begin() + 12, 4, env_attack);
+    EXPECT_EQ(env_phases(fm.chip()), expected);
     for (const fm_operator& o : fm.channel(3).op) {
-        EXPECT_EQ(o.env_phase, env_attack);
         EXPECT_EQ(o.env_counter, 0);
         EXPECT_EQ(o.env_end, env_attack_end);
     }
@@ -182,8 +181,7 @@ TEST(fm_keys, key_on_off_by_channel_and_operator) {
 
 TEST(fm_keys, key_on_during_attack_changes_nothing_and_key_off_keeps_the_attenuation) {
     fm_fixture fm;
-    fm.write(0x50, 0x0A); // AR 10 on operator 1 of channel 1
-    fm.write(0x28, 0x10);
+    fm.write({{0x50, 0x0A}, {0x28, 0x10}}); // AR 10 on operator 1 of channel 1, keyed on
     fm.render(50);
     fm_operator& o = fm.channel(0).op[0];
     ASSERT_EQ(o.env_phase, env_attack);
@@ -206,8 +204,7 @@ TEST(fm_keys, key_on_during_attack_changes_nothing_and_key_off_keeps_the_attenua
 
 TEST(fm_keys, channel_3_total_level_waits_in_timer_key_on_mode) {
     fm_fixture fm;
-    fm.write(0x27, 0x80);
-    fm.write(0x42, 0x20);
+    fm.write({{0x27, 0x80}, {0x42, 0x20}});
     EXPECT_EQ(fm.channel(2).op[0].total_level, 1032);
     EXPECT_EQ(fm.channel(2).op[0].level, 0);
     fm.write(0x28, 0xF2); // channel 3 ignores key-on in this mode

@@ -1,7 +1,7 @@
 // The FM tables against the values the chip's formulas give at the preview's rates.
 
-#include "fm/fm.h"
 #include "fm/fm_tables.h"
+#include "fm_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -37,28 +37,21 @@ TEST(fm_tables, chip_steps_at_the_preview_rate) {
     const fm_state& s = chip.state;
     EXPECT_NEAR(s.freq_base, 1.20786753590325, 1e-13);
     EXPECT_NEAR(s.timer_base, 1.8773e-05, 1e-9);
-    EXPECT_EQ(s.attack_steps[3], 0);
-    EXPECT_EQ(s.attack_steps[4], 812);
-    EXPECT_EQ(s.attack_steps[61], 13309659);
-    EXPECT_EQ(s.attack_steps[62], 0x0FFFFFFF);
-    EXPECT_EQ(s.decay_steps[4], 58);
-    EXPECT_EQ(s.decay_steps[93], 963343);
-    EXPECT_EQ(chip.fnum_steps[2047], 1265922u);
-    EXPECT_EQ(chip.lfo_steps[7], 7333783u);
-    EXPECT_EQ(s.detune_steps[3][31], 212);
-    EXPECT_EQ(s.detune_steps[7][31], -212);
+    EXPECT_EQ((std::vector<int64_t>{s.attack_steps[3], s.attack_steps[4], s.attack_steps[61],
+                                    s.attack_steps[62], s.decay_steps[4], s.decay_steps[93],
+                                    chip.fnum_steps[2047], chip.lfo_steps[7], s.detune_steps[3][31],
+                                    s.detune_steps[7][31]}),
+              (std::vector<int64_t>{0, 812, 13309659, 0x0FFFFFFF, 58, 963343, 1265922, 7333783, 212,
+                                    -212}));
 }
 
 TEST(fm_tables, vibrato_depth_by_pms) {
-    fm_core core;
-    ASSERT_EQ(fm_init(core, 1, 7670442, 44100, nullptr, nullptr), fm_init_done);
+    test::fm_fixture fm;
     const int32_t expected[8] = {0, 4, 8, 12, 17, 25, 51, 102};
     for (int32_t pms = 0; pms < 8; ++pms) {
-        fm_write(core, 0, 0, 0xB4);
-        fm_write(core, 0, 1, static_cast<uint8_t>(0xC0 | pms));
-        EXPECT_EQ(core.chips[0].channel[0].pm_depth, expected[pms]) << pms;
+        fm.write(0xB4, static_cast<uint8_t>(0xC0 | pms));
+        EXPECT_EQ(fm.channel(0).pm_depth, expected[pms]) << pms;
     }
-    fm_shutdown(core);
 }
 
 } // namespace

@@ -39,18 +39,15 @@ TEST(note_pitch, plays_the_preview_note_table_notes_b1_to_f_sharp_2) {
 }
 
 TEST(note_pitch, covers_c0_to_g_sharp_8_and_refuses_above) {
-    struct expected {
-        int32_t note;
-        int block;
-        int fnum;
-    };
-    for (const expected& e : {expected{12, 0, 644}, expected{24, 1, 644}, expected{60, 4, 644},
-                              expected{69, 5, 541}, expected{96, 7, 644}, expected{107, 7, 1215}}) {
-        SCOPED_TRACE(e.note);
-        const std::optional<fm_pitch> pitch = note_pitch(e.note);
+    // C is F-number 644 in every octave; A4 440 Hz is 541 at block 5; the top is B7.
+    const std::array<int, 3> pitches[] = {{12, 0, 644}, {24, 1, 644}, {60, 4, 644},
+                                          {69, 5, 541}, {96, 7, 644}, {107, 7, 1215}};
+    for (const auto& [note, block, fnum] : pitches) {
+        SCOPED_TRACE(note);
+        const std::optional<fm_pitch> pitch = note_pitch(note);
         ASSERT_TRUE(pitch);
-        EXPECT_EQ(pitch->block, e.block);
-        EXPECT_NEAR(pitch->fnum, e.fnum, 1);
+        EXPECT_EQ(pitch->block, block);
+        EXPECT_NEAR(pitch->fnum, fnum, 1);
     }
     for (int32_t note = 0; note <= 116; ++note) {
         SCOPED_TRACE(note);
@@ -65,18 +62,12 @@ TEST(note_pitch, covers_c0_to_g_sharp_8_and_refuses_above) {
 }
 
 TEST(note_names, read_and_write_scientific_pitch) {
-    struct named {
-        const char* text;
-        int32_t note;
-    };
-    for (const named& n :
-         {named{"C4", 60}, named{"A4", 69}, named{"A#3", 58}, named{"Db5", 73}, named{"c-1", 0},
-          named{"B-1", 11}, named{"G9", 127}, named{"Cb4", 59}, named{"E#4", 65}, named{"C10", -1},
-          named{"H4", -1}, named{"C", -1}, named{"C#", -1}, named{"C4x", -1}, named{"", -1},
-          named{"C-2", -1}, named{"G#9", -1}}) {
-        SCOPED_TRACE(n.text);
-        const std::optional<int32_t> note = parse_note_name(n.text);
-        EXPECT_EQ(note.value_or(-1), n.note);
+    const std::pair<const char*, int32_t> names[] = {
+        {"C4", 60},  {"A4", 69},  {"A#3", 58}, {"Db5", 73}, {"c-1", 0}, {"B-1", 11},
+        {"G9", 127}, {"Cb4", 59}, {"E#4", 65}, {"C10", -1}, {"H4", -1}, {"C", -1},
+        {"C#", -1},  {"C4x", -1}, {"", -1},    {"C-2", -1}, {"G#9", -1}};
+    for (const auto& [text, note] : names) {
+        EXPECT_EQ(parse_note_name(text).value_or(-1), note) << text;
     }
     for (int32_t note = 0; note <= 127; ++note) {
         EXPECT_EQ(parse_note_name(note_name(note)).value_or(-1), note) << note_name(note);
@@ -86,7 +77,7 @@ TEST(note_names, read_and_write_scientific_pitch) {
     EXPECT_NEAR(note_frequency(69), 440.0, 1e-9);
 }
 
-TEST(voice_allocator, six_notes_then_the_oldest_held_is_taken) {
+TEST(voice_allocator, six_notes_then_the_oldest_held_is_taken_and_free_ones_by_release) {
     voice_allocator allocator;
     for (int32_t n = 0; n < 6; ++n) {
         EXPECT_EQ(allocator.note_on(60 + n).channel, n);
@@ -100,44 +91,32 @@ TEST(voice_allocator, six_notes_then_the_oldest_held_is_taken) {
     EXPECT_EQ(allocator.note_on(71).channel, 3);
     EXPECT_EQ(allocator.note_on(71).channel, 3); // struck again where it is held
     EXPECT_EQ(allocator.note_on(72).channel, 1); // oldest held now
-}
-
-TEST(voice_allocator, free_channels_in_release_order) {
-    voice_allocator allocator;
-    for (int32_t n = 0; n < 6; ++n) {
-        allocator.note_on(60 + n);
-    }
-    allocator.note_off(64);
-    allocator.note_off(61);
-    allocator.note_off(62);
-    EXPECT_EQ(allocator.note_on(80).channel, 4); // released longest ago
+    // Held: 70, 72, 62, 71, 64, 65 on channels 0-5. Free channels go released longest ago
+    // first.
+    EXPECT_EQ(allocator.note_off(64), 4);
+    EXPECT_EQ(allocator.note_off(72), 1);
+    EXPECT_EQ(allocator.note_off(62), 2);
+    EXPECT_EQ(allocator.note_on(80).channel, 4);
     EXPECT_EQ(allocator.note_on(81).channel, 1);
 }
 
 TEST(midi_message, note_on_and_off_on_any_channel) {
-    struct parsed {
-        uint32_t packed;
-        midi_kind kind;
-        uint8_t channel, note, velocity;
-    };
-    for (const parsed& p : {
-             parsed{0x7F3C90, midi_kind::note_on, 0, 60, 127},
-             parsed{0x403C9F, midi_kind::note_on, 15, 60, 64},
-             parsed{0x003C95, midi_kind::note_off, 5, 60, 0}, // velocity 0
-             parsed{0x40458A, midi_kind::note_off, 10, 69, 64},
-             parsed{0x403CB0, midi_kind::other, 0, 0, 0}, // control change
-             parsed{0x0000F8, midi_kind::other, 0, 0, 0}, // clock
-             parsed{0x40BC90, midi_kind::other, 0, 0, 0}, // data byte with bit 7
-             parsed{0x80109C, midi_kind::other, 0, 0, 0},
-             parsed{0x00003C, midi_kind::other, 0, 0, 0}, // running-status data alone
-         }) {
-        SCOPED_TRACE(p.packed);
-        const midi_event e = parse_midi_short_message(p.packed);
-        EXPECT_EQ(e.kind, p.kind);
-        if (p.kind != midi_kind::other) {
-            EXPECT_EQ(e.channel, p.channel);
-            EXPECT_EQ(e.note, p.note);
-            EXPECT_EQ(e.velocity, p.velocity);
+    using enum midi_kind;
+    // Status in bits 0-7, note in 8-15, velocity in 16-23; "other" rows are a control change,
+    // a clock, data bytes with bit 7 set and running-status data alone.
+    const std::tuple<uint32_t, midi_kind, int, int, int> messages[] = {
+        {0x7F3C90, note_on, 0, 60, 127}, {0x403C9F, note_on, 15, 60, 64},
+        {0x003C95, note_off, 5, 60, 0},  {0x40458A, note_off, 10, 69, 64},
+        {0x403CB0, other, 0, 0, 0},      {0x0000F8, other, 0, 0, 0},
+        {0x40BC90, other, 0, 0, 0},      {0x80109C, other, 0, 0, 0},
+        {0x00003C, other, 0, 0, 0}};
+    for (const auto& [packed, kind, channel, note, velocity] : messages) {
+        SCOPED_TRACE(packed);
+        const midi_event e = parse_midi_short_message(packed);
+        EXPECT_EQ(e.kind, kind);
+        if (kind != other) {
+            EXPECT_EQ(std::tuple(int{e.channel}, int{e.note}, int{e.velocity}),
+                      std::tuple(channel, note, velocity));
         }
     }
 }
@@ -145,16 +124,13 @@ TEST(midi_message, note_on_and_off_on_any_channel) {
 TEST(piano_layout, black_keys_lie_over_white_ones_and_every_note_is_reachable) {
     const std::vector<piano_key> keys = piano_keys(48, 3, 660, 100); // C3 to C6
     ASSERT_EQ(keys.size(), 37u);
-    struct point {
-        int32_t x, y, note;
-    };
     // 22 white keys of 30 pixels; black keys 18 wide and 62 high around the lines.
-    for (const point& p :
-         {point{1, 99, 48}, point{15, 80, 48}, point{29, 70, 48}, point{30, 30, 49},
-          point{21, 61, 49}, point{21, 62, 48}, point{45, 90, 50}, point{89, 20, 52},
-          point{90, 20, 53}, point{659, 50, 84}, point{655, 10, 84}, point{660, 50, -1},
-          point{-1, 50, -1}, point{100, 100, -1}}) {
-        EXPECT_EQ(piano_note_at(keys, p.x, p.y), p.note) << p.x << "," << p.y;
+    const std::array<int32_t, 3> points[] = {
+        {1, 99, 48},   {15, 80, 48},  {29, 70, 48}, {30, 30, 49},  {21, 61, 49},
+        {21, 62, 48},  {45, 90, 50},  {89, 20, 52}, {90, 20, 53},  {659, 50, 84},
+        {655, 10, 84}, {660, 50, -1}, {-1, 50, -1}, {100, 100, -1}};
+    for (const auto& [x, y, note] : points) {
+        EXPECT_EQ(piano_note_at(keys, x, y), note) << x << "," << y;
     }
     for (const piano_key& k : keys) {
         EXPECT_EQ(piano_note_at(keys, (k.left + k.right) / 2, k.bottom - 1), k.note);

@@ -7,15 +7,21 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <string_view>
 #include <vector>
 
 namespace kavelo {
 namespace {
 
+using byte_list = std::initializer_list<uint8_t>;
 constexpr uint32_t rate = 44100;
 // 16 x the rate: one counter tick a sample, so each sample is exactly one tick's output.
 constexpr uint32_t tick_clock = 16 * rate;
+
+void write(sn76489& psg, byte_list bytes) {
+    for (uint8_t byte : bytes) {
+        psg.write(byte);
+    }
+}
 
 std::vector<int16_t> render(sn76489& psg, std::size_t samples) {
     std::vector<int16_t> out(samples);
@@ -23,12 +29,9 @@ std::vector<int16_t> render(sn76489& psg, std::size_t samples) {
     return out;
 }
 
-std::vector<int16_t> play(uint32_t clock, std::initializer_list<uint8_t> bytes,
-                          std::size_t samples = rate) {
+std::vector<int16_t> play(uint32_t clock, byte_list bytes, std::size_t samples = rate) {
     sn76489 psg(clock, rate);
-    for (uint8_t byte : bytes) {
-        psg.write(byte);
-    }
+    write(psg, bytes);
     return render(psg, samples);
 }
 
@@ -57,17 +60,16 @@ double amplitude(int32_t attenuation) {
 }
 
 TEST(sn76489, tone_period_sets_the_square_frequency) {
-    struct row {
+    const struct {
         int32_t channel;
         uint32_t clock;
         uint16_t period;
-    };
-    const row rows[] = {
+    } rows[] = {
         {0, psg_clock, 0x010},  {1, psg_clock, 0x0FE},  {2, psg_clock, 0x1AB},
         {0, psg_clock, 0x356},  {1, psg_clock, 0x3FF},  {2, tick_clock, 0x001},
         {0, tick_clock, 0x000}, {1, tick_clock, 0x003}, {2, tick_clock, 0x3FF},
     };
-    for (const row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE(testing::Message()
                      << "channel " << r.channel << " period " << r.period << " clock " << r.clock);
         const auto cc = static_cast<uint8_t>(r.channel << 5);
@@ -81,14 +83,24 @@ TEST(sn76489, tone_period_sets_the_square_frequency) {
     EXPECT_EQ(play(psg_clock, {0x80, 0x00, 0x90}), play(psg_clock, {0x81, 0x00, 0x90}));
 }
 
+TEST(sn76489, noise_clocked_by_tone_3_pulses_at_its_rate) {
+    // Periodic noise sounds one shift in 16: clock / (512 N) pulses a second, N ticks of the
+    // tone 3 period, as with the fixed rates for N = 0x10, 0x20, 0x40.
+    for (uint16_t period : {0x010, 0x040, 0x0A0, 0x3FF}) {
+        SCOPED_TRACE(testing::Message() << "tone 3 period " << period);
+        const auto out = play(psg_clock, {static_cast<uint8_t>(0xC0 | (period & 0x0F)),
+                                          static_cast<uint8_t>(period >> 4), 0xF0, 0xE3});
+        EXPECT_NEAR(sign_changes(out) / 2.0, psg_clock / (512.0 * period), 1.0);
+    }
+    EXPECT_EQ(play(psg_clock, {0xC0, 0x01, 0xF0, 0xE7}), play(psg_clock, {0xF0, 0xE4}));
+    EXPECT_EQ(play(psg_clock, {0xC0, 0x04, 0xF0, 0xE3}), play(psg_clock, {0xF0, 0xE2}));
+}
+
 TEST(sn76489, a_new_period_waits_for_the_count_under_way) {
     sn76489 psg(tick_clock, rate);
-    for (uint8_t byte : {0x8F, 0x3F, 0x90}) {
-        psg.write(byte);
-    }
+    write(psg, {0x8F, 0x3F, 0x90});
     render(psg, 10);
-    psg.write(0x82);
-    psg.write(0x00);
+    write(psg, {0x82, 0x00});
     const auto out = render(psg, 2000);
     std::size_t first = 1;
     while (first < out.size() && out[first] == out[0]) {
@@ -103,13 +115,12 @@ TEST(sn76489, a_new_period_waits_for_the_count_under_way) {
 }
 
 TEST(sn76489, latch_and_data_bytes_reach_their_registers) {
-    struct row {
+    const struct {
         const char* name;
-        std::initializer_list<uint8_t> bytes;
+        byte_list bytes;
         uint16_t period;
         int32_t attenuation;
-    };
-    const row rows[] = {
+    } rows[] = {
         {"latch, then data", {0x8E, 0x05, 0x90}, 0x5E, 0},
         {"data after a tone latch replaces the high bits", {0x8E, 0x05, 0x03, 0x90}, 0x3E, 0},
         {"a tone latch replaces the low bits", {0x8E, 0x05, 0x81, 0x90}, 0x51, 0},
@@ -119,13 +130,9 @@ TEST(sn76489, latch_and_data_bytes_reach_their_registers) {
         {"channel 3, tone latched again", {0xCE, 0x05, 0xD0, 0xC2, 0x02}, 0x22, 0},
         {"data after a noise latch leaves the tone", {0x8E, 0x05, 0x90, 0xE0, 0x07}, 0x5E, 0},
     };
-    for (const row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
-        sn76489 psg;
-        for (uint8_t byte : r.bytes) {
-            psg.write(byte);
-        }
-        const auto out = render(psg, rate);
+        const auto out = play(psg_clock, r.bytes);
         EXPECT_NEAR(sign_changes(out), psg_clock / (16.0 * r.period), 1.5);
         EXPECT_NEAR(peak(out), amplitude(r.attenuation), 0.5);
     }
@@ -143,9 +150,7 @@ TEST(sn76489, attenuation_steps_by_2_db_to_silence_at_15) {
         }
     }
     sn76489 psg;
-    for (uint8_t byte : {0x85, 0x01, 0x90, 0xF0, 0xE4}) {
-        psg.write(byte);
-    }
+    write(psg, {0x85, 0x01, 0x90, 0xF0, 0xE4});
     render(psg, 100);
     psg.reset();
     EXPECT_EQ(peak(render(psg, rate)), 0) << "after a reset";
@@ -164,18 +169,16 @@ std::vector<bool> white_noise_bits(std::size_t shifts) {
 }
 
 TEST(sn76489, noise_shifts_its_register_on_every_second_expiry) {
-    // The first bit 1 of either kind comes out after shift 15.
-    constexpr int32_t first_one = 15;
-    struct row {
+    constexpr int32_t first_one = 15; // the first bit 1 of either kind comes after shift 15
+    constexpr std::size_t later_at = 5000;
+    const struct {
         const char* name;
-        std::initializer_list<uint8_t> bytes;
-        std::initializer_list<uint8_t> later; // written after `later_at` samples
+        byte_list bytes;
+        byte_list later; // written after `later_at` samples
         bool white;
         int32_t reload;
         std::size_t shifts;
-    };
-    constexpr std::size_t later_at = 5000;
-    const row rows[] = {
+    } rows[] = {
         {"white, tone 3 period 3", {0xC3, 0x00, 0xF0, 0xE7}, {}, true, 3, 60000},
         {"periodic, tone 3 period 5", {0xC5, 0x00, 0xF0, 0xE3}, {}, false, 5, 3000},
         {"white at clock / 512", {0xF0, 0xE4}, {}, true, 0x10, 2000},
@@ -185,18 +188,14 @@ TEST(sn76489, noise_shifts_its_register_on_every_second_expiry) {
         {"a data byte to it restarts it", {0xC4, 0x00, 0xF0, 0xE3}, {0x07}, true, 4, 3000},
     };
     const std::vector<bool> white = white_noise_bits(60000 + first_one);
-    for (const row& r : rows) {
+    for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         sn76489 psg(tick_clock, rate);
-        for (uint8_t byte : r.bytes) {
-            psg.write(byte);
-        }
+        write(psg, r.bytes);
         const std::size_t interval = 2 * static_cast<std::size_t>(r.reload);
         if (r.later.size() != 0) {
             render(psg, later_at);
-            for (uint8_t byte : r.later) {
-                psg.write(byte);
-            }
+            write(psg, r.later);
         }
         const auto out = render(psg, interval * (r.shifts + first_one));
         // The counter's phase is free, so the sequence is aligned on its first bit 1.
@@ -214,30 +213,14 @@ TEST(sn76489, noise_shifts_its_register_on_every_second_expiry) {
     }
 }
 
-TEST(sn76489, noise_clocked_by_tone_3_pulses_at_its_rate) {
-    // Periodic noise sounds one shift in 16: clock / (512 N) pulses a second, N ticks of the
-    // tone 3 period, as with the fixed rates for N = 0x10, 0x20, 0x40.
-    for (uint16_t period : {0x010, 0x040, 0x0A0, 0x3FF}) {
-        SCOPED_TRACE(testing::Message() << "tone 3 period " << period);
-        const auto out = play(psg_clock, {static_cast<uint8_t>(0xC0 | (period & 0x0F)),
-                                          static_cast<uint8_t>(period >> 4), 0xF0, 0xE3});
-        EXPECT_NEAR(sign_changes(out) / 2.0, psg_clock / (512.0 * period), 1.0);
-    }
-    EXPECT_EQ(play(psg_clock, {0xC0, 0x01, 0xF0, 0xE7}), play(psg_clock, {0xF0, 0xE4}));
-    EXPECT_EQ(play(psg_clock, {0xC0, 0x04, 0xF0, 0xE3}), play(psg_clock, {0xF0, 0xE2}));
-}
-
 TEST(sn76489, samples_are_the_exact_average_of_the_ticks) {
     // At 5 ticks a sample, each sample equals the mean of the same five ticks rendered one
     // by one, with all four channels playing at periods that do not divide 5.
     constexpr uint32_t clock = 16 * 5 * rate;
-    const std::initializer_list<uint8_t> bytes = {0x83, 0x00, 0x90, 0xA7, 0x00, 0xB4,
-                                                  0xCB, 0x02, 0xD2, 0xF1, 0xE7};
+    const byte_list bytes = {0x83, 0x00, 0x90, 0xA7, 0x00, 0xB4, 0xCB, 0x02, 0xD2, 0xF1, 0xE7};
     const auto coarse = play(clock, bytes, rate);
     sn76489 fine_psg(clock, 5 * rate);
-    for (uint8_t byte : bytes) {
-        fine_psg.write(byte);
-    }
+    write(fine_psg, bytes);
     const auto fine = render(fine_psg, 5 * rate);
     for (std::size_t i = 0; i < coarse.size(); ++i) {
         int32_t sum = 0;
@@ -249,16 +232,15 @@ TEST(sn76489, samples_are_the_exact_average_of_the_ticks) {
 }
 
 TEST(sn76489, mix_adds_the_psg_at_its_balance_and_clips) {
-    struct row {
+    const struct {
         int8_t fm;
         int16_t psg;
         int16_t mixed;
-    };
-    const row rows[] = {
+    } rows[] = {
         {0, 8191, 4095},        {10, -100, 2510},          {-3, 0, -768},
         {127, 4 * 8191, 32767}, {-128, -4 * 8191, -32768},
     };
-    for (const row& r : rows) {
+    for (const auto& r : rows) {
         EXPECT_EQ(mix_fm_psg(r.fm, r.psg), r.mixed) << int32_t{r.fm} << " + " << r.psg;
     }
 }

@@ -84,25 +84,37 @@ void expect_in_order(const std::vector<uint64_t>& played) {
     }
 }
 
+// A device, the window's renderer and a feeder refilling them at chosen clock times.
+struct rig {
+    fake_device device;
+    fake_renderer renderer;
+    stream_feeder feeder;
+    explicit rig(device_kind kind = {}, uint32_t refill = refill_every)
+        : feeder(ring, lead, guard, refill) {
+        device.kind = kind;
+    }
+    feed_plan refill_at(uint64_t clock) {
+        device.run_to(clock);
+        const feed_plan plan = feeder.refill(device.play(), device.write(), clock);
+        renderer.apply(plan, feeder, device);
+        return plan;
+    }
+};
+
 TEST(stream_feeder, steady_refills_keep_the_lead_and_play_every_frame_once_in_order) {
     for (const uint32_t interval : {1u, 97u, 220u, 500u}) {
         SCOPED_TRACE(interval);
-        fake_device device;
-        fake_renderer renderer;
-        stream_feeder feeder(ring, lead, guard, refill_every);
+        rig r;
         for (uint64_t clock = 0; clock < 200 * interval; clock += interval) {
-            device.run_to(clock);
-            const feed_plan plan = feeder.refill(device.play(), device.write(), clock);
-            EXPECT_FALSE(plan.stalled);
-            renderer.apply(plan, feeder, device);
-            EXPECT_EQ(feeder.lead_frames(), lead);
+            EXPECT_FALSE(r.refill_at(clock).stalled);
+            EXPECT_EQ(r.feeder.lead_frames(), lead);
         }
         // After the first write-lead frames of start-up silence, no gap and no repeat.
-        const std::size_t start = device.kind.write_lead;
-        for (std::size_t i = start; i < device.played.size(); ++i) {
-            ASSERT_EQ(device.played[i], i - start + 1) << "frame " << i;
+        const std::size_t start = r.device.kind.write_lead;
+        for (std::size_t i = start; i < r.device.played.size(); ++i) {
+            ASSERT_EQ(r.device.played[i], i - start + 1) << "frame " << i;
         }
-        EXPECT_EQ(feeder.stalls(), 0u);
+        EXPECT_EQ(r.feeder.stalls(), 0u);
     }
 }
 
@@ -112,21 +124,18 @@ TEST(stream_feeder, a_late_refill_plays_silence_then_fresh_frames_never_old_ones
     // fresh frames again (the window's ring is a second long).
     for (const uint64_t stall : {600ull, 1500ull, ring / 2 - 1ull, 12000ull, ring - 300ull}) {
         SCOPED_TRACE(stall);
-        fake_device device;
-        fake_renderer renderer;
-        stream_feeder feeder(ring, lead, guard, 200);
+        rig r({}, 200);
         uint64_t clock = 0;
         for (int32_t i = 0; i < 30; ++i) {
-            device.run_to(clock);
-            renderer.apply(feeder.refill(device.play(), device.write(), clock), feeder, device);
+            r.refill_at(clock);
             clock += i == 20 ? stall : 200;
         }
-        EXPECT_EQ(feeder.stalls(), 1u);
-        expect_in_order(device.played);
+        EXPECT_EQ(r.feeder.stalls(), 1u);
+        const std::vector<uint64_t>& played = r.device.played;
+        expect_in_order(played);
         // The gap is the stall less the lead, plus the device's write lead after it.
-        const auto silent =
-            std::count(device.played.begin() + device.kind.write_lead, device.played.end(), 0u);
-        EXPECT_EQ(static_cast<uint64_t>(silent), stall - lead + device.kind.write_lead);
+        const auto silent = std::count(played.begin() + r.device.kind.write_lead, played.end(), 0u);
+        EXPECT_EQ(static_cast<uint64_t>(silent), stall - lead + r.device.kind.write_lead);
     }
 }
 
@@ -150,10 +159,8 @@ TEST(stream_feeder, the_lead_stays_at_the_devices_target_through_stalls_and_burs
                                        disturbance::a_burst, disturbance::late_refills}) {
             SCOPED_TRACE(testing::Message() << d.kind.step << " x" << d.kind.rate << ", "
                                             << static_cast<int32_t>(what));
-            fake_device device;
-            device.kind = d.kind;
-            fake_renderer renderer;
-            stream_feeder feeder(ring, lead, guard, refill_every);
+            rig r(d.kind);
+            const stream_feeder& feeder = r.feeder;
             uint64_t clock = 0;
             uint32_t disturbances = 0;
             uint32_t stalls_learning = 0;
@@ -164,12 +171,11 @@ TEST(stream_feeder, the_lead_stays_at_the_devices_target_through_stalls_and_burs
                 // A stall of 23 ms; late refills each come after three periods.
                 const uint64_t late = what == disturbance::one_stall ? 1000 : late_by;
                 clock += disturbed && what != disturbance::a_burst ? late : refill_every;
-                device.run_to(clock);
                 if (disturbed && what == disturbance::a_burst) {
-                    device.leap(1500);
+                    r.device.run_to(clock);
+                    r.device.leap(1500);
                 }
-                const feed_plan plan = feeder.refill(device.play(), device.write(), clock);
-                renderer.apply(plan, feeder, device);
+                r.refill_at(clock);
                 // Every refill leaves the target's fresh frames, stalled or not; while
                 // refills keep coming late the target covers them (no stall, below), and
                 // two seconds after the last it is the device's again.
@@ -190,7 +196,7 @@ TEST(stream_feeder, the_lead_stays_at_the_devices_target_through_stalls_and_burs
             EXPECT_LE(feeder.stalls() - stalls_learning,
                       what == disturbance::late_refills ? disturbances / 10 : disturbances);
             EXPECT_EQ(feeder.target_frames(), d.target);
-            expect_in_order(device.played);
+            expect_in_order(r.device.played);
         }
     }
 }
@@ -198,20 +204,14 @@ TEST(stream_feeder, the_lead_stays_at_the_devices_target_through_stalls_and_burs
 TEST(stream_feeder, frames_rendered_beyond_a_target_that_fell_are_dropped_and_silenced) {
     // A device that leaps 1588 frames at a time, then plays smoothly: once its steps are
     // forgotten the lead falls back to 20 ms in one refill, not by playing what is ahead.
-    fake_device device;
-    device.kind = {1588, 1, 441};
-    fake_renderer renderer;
-    stream_feeder feeder(ring, lead, guard, refill_every);
-    uint64_t clock = 0;
+    rig r({1588, 1, 441});
+    const stream_feeder& feeder = r.feeder;
     int32_t dropped_at = -1;
     for (int32_t i = 0; i < 400; ++i) {
-        clock += refill_every;
         if (i == 100) {
-            device.kind.step = 1; // from here on it plays smoothly
+            r.device.kind.step = 1; // from here on it plays smoothly
         }
-        device.run_to(clock);
-        const feed_plan plan = feeder.refill(device.play(), device.write(), clock);
-        renderer.apply(plan, feeder, device);
+        const feed_plan plan = r.refill_at(static_cast<uint64_t>(i + 1) * refill_every);
         if (plan.dropped.count > 0) {
             EXPECT_EQ(dropped_at, -1) << "one drop";
             dropped_at = i;
@@ -222,7 +222,7 @@ TEST(stream_feeder, frames_rendered_beyond_a_target_that_fell_are_dropped_and_si
     EXPECT_GT(dropped_at, 100);
     EXPECT_LT(dropped_at, 100 + 2 * 8192 / refill_every + 1);
     EXPECT_EQ(feeder.lead_frames(), lead);
-    expect_in_order(device.played);
+    expect_in_order(r.device.played);
 }
 
 TEST(stream_feeder, spans_split_where_the_ring_wraps) {
@@ -236,10 +236,9 @@ TEST(stream_feeder, spans_split_where_the_ring_wraps) {
           split{{4090, 10}, {4090, 6}, {0, 4}}, split{{4095, 4096}, {4095, 1}, {0, 4095}},
           split{{8190, 10}, {4094, 2}, {0, 8}}, split{{5, 9999}, {5, 4091}, {0, 5}}}) {
         const std::array<ring_span, 2> out = split_ring(s.in, small_ring);
-        EXPECT_EQ(out[0].start, s.first.start);
-        EXPECT_EQ(out[0].count, s.first.count);
-        EXPECT_EQ(out[1].start, s.second.start);
-        EXPECT_EQ(out[1].count, s.second.count);
+        EXPECT_EQ((std::array{out[0].start, out[0].count, out[1].start, out[1].count}),
+                  (std::array{s.first.start, s.first.count, s.second.start, s.second.count}))
+            << s.in.start << " + " << s.in.count;
     }
 }
 

@@ -1,6 +1,7 @@
 // Hand-made tracks for each coordination flag and each driver quirk, with the writes the
-// game's driver makes for them worked out by hand from its rules. Every case runs as a bare
-// track and, where the file's bounds do not matter, patched into a ROM image at track 0.
+// game's driver makes for them worked out by hand from its rules, and the worked examples
+// with the logs of the game's own driver. Every case runs as a bare track and, where the
+// file's bounds do not matter, patched into a ROM image at track 0.
 
 #include "rom/track_table.h"
 #include "track/driver_tables.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <sstream>
 
 namespace kavelo {
@@ -28,12 +30,27 @@ constexpr voice_bytes voice1{0x3C, 0x71, 0x32, 0x03, 0x04, 0x5F, 0x5E, 0x5D, 0x5
 constexpr voice_bytes voice2{0x05, 0, 0, 0, 0, 0, 0, 0, 0,    0,    0,    0,   0,
                              0,    0, 0, 0, 0, 0, 0, 0, 0x70, 0xC0, 0x90, 0x08};
 
+// Bytes written in hex, "81 01 F2".
+bytes hex_bytes(std::string_view hex) {
+    bytes out;
+    std::istringstream in{std::string(hex)};
+    for (unsigned value = 0; in >> std::hex >> value;) {
+        out.push_back(static_cast<uint8_t>(value));
+    }
+    return out;
+}
+
+// A channel entry and its stream.
 struct channel_spec {
+    channel_spec(const char* hex, uint8_t transpose = 0, uint8_t volume = 0, uint8_t envelope = 0,
+                 int32_t pointer = -1)
+        : stream(hex_bytes(hex)), transpose(transpose), volume(volume), envelope(envelope),
+          pointer(pointer) {}
     bytes stream;
-    uint8_t transpose = 0;
-    uint8_t volume = 0;
-    uint8_t envelope = 0;
-    int32_t pointer = -1; // the stream's own place unless set
+    uint8_t transpose;
+    uint8_t volume;
+    uint8_t envelope;
+    int32_t pointer; // the stream's own place unless set
 };
 
 struct test_track {
@@ -76,25 +93,37 @@ bytes assemble(const test_track& shape) {
     return out;
 }
 
-const channel_spec resting_drum{{0x80, 0x60, 0xF6, 0xFF, 0xFC}};
+const channel_spec resting_drum{"80 60 F6 FF FC"};
 
-test_track fm1(bytes stream, uint8_t divider = 1, uint8_t tempo = 0) {
-    return {divider, tempo, {resting_drum, {std::move(stream)}}, {}};
+test_track fm1(channel_spec stream, uint8_t divider = 1, uint8_t tempo = 0) {
+    return {divider, tempo, {resting_drum, std::move(stream)}, {}};
+}
+test_track psg1(const char* stream, uint8_t volume = 0, uint8_t envelope = 0,
+                uint8_t transpose = 0) {
+    return {1, 0, {resting_drum}, {{stream, transpose, volume, envelope}}};
+}
+test_track fm1_psg1(channel_spec fm, channel_spec psg, uint8_t tempo = 0) {
+    return {1, tempo, {resting_drum, std::move(fm)}, {std::move(psg)}};
+}
+test_track channels(std::vector<channel_spec> fm, std::vector<channel_spec> psg = {}) {
+    return {1, 0, std::move(fm), std::move(psg)};
 }
 
-test_track psg1(bytes stream, uint8_t volume = 0, uint8_t envelope = 0, uint8_t transpose = 0) {
-    return {1, 0, {resting_drum}, {{std::move(stream), transpose, volume, envelope}}};
+// Expected writes are written at(frame, "write, write, ..."), each write as in the log.
+std::string at(int64_t frame, std::string_view writes) {
+    std::string out;
+    while (!writes.empty()) {
+        const std::size_t end = std::min(writes.find(", "), writes.size());
+        out += std::to_string(frame) + " " + std::string(writes.substr(0, end)) + "\n";
+        writes.remove_prefix(std::min(end + 2, writes.size()));
+    }
+    return out;
 }
 
-// Expected writes are written "frame: write, write; frame: ...", each write as in the log.
 std::string hex(uint32_t value) {
     char text[3];
     std::snprintf(text, sizeof text, "%02x", value & 0xFF);
     return text;
-}
-
-std::string at(int64_t frame, const std::string& writes) {
-    return std::to_string(frame) + ": " + writes + ";";
 }
 
 // A register write by the channel rule of the voice-control byte.
@@ -131,29 +160,7 @@ std::string voice(const voice_bytes& v, uint8_t vc, uint8_t volume, uint8_t b4) 
     return out + ", " + reg(vc, 0xB4, b4) + ", ";
 }
 
-std::string log_lines(const std::string& expected) {
-    std::string out;
-    std::istringstream frames(expected);
-    std::string frame;
-    while (std::getline(frames, frame, ';')) {
-        const std::size_t colon = frame.find(':');
-        if (colon == std::string::npos) {
-            continue;
-        }
-        const std::string number = std::to_string(std::stoll(frame.substr(0, colon)));
-        std::istringstream writes(frame.substr(colon + 1));
-        std::string write;
-        while (std::getline(writes, write, ',')) {
-            const std::size_t first = write.find_first_not_of(' ');
-            if (first != std::string::npos) {
-                out += number + " " + write.substr(first, write.find_last_not_of(' ') - first + 1) +
-                       "\n";
-            }
-        }
-    }
-    return out;
-}
-
+// The log of frames `from` to `frames` - 1.
 std::string log_from(track_interpreter& driver, int64_t frames, int64_t from) {
     std::istringstream lines(track_log(driver, frames));
     std::string out;
@@ -166,25 +173,6 @@ std::string log_from(track_interpreter& driver, int64_t frames, int64_t from) {
     return out;
 }
 
-constexpr int32_t any_messages = -1;
-
-struct driver_case {
-    const char* name;
-    test_track track;
-    int64_t frames;
-    std::string expected;
-    int64_t from = 1;
-    int32_t messages = 0;
-    bool bare_only = false; // reads past the bare file, or past the driver's tables
-    bool rom_head = false;  // ROM mode only, with the ROM's first bytes 00 01 03 04
-};
-
-void PrintTo(const driver_case& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class track_driver : public testing::TestWithParam<driver_case> {};
-
 // The track at track 0 of an image holding the driver's tables, its first bytes replaced by
 // `head`.
 track_interpreter in_rom_image(const bytes& track, const bytes& head) {
@@ -196,102 +184,19 @@ track_interpreter in_rom_image(const bytes& track, const bytes& head) {
     return track_interpreter({rom, file_mode::rom_image, track_table[0].start});
 }
 
-TEST_P(track_driver, writes_what_the_driver_rules_give) {
-    const driver_case& c = GetParam();
-    const bytes track = assemble(c.track);
-    const std::string expected = log_lines(c.expected);
-    if (!c.rom_head) {
-        track_interpreter bare({track, file_mode::bare_track, 0});
-        ASSERT_TRUE(bare.valid()) << bare.problem();
-        EXPECT_EQ(log_from(bare, c.frames, c.from), expected) << "bare track";
-        if (c.messages != any_messages) {
-            EXPECT_EQ(bare.take_messages().size(), static_cast<std::size_t>(c.messages));
-        }
-    }
-    if (!c.bare_only) {
-        track_interpreter in_rom(
-            in_rom_image(track, c.rom_head ? bytes{0x00, 0x01, 0x03, 0x04} : bytes{}));
-        EXPECT_EQ(log_from(in_rom, c.frames, c.from), expected) << "ROM image";
-        if (c.messages == 0) {
-            EXPECT_TRUE(in_rom.take_messages().empty());
-        }
-    }
-}
+const std::string psg_c = "psg 86, psg 35";              // note 81 on PSG1: period 0x356
+const std::string c_fm_psg = note(0x284) + ", " + psg_c; // note 81 on FM1 and PSG1
 
-// A call of depth 5 stores its return address over the modulation value, the detune and
-// the algorithm byte; the return zeroes them. The address is the ROM address in a ROM image
-// and the file offset in a bare track.
-TEST(track_driver_records, call_of_depth_5_sets_the_detune) {
-    const bytes track =
-        assemble(fm1({0xF8, 0x00, 0x04, 0x82, 0x01, 0xF2, 0xF8, 0x00, 0x02, 0xE3, 0xF8, 0x00, 0x02,
-                      0xE3, 0xF8, 0x00, 0x02, 0xE3, 0xF8, 0x00, 0x02, 0xE3, 0x81, 0x01, 0xE3}));
-    const std::string after = at(2, note(0x2AB)) + at(3, off());
-    // The fifth call's offset is at track offset 38: 0x745DC + 38 = 0x74602.
-    track_interpreter in_rom(in_rom_image(track, {}));
-    EXPECT_EQ(log_from(in_rom, 5, 1), log_lines(at(1, note(0x284 + 0x46)) + after));
-    track_interpreter bare({track, file_mode::bare_track, 0});
-    EXPECT_EQ(log_from(bare, 5, 1), log_lines(at(1, note(0x284)) + after));
-}
-
-std::string name_of(const testing::TestParamInfo<driver_case>& info) {
-    return info.param.name;
-}
-
-const std::string psg_c = "psg 86, psg 35"; // note 81 on PSG1: period 0x356
-
-// A PSG1 note at volume 0 through an envelope's offsets, one a frame, then keyed off.
-std::string envelope_run(std::initializer_list<uint32_t> offsets, int64_t key_off) {
+// A PSG1 note through the attenuations given, one a frame from frame 1.
+std::string psg1_volumes(std::initializer_list<uint32_t> attenuations) {
     std::string out;
     int64_t frame = 1;
-    for (const uint32_t offset : offsets) {
-        out += at(frame, (frame == 1 ? psg_c + ", psg 9" : "psg 9") + hex(offset).substr(1));
+    for (const uint32_t attenuation : attenuations) {
+        out += at(frame, (frame == 1 ? psg_c + ", psg 9" : "psg 9") + hex(attenuation).substr(1));
         ++frame;
     }
-    return out + at(key_off, "psg 9f");
+    return out;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    durations, track_driver,
-    testing::Values(
-        driver_case{"divider_0_is_256", fm1({0x81, 0x01, 0xF2}, 0), 260,
-                    at(1, note(0x284)) + at(258, off())},
-        driver_case{"product_mod_256", fm1({0x81, 0x56, 0xF2}, 3), 10,
-                    at(1, note(0x284)) + at(3, off())},
-        driver_case{"duration_0_is_256_frames", fm1({0x81, 0x00, 0xF2}), 260,
-                    at(1, note(0x284)) + at(258, off())},
-        driver_case{"saved_duration_starts_at_0", fm1({0x81, 0xF2}), 260,
-                    at(1, note(0x284)) + at(258, off())},
-        driver_case{"saved_duration_is_the_product", fm1({0x81, 0x03, 0xE5, 0x01, 0x82, 0xF2}, 2),
-                    16, at(1, note(0x284)) + at(7, note(0x2AB)) + at(13, off())},
-        driver_case{"bare_duration_after_note", fm1({0x81, 0x02, 0x03, 0xF2}), 10,
-                    at(1, note(0x284)) + at(3, note(0x284)) + at(6, off())},
-        driver_case{"bare_duration_after_rest", fm1({0x80, 0x02, 0x03, 0xF2}), 10,
-                    at(1, off()) + at(3, off()) + at(6, off())},
-        driver_case{"tempo_1_freezes", fm1({0x81, 0x02, 0xF2}, 1, 1), 20, ""},
-        driver_case{"hold_back_runs_note_fill_and_envelopes",
-                    {1,
-                     2,
-                     {resting_drum, {{0xE8, 0x02, 0x81, 0x03, 0xF2}}},
-                     {{{0x81, 0x02, 0xF2}, 0, 0, 9}}},
-                    10,
-                    at(1, note(0x284) + ", " + psg_c + ", psg 90") + at(2, "psg 91") +
-                        at(3, off() + ", psg 92") + at(4, "psg 93") + at(5, "psg 9f") +
-                        at(7, off())},
-        driver_case{"ea_restarts_the_main_tempo", fm1({0x81, 0x04, 0xEA, 0x02, 0x81, 0x04, 0xF2}),
-                    16, at(1, note(0x284)) + at(5, note(0x284)) + at(12, off())},
-        driver_case{"fm_indices_past_the_table",
-                    {1,
-                     0,
-                     {resting_drum,
-                      {{0xDF, 0x01, 0xE9, 0x1F, 0xDF, 0x01, 0xE9, 0x01, 0xDF, 0x01, 0xF2}, 1}},
-                     {}},
-                    6,
-                    at(1, note(0x532D)) + at(2, note(0x60F0)) + at(3, note(0x025E)) + at(4, off())},
-        driver_case{"psg_indices_past_the_table",
-                    psg1({0x86, 0x01, 0x87, 0x01, 0x88, 0x01, 0x89, 0x01, 0xF2}, 0, 0, 0x40), 7,
-                    at(1, "psg 80, psg 00, psg 90") + at(2, "psg 85, psg 04, psg 90") +
-                        at(3, "psg 80, psg 0e, psg 90") + at(5, "psg 9f")}),
-    name_of);
 
 // FM1's loop counter 12 is the first byte of FM2's record, its control bits: counting
 // down from 0x80 clears FM2's playing bit at once and takes 128 passes.
@@ -311,348 +216,341 @@ std::string every_channel_note() {
     return out + psg_c + ", psg 90, psg a6, psg 35, psg b0, psg c6, psg 35, psg d0";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    fm_flags, track_driver,
-    testing::Values(
-        driver_case{
-            "e0_keeps_bits_and_fa_acts_as_e0",
-            fm1({0xE0, 0x80, 0xE0, 0x45, 0xFA, 0x02, 0x81, 0x01, 0xEF, 0x00, 0x81, 0x01, 0xF2}), 5,
-            at(1, "ym0 b4 80, ym0 b4 45, ym0 b4 07, " + note(0x284)) +
-                at(2, voice(voice0, 0, 0, 0x07) + note(0x284)) + at(3, off())},
-        driver_case{"e1_detune_signed_with_carry",
-                    fm1({0xE1, 0x7F, 0x81, 0x01, 0xE1, 0xFE, 0x81, 0x01, 0xF2}), 5,
-                    at(1, note(0x303)) + at(2, note(0x282)) + at(3, off())},
-        driver_case{"e2_and_ed_write_nothing", fm1({0xE2, 0x55, 0xED, 0x81, 0x01, 0xF2}), 4,
-                    at(1, note(0x284)) + at(2, off())},
-        driver_case{"f8_e3_two_deep",
-                    fm1({0xF8, 0x00, 0x04, 0x81, 0x01, 0xF2, 0xF8, 0x00, 0x04, 0x83, 0x01, 0xE3,
-                         0x82, 0x01, 0xE3}),
-                    6, at(1, note(0x2AB)) + at(2, note(0x2D3)) + at(3, note(0x284)) + at(4, off())},
-        driver_case{"e3_with_empty_stack_stops", fm1({0x81, 0x01, 0xE3, 0x81, 0x01}), 6,
-                    at(1, note(0x284)), 1, 1},
-        driver_case{
-            "e5_own_channel_only",
-            {1, 0, {resting_drum, {{0xE5, 0x03, 0x81, 0x56, 0xF2}}}, {{{0x81, 0x05, 0xF2}}}},
-            8,
-            at(1, note(0x284) + ", " + psg_c + ", psg 90") + at(3, off()) + at(6, "psg 9f")},
-        driver_case{"eb_every_channel",
-                    {1,
-                     0,
-                     {resting_drum, {{0xEB, 0x03, 0x81, 0x56, 0xF2}}},
-                     {{{0x81, 0x05, 0x81, 0x02, 0xF2}}}},
-                    25,
-                    at(1, note(0x284) + ", " + psg_c + ", psg 90") + at(3, off()) +
-                        at(16, psg_c + ", psg 90") + at(22, "psg 9f")},
-        driver_case{
-            "e6_carriers_skips_and_bit_7",
-            fm1({0xEF, 0x02, 0xE6, 0x50, 0xE6, 0x30, 0xE6, 0xF0, 0xEF, 0x02, 0x81, 0x01, 0xF2}), 4,
-            at(1, voice(voice2, 0, 0, 0xC0) + "ym0 44 e0, ym0 4c 58, ym0 4c 78, " +
-                      voice(voice2, 0, 0x70, 0xC0) + note(0x284)) +
-                at(2, off())},
-        driver_case{"e6_after_f5_reads_other_voice",
-                    fm1({0xEF, 0x00, 0xF5, 0x01, 0xE6, 0x01, 0x81, 0x01, 0xF2}), 4,
-                    at(1, voice(voice0, 0, 0, 0xC0) +
-                              "ym0 40 21, ym0 48 80, ym0 44 23, ym0 4c 11, " + note(0x284)) +
-                        at(2, off())},
-        driver_case{"e6_before_any_voice", fm1({0xE6, 0x05, 0x81, 0x01, 0xF2}), 4,
-                    at(1, "ym0 4c 45, " + note(0x284)) + at(2, off())},
-        driver_case{"e7_keeps_modulation",
-                    fm1({0xF0, 0x00, 0x01, 0x01, 0x04, 0x81, 0x02, 0xE7, 0x82, 0x03, 0xF2}), 8,
-                    at(1, note(0x284)) + at(2, freq(0x285)) + at(3, held(0x2AB)) +
-                        at(4, freq(0x2AD)) + at(6, off())},
-        driver_case{"e7_note_fill_cut_without_key_off",
-                    fm1({0xE8, 0x02, 0x81, 0x01, 0xE7, 0x82, 0x05, 0xF2}), 9,
-                    at(1, note(0x284)) + at(2, held(0x2AB)) + at(7, off())},
-        driver_case{"e8_note_fill", fm1({0xE8, 0x02, 0x81, 0x05, 0x80, 0x01, 0xF2}), 9,
-                    at(1, note(0x284)) + at(3, off()) + at(6, off()) + at(7, off())},
-        driver_case{"e8_note_fill_cuts_a_rest_again", fm1({0xE8, 0x02, 0x80, 0x05, 0xF2}), 8,
-                    at(1, off()) + at(3, off()) + at(6, off())},
-        driver_case{"e7_before_a_rest_no_key_off", fm1({0x81, 0x01, 0xE7, 0x80, 0x02, 0xF2}), 6,
-                    at(1, note(0x284)) + at(4, off())},
-        driver_case{"ec_volume_for_next_voice", fm1({0xEC, 0x05, 0xEF, 0x00, 0x81, 0x01, 0xF2}), 4,
-                    at(1, voice(voice0, 0, 5, 0xC0) + note(0x284)) + at(2, off())},
-        driver_case{"ee_stops_and_reloads_fm4",
-                    {1,
-                     0,
-                     {resting_drum,
-                      {{0x81, 0x01, 0xEE, 0x81, 0x01}},
-                      {{0x80, 0x7F, 0xF6, 0xFF, 0xFC}},
-                      {{0x80, 0x7F, 0xF6, 0xFF, 0xFC}},
-                      {{0xEF, 0x01, 0x81, 0x10, 0xF2}, 0, 3}},
-                     {}},
-                    20,
-                    at(1, note(0x284) + ", " + off(1) + ", " + off(2) + ", " +
-                              voice(voice1, 4, 3, 0xC0) + note(0x284, 4)) +
-                        at(2, off() + ", " + voice(voice1, 4, 3, 0xC0)) + at(17, off(4))},
-        driver_case{"f0_first_write_swing_and_detune",
-                    fm1({0xE1, 0x01, 0xF0, 0x02, 0x03, 0x04, 0x03, 0x81, 0x20, 0xF2}), 36,
-                    at(1, note(0x285)) + at(6, freq(0x289)) + at(12, freq(0x285)) +
-                        at(15, freq(0x281)) + at(18, freq(0x27D)) + at(24, freq(0x281)) +
-                        at(27, freq(0x285)) + at(30, freq(0x289)) + at(33, off())},
-        driver_case{"f0_speed_0_is_256", fm1({0xF0, 0x00, 0x00, 0x01, 0x04, 0x81, 0x00, 0xF2}), 260,
-                    at(1, note(0x284)) + at(257, freq(0x285)) + at(258, off())},
-        driver_case{"f0_during_a_rest", fm1({0xF0, 0x00, 0x01, 0xF0, 0x04, 0x80, 0x03, 0xF2}), 6,
-                    at(1, off()) + at(2, freq(0xFFF0)) + at(3, freq(0xFFE0)) + at(4, off())},
-        driver_case{"f1_after_f0_uses_its_bytes",
-                    fm1({0xF0, 0x00, 0x01, 0x01, 0x02, 0xF4, 0x81, 0x02, 0xF1, 0x81, 0x03, 0xF2}),
-                    8, at(1, note(0x284)) + at(3, note(0x284)) + at(4, freq(0x285)) + at(6, off())},
-        driver_case{"f1_without_f0_reads_rom_offset_0",
-                    {1, 0, {resting_drum, {{0xF1, 0x81, 0x7F, 0xF2}}}, {{{0xF2}}}},
-                    130,
-                    at(1, note(0x284) + ", psg 9f") + at(128, off())},
-        driver_case{"f1_without_f0_in_an_edited_rom", fm1({0xF1, 0x81, 0x04, 0xF2}), 7,
-                    at(1, note(0x284)) + at(2, freq(0x287)) + at(3, freq(0x28A)) + at(5, off()), 1,
-                    0, false, true},
-        driver_case{"f6_jumps", fm1({0xF6, 0x00, 0x03, 0x81, 0x01, 0x82, 0x01, 0xF2}), 4,
-                    at(1, note(0x2AB)) + at(2, off())},
-        driver_case{"f7_count_0_is_256", fm1({0x81, 0x01, 0xF7, 0x00, 0x00, 0xFF, 0xFA, 0xF2}), 260,
-                    at(255, note(0x284)) + at(257, note(0x284)) + at(258, off()), 255},
-        driver_case{"f7_nested_two_counters",
-                    fm1({0x81, 0x01, 0xF7, 0x00, 0x02, 0xFF, 0xFA, 0x82, 0x01, 0xF7, 0x01, 0x03,
-                         0xFF, 0xF3, 0xF2}),
-                    12,
-                    at(1, note(0x284)) + at(2, note(0x284)) + at(3, note(0x2AB)) +
-                        at(4, note(0x284)) + at(5, note(0x284)) + at(6, note(0x2AB)) +
-                        at(7, note(0x284)) + at(8, note(0x284)) + at(9, note(0x2AB)) +
-                        at(10, off())},
-        // The call's return address lies over loop counter 8; the return zeroes it, so the
-        // loop starts counting again every pass and never ends.
-        driver_case{"call_shares_bytes_with_loop_counter_8",
-                    fm1({0x81, 0x01, 0xF8, 0x00, 0x07, 0xF7, 0x08, 0x03, 0xFF, 0xF7, 0xF2, 0x82,
-                         0x01, 0xE3}),
-                    10,
-                    at(1, note(0x284)) + at(2, note(0x2AB)) + at(3, note(0x284)) +
-                        at(4, note(0x2AB)) + at(5, note(0x284)) + at(6, note(0x2AB)) +
-                        at(7, note(0x284)) + at(8, note(0x2AB)) + at(9, note(0x284))},
-        driver_case{"loop_counter_12_is_the_next_records_control",
-                    {1,
-                     0,
-                     {resting_drum,
-                      {{0x81, 0x01, 0xF7, 0x0C, 0x02, 0xFF, 0xFA, 0xF2}},
-                      {{0x82, 0x01, 0x82, 0x01, 0xF2}}},
-                     {}},
-                    132,
-                    loop_through_the_next_record()},
-        driver_case{"every_channel_rule_and_f2",
-                    {1,
-                     0,
-                     {{{0x81, 0x01, 0xF2}},
-                      {{0x81, 0x01, 0xF2}},
-                      {{0x81, 0x01, 0xF2}},
-                      {{0x81, 0x01, 0xF2}},
-                      {{0x81, 0x01, 0xF2}},
-                      {{0xE0, 0x40, 0x81, 0x01, 0xF2}},
-                      {{0x81, 0x01, 0xF2}}},
-                     {{{0x81, 0x01, 0xF2}}, {{0x81, 0x01, 0xF2}}, {{0x81, 0x01, 0xF2}}}},
-                    5,
-                    at(1, every_channel_note()) +
-                        at(3, "ym0 28 00, ym0 28 01, ym0 28 02, ym0 28 04, ym0 28 05, ym0 28 06, "
-                              "psg 9f, psg bf, psg df")}),
-    name_of);
+constexpr int32_t any_messages = -1;
 
-driver_case undefined_flag(const char* name, uint8_t flag) {
-    return {name, fm1({0x81, 0x01, flag, 0x81, 0x01}), 6, at(1, note(0x284)), 1, 1};
-}
-
-INSTANTIATE_TEST_SUITE_P(undefined_flags, track_driver,
-                         testing::Values(undefined_flag("fb", 0xFB), undefined_flag("fc", 0xFC),
-                                         undefined_flag("fd", 0xFD), undefined_flag("fe", 0xFE),
-                                         undefined_flag("ff", 0xFF)),
-                         name_of);
-
-INSTANTIATE_TEST_SUITE_P(
-    psg, track_driver,
-    testing::Values(
-        driver_case{"e0_and_fa_consume_their_byte",
-                    psg1({0xE0, 0x80, 0xFA, 0x81, 0x81, 0x01, 0xF2}), 4,
-                    at(1, psg_c + ", psg 90") + at(2, "psg 9f")},
-        driver_case{"e1_detune", psg1({0xE1, 0xFF, 0x81, 0x01, 0xE1, 0x10, 0x81, 0x01, 0xF2}), 5,
-                    at(1, "psg 85, psg 35, psg 90") + at(2, "psg 86, psg 36, psg 90") +
-                        at(3, "psg 9f")},
-        driver_case{"e6_rewrites_tl_by_psg_vc", psg1({0xE6, 0x02, 0x81, 0x01, 0xF2}), 4,
-                    at(1, "ym0 cc 42, " + psg_c + ", psg 92") + at(2, "psg 9f")},
-        driver_case{"e7_keeps_note_fill_and_envelope",
-                    psg1({0xE8, 0x03, 0x81, 0x02, 0xE7, 0x82, 0x04, 0xF2}, 0, 9), 9,
-                    at(1, psg_c + ", psg 90") + at(2, "psg 91") + at(3, "psg 86, psg 32, psg 92") +
-                        at(4, "psg 93") + at(5, "psg 9f") + at(7, "psg 9f")},
-        driver_case{"e7_after_note_fill_cut_no_volume",
-                    psg1({0xE8, 0x01, 0x81, 0x03, 0xE7, 0x82, 0x02, 0xF2}, 0, 9), 8,
-                    at(1, psg_c + ", psg 90") + at(2, "psg 9f") + at(4, "psg 86, psg 32") +
-                        at(6, "psg 9f")},
-        driver_case{"e7_before_a_rest_note_off", psg1({0x81, 0x01, 0xE7, 0x80, 0x02, 0xF2}), 6,
-                    at(1, psg_c + ", psg 90") + at(2, "psg 9f") + at(4, "psg 9f")},
-        driver_case{"e8_note_fill", psg1({0xE8, 0x02, 0x81, 0x05, 0xF2}), 8,
-                    at(1, psg_c + ", psg 90") + at(3, "psg 9f") + at(6, "psg 9f")},
-        driver_case{"ec_and_volume_above_15_unclamped",
-                    psg1({0x81, 0x01, 0xEC, 0x05, 0x81, 0x01, 0xEC, 0x4D, 0x81, 0x01, 0xF2}, 0x1E),
-                    6,
-                    at(1, psg_c + ", psg ae") + at(2, psg_c + ", psg b3") +
-                        at(3, psg_c + ", psg 00") + at(4, "psg 9f")},
-        driver_case{"ee_reloads_an_unfilled_fm4", psg1({0x81, 0x01, 0xEE, 0x81, 0x01}), 5,
-                    at(1, psg_c + ", psg 90") + at(2, "ym0 28 80, " + voice(voice0, 0, 0, 0x00))},
-        driver_case{"ef_writes_by_psg_vc", psg1({0xEF, 0x00, 0x81, 0x01, 0xF2}, 2), 4,
-                    at(1, voice(voice0, 0x80, 2, 0x00) + psg_c + ", psg 92") + at(2, "psg 9f")},
-        driver_case{"f0_not_during_a_rest",
-                    psg1({0xF0, 0x00, 0x01, 0x01, 0x04, 0x80, 0x03, 0x81, 0x03, 0xF2}), 9,
-                    at(1, "psg 9f") + at(4, psg_c + ", psg 90") + at(5, "psg 87, psg 35") +
-                        at(6, "psg 88, psg 35") + at(7, "psg 9f")},
-        driver_case{"f3_noise_on_psg1", psg1({0xF3, 0xE3, 0x81, 0x02, 0xF2}), 5,
-                    at(1, "psg e3, psg c6, psg 35, psg f0") + at(3, "psg ff")},
-        driver_case{"f5_envelope_number",
-                    psg1({0xF5, 0x02, 0x81, 0x03, 0xF5, 0x00, 0x81, 0x01, 0xF2}), 7,
-                    at(1, psg_c + ", psg 90") + at(2, "psg 92") + at(3, "psg 94") +
-                        at(4, psg_c + ", psg 90") + at(5, "psg 9f")},
-        driver_case{"f9_part_i_release", psg1({0xF9, 0x81, 0x01, 0xF2}), 4,
-                    at(1, "ym0 88 0f, ym0 8c 0f, " + psg_c + ", psg 90") + at(2, "psg 9f")},
-        driver_case{"envelope_clamps_and_holds_at_end_mark", psg1({0x81, 0x14, 0xF2}, 3, 9), 24,
-                    at(1, psg_c + ", psg 93") + at(2, "psg 94") + at(3, "psg 95") +
-                        at(4, "psg 96") + at(5, "psg 97") + at(6, "psg 98") + at(7, "psg 99") +
-                        at(8, "psg 9a") + at(9, "psg 9b") + at(10, "psg 9c") + at(11, "psg 9d") +
-                        at(12, "psg 9e") + at(13, "psg 9f") + at(14, "psg 9f") + at(15, "psg 9f") +
-                        at(16, "psg 9f") + at(21, "psg 9f")},
-        driver_case{"envelope_advances_during_a_rest",
-                    psg1({0x80, 0x03, 0xE7, 0x81, 0x03, 0xF2}, 0, 2), 9,
-                    at(1, "psg 9f") + at(4, psg_c + ", psg 96") + at(5, "psg 98") +
-                        at(6, "psg 9f") + at(7, "psg 9f")},
-        driver_case{"envelope_3", psg1({0x81, 0x14, 0xF2}, 0, 3), 22,
-                    envelope_run({0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7}, 21)},
-        driver_case{"envelope_8", psg1({0x81, 0x30, 0xF2}, 0, 8), 50,
-                    envelope_run({0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3,
-                                  3, 4, 4, 4, 4, 4, 5, 5, 5, 5, 5, 6, 6, 6, 6, 6, 7, 7, 7},
-                                 49)},
-        driver_case{"envelope_past_9_is_none", psg1({0x81, 0x02, 0xF2}, 0, 10), 5,
-                    at(1, psg_c + ", psg 90") + at(3, "psg 9f"), 1, 1, true}),
-    name_of);
-
-INSTANTIATE_TEST_SUITE_P(
-    drum, track_driver,
-    testing::Values(
-        driver_case{"notes_bit_3_retrigger_rests_no_fill",
-                    {1,
-                     0,
-                     {{{0xE8, 0x01, 0xF0, 0x00, 0x01, 0x01, 0x04, 0x98, 0x02, 0x02, 0x90, 0x01,
-                        0x80, 0x01, 0x01, 0x87, 0x01, 0xF2},
-                       5}},
-                     {}},
-                    12,
-                    at(1, "drum 83") + at(3, "drum 83") + at(5, "drum 90") + at(8, "drum 87")},
-        driver_case{"flags_act_on_fm6",
-                    {1, 0, {{{0xEF, 0x00, 0xE0, 0x40, 0xE6, 0x01, 0x81, 0x01, 0xF2}, 0, 1}}, {}},
-                    4,
-                    at(1, voice(voice0, 6, 1, 0xC0) +
-                              "ym1 b6 40, ym1 42 12, ym1 4a 22, ym1 46 32, ym1 4e 42, drum 81")},
-        driver_case{"f2_ends_the_frame",
-                    {1, 0, {{{0x80, 0x01, 0xF2}}}, {{{0x81, 0x03, 0xF2}}}},
-                    8,
-                    at(1, psg_c + ", psg 90") + at(5, "psg 9f")},
-        driver_case{"ee_ends_the_frame",
-                    {1, 0, {{{0x80, 0x01, 0xEE}}}, {{{0x81, 0x03, 0xF2}}}},
-                    8,
-                    at(1, psg_c + ", psg 90") + at(2, off(6) + ", " + voice(voice0, 0, 0, 0x00)) +
-                        at(5, "psg 9f")},
-        driver_case{"e4_stops_everything",
-                    {1,
-                     0,
-                     {{{0x80, 0x02, 0xE4}}, {{0x81, 0x01, 0x81, 0x01, 0x81, 0x01, 0xF2}}},
-                     {{{0x81, 0x01, 0x81, 0x01, 0x81, 0x01, 0xF2}}}},
-                    8,
-                    at(1, note(0x284) + ", " + psg_c + ", psg 90") +
-                        at(2, note(0x284) + ", " + psg_c + ", psg 90"),
-                    1,
-                    any_messages},
-        driver_case{"e4_on_fm1_skips_later_channels",
-                    {1,
-                     0,
-                     {resting_drum, {{0x81, 0x02, 0xE4}}},
-                     {{{0x81, 0x01, 0x81, 0x01, 0x81, 0x01, 0xF2}}}},
-                    8,
-                    at(1, note(0x284) + ", " + psg_c + ", psg 90") + at(2, psg_c + ", psg 90"),
-                    1,
-                    any_messages}),
-    name_of);
-
-test_track with_fm1_at(int32_t pointer, bytes stream) {
-    return {1, 0, {resting_drum, {std::move(stream), 0, 0, 0, pointer}}, {{{0x81, 0x02, 0xF2}}}};
-}
-
-const std::string psg_plays = at(1, psg_c + ", psg 90") + at(3, "psg 9f");
-
-INSTANTIATE_TEST_SUITE_P(
-    outside_the_file, track_driver,
-    testing::Values(
-        driver_case{"stream_start", with_fm1_at(0xFFF0, {}), 40, psg_plays, 1, 1, true},
-        driver_case{"jump", with_fm1_at(-1, {0x81, 0x01, 0xF6, 0x7F, 0x00}), 40,
-                    at(1, note(0x284) + ", " + psg_c + ", psg 90") + at(3, "psg 9f"), 1, 1, true},
-        driver_case{"call_backwards", with_fm1_at(-1, {0xF8, 0x80, 0x00}), 40, psg_plays, 1, 1,
-                    true},
-        driver_case{"voice", with_fm1_at(-1, {0xEF, 0xC8, 0x81, 0x01}), 40, psg_plays, 1, 1, true},
-        driver_case{"voice_tl", with_fm1_at(-1, {0xF5, 0xC8, 0xE6, 0x01, 0x81, 0x01}), 40,
-                    psg_plays, 1, 1, true}),
-    name_of);
-
-// Frame 0 for every FM entry count: FM6 silenced or the DAC off, then one key-off per FM
-// record and one note-off per PSG record, filled or not.
-struct start_case {
-    uint8_t f;
-    uint8_t p;
-    std::string after_silence;
+struct driver_case {
+    const char* name;
+    test_track track;
+    int64_t frames;
+    std::string expected;
+    int64_t from = 1;
+    int32_t messages = 0;
+    bool bare_only = false; // reads past the bare file, or past the driver's tables
+    bool rom_head = false;  // ROM mode only, with the ROM's first bytes 00 01 03 04
 };
 
-TEST(track_driver_start, frame_0_for_each_entry_count) {
-    const std::string silence =
-        "0: ym0 28 02, ym0 28 06, ym0 28 01, ym0 28 05, ym0 28 00, ym0 28 04, ym0 40 7f, ym1 40 "
-        "7f, "
-        "ym0 44 7f, ym1 44 7f, ym0 48 7f, ym1 48 7f, ym0 4c 7f, ym1 4c 7f, ym0 41 7f, ym1 41 7f, "
-        "ym0 45 7f, ym1 45 7f, ym0 49 7f, ym1 49 7f, ym0 4d 7f, ym1 4d 7f, ym0 42 7f, ym1 42 7f, "
-        "ym0 46 7f, ym1 46 7f, ym0 4a 7f, ym1 4a 7f, ym0 4e 7f, ym1 4e 7f, psg 9f, psg bf, psg df, "
-        "psg ff, ";
-    const std::string fm6 = "ym0 28 06, ym1 42 7f, ym1 4a 7f, ym1 46 7f, ym1 4e 7f, ym1 b6 c0, ";
-    const std::vector<start_case> cases{{1, 0,
-                                         fm6 + "ym0 28 00, ym0 28 00, ym0 28 00, ym0 28 00, ym0 28 "
-                                               "00, ym0 28 00, psg 1f, psg 1f, psg 1f"},
-                                        {2, 1,
-                                         fm6 + "ym0 28 00, ym0 28 00, ym0 28 00, ym0 28 00, ym0 28 "
-                                               "00, ym0 28 00, psg 9f, psg 1f, psg 1f"},
-                                        {3, 2,
-                                         fm6 + "ym0 28 00, ym0 28 01, ym0 28 00, ym0 28 00, ym0 28 "
-                                               "00, ym0 28 00, psg 9f, psg bf, psg 1f"},
-                                        {4, 3,
-                                         fm6 + "ym0 28 00, ym0 28 01, ym0 28 02, ym0 28 00, ym0 28 "
-                                               "00, ym0 28 00, psg 9f, psg bf, psg df"},
-                                        {5, 0,
-                                         fm6 + "ym0 28 00, ym0 28 01, ym0 28 02, ym0 28 04, ym0 28 "
-                                               "00, ym0 28 00, psg 1f, psg 1f, psg 1f"},
-                                        {6, 3,
-                                         fm6 + "ym0 28 00, ym0 28 01, ym0 28 02, ym0 28 04, ym0 28 "
-                                               "05, ym0 28 00, psg 9f, psg bf, psg df"},
-                                        {7, 1,
-                                         "ym0 2b 00, ym0 28 00, ym0 28 01, ym0 28 02, ym0 28 04, "
-                                         "ym0 28 05, ym0 28 06, psg 9f, psg 1f, psg 1f"}};
-    for (const start_case& c : cases) {
-        const test_track shape{1, 0, std::vector<channel_spec>(c.f, {{0xF2}}),
-                               std::vector<channel_spec>(c.p, {{0xF2}})};
-        track_interpreter driver({assemble(shape), file_mode::bare_track, 0});
-        ASSERT_TRUE(driver.valid()) << driver.problem();
-        EXPECT_EQ(track_log(driver, 1), log_lines(silence + c.after_silence))
-            << "F = " << int{c.f} << ", P = " << int{c.p};
+driver_case undefined_flag(const char* name, uint8_t flag) {
+    return {name, fm1(("81 01 " + hex(flag) + " 81 01").c_str()), 6, at(1, note(0x284)), 1, 1};
+}
+
+test_track with_fm1_at(int32_t pointer, const char* stream) {
+    return fm1_psg1({stream, 0, 0, 0, pointer}, {"81 02 F2"});
+}
+const std::string psg_plays = at(1, psg_c + ", psg 90") + at(3, "psg 9f");
+
+const driver_case cases[] = {
+    // Durations, tempo and the driver's tables read past their ends.
+    {"divider 0 is 256", fm1("81 01 F2", 0), 260, at(1, note(0x284)) + at(258, off())},
+    {"product mod 256", fm1("81 56 F2", 3), 10, at(1, note(0x284)) + at(3, off())},
+    {"duration 0 is 256 frames", fm1("81 00 F2"), 260, at(1, note(0x284)) + at(258, off())},
+    {"saved duration starts at 0", fm1("81 F2"), 260, at(1, note(0x284)) + at(258, off())},
+    {"saved duration is the product", fm1("81 03 E5 01 82 F2", 2), 16,
+     at(1, note(0x284)) + at(7, note(0x2AB)) + at(13, off())},
+    {"bare duration after note", fm1("81 02 03 F2"), 10,
+     at(1, note(0x284)) + at(3, note(0x284)) + at(6, off())},
+    {"bare duration after rest", fm1("80 02 03 F2"), 10,
+     at(1, off()) + at(3, off()) + at(6, off())},
+    {"tempo 1 freezes", fm1("81 02 F2", 1, 1), 20, ""},
+    {"hold back runs note fill and envelopes",
+     fm1_psg1({"E8 02 81 03 F2"}, {"81 02 F2", 0, 0, 9}, 2), 10,
+     at(1, c_fm_psg + ", psg 90") + at(2, "psg 91") + at(3, off() + ", psg 92") + at(4, "psg 93") +
+         at(5, "psg 9f") + at(7, off())},
+    {"ea restarts the main tempo", fm1("81 04 EA 02 81 04 F2"), 16,
+     at(1, note(0x284)) + at(5, note(0x284)) + at(12, off())},
+    {"fm indices past the table", channels({resting_drum, {"DF 01 E9 1F DF 01 E9 01 DF 01 F2", 1}}),
+     6, at(1, note(0x532D)) + at(2, note(0x60F0)) + at(3, note(0x025E)) + at(4, off())},
+    {"psg indices past the table", psg1("86 01 87 01 88 01 89 01 F2", 0, 0, 0x40), 7,
+     at(1, "psg 80, psg 00, psg 90") + at(2, "psg 85, psg 04, psg 90") +
+         at(3, "psg 80, psg 0e, psg 90") + at(5, "psg 9f")},
+
+    // Flags on an FM channel.
+    {"e0 keeps bits and fa acts as e0", fm1("E0 80 E0 45 FA 02 81 01 EF 00 81 01 F2"), 5,
+     at(1, "ym0 b4 80, ym0 b4 45, ym0 b4 07, " + note(0x284)) +
+         at(2, voice(voice0, 0, 0, 0x07) + note(0x284)) + at(3, off())},
+    {"e1 detune signed with carry", fm1("E1 7F 81 01 E1 FE 81 01 F2"), 5,
+     at(1, note(0x303)) + at(2, note(0x282)) + at(3, off())},
+    {"e2 and ed write nothing", fm1("E2 55 ED 81 01 F2"), 4, at(1, note(0x284)) + at(2, off())},
+    {"f8 e3 two deep", fm1("F8 00 04 81 01 F2 F8 00 04 83 01 E3 82 01 E3"), 6,
+     at(1, note(0x2AB)) + at(2, note(0x2D3)) + at(3, note(0x284)) + at(4, off())},
+    {"e3 with empty stack stops", fm1("81 01 E3 81 01"), 6, at(1, note(0x284)), 1, 1},
+    {"e5 own channel only", fm1_psg1({"E5 03 81 56 F2"}, {"81 05 F2"}), 8,
+     at(1, c_fm_psg + ", psg 90") + at(3, off()) + at(6, "psg 9f")},
+    {"eb every channel", fm1_psg1({"EB 03 81 56 F2"}, {"81 05 81 02 F2"}), 25,
+     at(1, c_fm_psg + ", psg 90") + at(3, off()) + at(16, psg_c + ", psg 90") + at(22, "psg 9f")},
+    {"e6 carriers skips and bit 7", fm1("EF 02 E6 50 E6 30 E6 F0 EF 02 81 01 F2"), 4,
+     at(1, voice(voice2, 0, 0, 0xC0) + "ym0 44 e0, ym0 4c 58, ym0 4c 78, " +
+               voice(voice2, 0, 0x70, 0xC0) + note(0x284)) +
+         at(2, off())},
+    {"e6 after f5 reads other voice", fm1("EF 00 F5 01 E6 01 81 01 F2"), 4,
+     at(1,
+        voice(voice0, 0, 0, 0xC0) + "ym0 40 21, ym0 48 80, ym0 44 23, ym0 4c 11, " + note(0x284)) +
+         at(2, off())},
+    {"e6 before any voice", fm1("E6 05 81 01 F2"), 4,
+     at(1, "ym0 4c 45, " + note(0x284)) + at(2, off())},
+    {"e7 keeps modulation", fm1("F0 00 01 01 04 81 02 E7 82 03 F2"), 8,
+     at(1, note(0x284)) + at(2, freq(0x285)) + at(3, held(0x2AB)) + at(4, freq(0x2AD)) +
+         at(6, off())},
+    {"e7 note fill cut without key off", fm1("E8 02 81 01 E7 82 05 F2"), 9,
+     at(1, note(0x284)) + at(2, held(0x2AB)) + at(7, off())},
+    {"e8 note fill", fm1("E8 02 81 05 80 01 F2"), 9,
+     at(1, note(0x284)) + at(3, off()) + at(6, off()) + at(7, off())},
+    {"e8 note fill cuts a rest again", fm1("E8 02 80 05 F2"), 8,
+     at(1, off()) + at(3, off()) + at(6, off())},
+    {"e7 before a rest no key off", fm1("81 01 E7 80 02 F2"), 6, at(1, note(0x284)) + at(4, off())},
+    {"ec volume for next voice", fm1("EC 05 EF 00 81 01 F2"), 4,
+     at(1, voice(voice0, 0, 5, 0xC0) + note(0x284)) + at(2, off())},
+    {"ee stops and reloads fm4",
+     channels({resting_drum,
+               "81 01 EE 81 01",
+               "80 7F F6 FF FC",
+               "80 7F F6 FF FC",
+               {"EF 01 81 10 F2", 0, 3}}),
+     20,
+     at(1, note(0x284) + ", " + off(1) + ", " + off(2) + ", " + voice(voice1, 4, 3, 0xC0) +
+               note(0x284, 4)) +
+         at(2, off() + ", " + voice(voice1, 4, 3, 0xC0)) + at(17, off(4))},
+    {"f0 first write swing and detune", fm1("E1 01 F0 02 03 04 03 81 20 F2"), 36,
+     at(1, note(0x285)) + at(6, freq(0x289)) + at(12, freq(0x285)) + at(15, freq(0x281)) +
+         at(18, freq(0x27D)) + at(24, freq(0x281)) + at(27, freq(0x285)) + at(30, freq(0x289)) +
+         at(33, off())},
+    {"f0 speed 0 is 256", fm1("F0 00 00 01 04 81 00 F2"), 260,
+     at(1, note(0x284)) + at(257, freq(0x285)) + at(258, off())},
+    {"f0 during a rest", fm1("F0 00 01 F0 04 80 03 F2"), 6,
+     at(1, off()) + at(2, freq(0xFFF0)) + at(3, freq(0xFFE0)) + at(4, off())},
+    {"f1 after f0 uses its bytes", fm1("F0 00 01 01 02 F4 81 02 F1 81 03 F2"), 8,
+     at(1, note(0x284)) + at(3, note(0x284)) + at(4, freq(0x285)) + at(6, off())},
+    {"f1 without f0 reads rom offset 0", fm1_psg1({"F1 81 7F F2"}, {"F2"}), 130,
+     at(1, note(0x284) + ", psg 9f") + at(128, off())},
+    {"f1 without f0 in an edited rom", fm1("F1 81 04 F2"), 7,
+     at(1, note(0x284)) + at(2, freq(0x287)) + at(3, freq(0x28A)) + at(5, off()), 1, 0, false,
+     true},
+    {"f6 jumps", fm1("F6 00 03 81 01 82 01 F2"), 4, at(1, note(0x2AB)) + at(2, off())},
+    {"f7 count 0 is 256", fm1("81 01 F7 00 00 FF FA F2"), 260,
+     at(255, note(0x284)) + at(257, note(0x284)) + at(258, off()), 255},
+    {"f7 nested two counters", fm1("81 01 F7 00 02 FF FA 82 01 F7 01 03 FF F3 F2"), 12,
+     at(1, note(0x284)) + at(2, note(0x284)) + at(3, note(0x2AB)) + at(4, note(0x284)) +
+         at(5, note(0x284)) + at(6, note(0x2AB)) + at(7, note(0x284)) + at(8, note(0x284)) +
+         at(9, note(0x2AB)) + at(10, off())},
+    // The call's return address lies over loop counter 8; the return zeroes it, so the loop
+    // starts counting again every pass and never ends.
+    {"call shares bytes with loop counter 8", fm1("81 01 F8 00 07 F7 08 03 FF F7 F2 82 01 E3"), 10,
+     at(1, note(0x284)) + at(2, note(0x2AB)) + at(3, note(0x284)) + at(4, note(0x2AB)) +
+         at(5, note(0x284)) + at(6, note(0x2AB)) + at(7, note(0x284)) + at(8, note(0x2AB)) +
+         at(9, note(0x284))},
+    {"loop counter 12 is the next record's control",
+     channels({resting_drum, "81 01 F7 0C 02 FF FA F2", "82 01 82 01 F2"}), 132,
+     loop_through_the_next_record()},
+    {"every channel rule and f2",
+     channels(
+         {"81 01 F2", "81 01 F2", "81 01 F2", "81 01 F2", "81 01 F2", "E0 40 81 01 F2", "81 01 F2"},
+         {"81 01 F2", "81 01 F2", "81 01 F2"}),
+     5,
+     at(1, every_channel_note()) +
+         at(3, "ym0 28 00, ym0 28 01, ym0 28 02, ym0 28 04, ym0 28 05, ym0 28 06, psg 9f, "
+               "psg bf, psg df")},
+    undefined_flag("undefined fb", 0xFB),
+    undefined_flag("undefined fc", 0xFC),
+    undefined_flag("undefined fd", 0xFD),
+    undefined_flag("undefined fe", 0xFE),
+    undefined_flag("undefined ff", 0xFF),
+
+    // Flags on a PSG channel.
+    {"psg e0 and fa consume their byte", psg1("E0 80 FA 81 81 01 F2"), 4,
+     at(1, psg_c + ", psg 90") + at(2, "psg 9f")},
+    {"psg e1 detune", psg1("E1 FF 81 01 E1 10 81 01 F2"), 5,
+     at(1, "psg 85, psg 35, psg 90") + at(2, "psg 86, psg 36, psg 90") + at(3, "psg 9f")},
+    {"psg e6 rewrites tl by psg vc", psg1("E6 02 81 01 F2"), 4,
+     at(1, "ym0 cc 42, " + psg_c + ", psg 92") + at(2, "psg 9f")},
+    {"psg e7 keeps note fill and envelope", psg1("E8 03 81 02 E7 82 04 F2", 0, 9), 9,
+     at(1, psg_c + ", psg 90") + at(2, "psg 91") + at(3, "psg 86, psg 32, psg 92") +
+         at(4, "psg 93") + at(5, "psg 9f") + at(7, "psg 9f")},
+    {"psg e7 after note fill cut no volume", psg1("E8 01 81 03 E7 82 02 F2", 0, 9), 8,
+     at(1, psg_c + ", psg 90") + at(2, "psg 9f") + at(4, "psg 86, psg 32") + at(6, "psg 9f")},
+    {"psg e7 before a rest note off", psg1("81 01 E7 80 02 F2"), 6,
+     at(1, psg_c + ", psg 90") + at(2, "psg 9f") + at(4, "psg 9f")},
+    {"psg e8 note fill", psg1("E8 02 81 05 F2"), 8,
+     at(1, psg_c + ", psg 90") + at(3, "psg 9f") + at(6, "psg 9f")},
+    {"psg ec and volume above 15 unclamped", psg1("81 01 EC 05 81 01 EC 4D 81 01 F2", 0x1E), 6,
+     at(1, psg_c + ", psg ae") + at(2, psg_c + ", psg b3") + at(3, psg_c + ", psg 00") +
+         at(4, "psg 9f")},
+    {"psg ee reloads an unfilled fm4", psg1("81 01 EE 81 01"), 5,
+     at(1, psg_c + ", psg 90") + at(2, "ym0 28 80, " + voice(voice0, 0, 0, 0x00))},
+    {"psg ef writes by psg vc", psg1("EF 00 81 01 F2", 2), 4,
+     at(1, voice(voice0, 0x80, 2, 0x00) + psg_c + ", psg 92") + at(2, "psg 9f")},
+    {"psg f0 not during a rest", psg1("F0 00 01 01 04 80 03 81 03 F2"), 9,
+     at(1, "psg 9f") + at(4, psg_c + ", psg 90") + at(5, "psg 87, psg 35") +
+         at(6, "psg 88, psg 35") + at(7, "psg 9f")},
+    {"psg f3 noise on psg1", psg1("F3 E3 81 02 F2"), 5,
+     at(1, "psg e3, psg c6, psg 35, psg f0") + at(3, "psg ff")},
+    {"psg f5 envelope number", psg1("F5 02 81 03 F5 00 81 01 F2"), 7,
+     at(1, psg_c + ", psg 90") + at(2, "psg 92") + at(3, "psg 94") + at(4, psg_c + ", psg 90") +
+         at(5, "psg 9f")},
+    {"psg f9 part i release", psg1("F9 81 01 F2"), 4,
+     at(1, "ym0 88 0f, ym0 8c 0f, " + psg_c + ", psg 90") + at(2, "psg 9f")},
+    {"envelope clamps and holds at end mark", psg1("81 14 F2", 3, 9), 24,
+     psg1_volumes({3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 15, 15, 15}) + at(21, "psg 9f")},
+    {"envelope advances during a rest", psg1("80 03 E7 81 03 F2", 0, 2), 9,
+     at(1, "psg 9f") + at(4, psg_c + ", psg 96") + at(5, "psg 98") + at(6, "psg 9f") +
+         at(7, "psg 9f")},
+    {"envelope 3", psg1("81 14 F2", 0, 3), 22,
+     psg1_volumes({0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7}) + at(21, "psg 9f")},
+    {"envelope 8", psg1("81 30 F2", 0, 8), 50,
+     psg1_volumes({0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3,
+                   3, 4, 4, 4, 4, 4, 5, 5, 5, 5, 5, 6, 6, 6, 6, 6, 7, 7, 7}) +
+         at(49, "psg 9f")},
+    {"envelope past 9 is none", psg1("81 02 F2", 0, 10), 5,
+     at(1, psg_c + ", psg 90") + at(3, "psg 9f"), 1, 1, true},
+
+    // The drum channel.
+    {"drum notes bit 3 retrigger rests no fill",
+     channels({{"E8 01 F0 00 01 01 04 98 02 02 90 01 80 01 01 87 01 F2", 5}}), 12,
+     at(1, "drum 83") + at(3, "drum 83") + at(5, "drum 90") + at(8, "drum 87")},
+    {"drum flags act on fm6", channels({{"EF 00 E0 40 E6 01 81 01 F2", 0, 1}}), 4,
+     at(1, voice(voice0, 6, 1, 0xC0) +
+               "ym1 b6 40, ym1 42 12, ym1 4a 22, ym1 46 32, ym1 4e 42, drum 81")},
+    {"drum f2 ends the frame", channels({"80 01 F2"}, {"81 03 F2"}), 8,
+     at(1, psg_c + ", psg 90") + at(5, "psg 9f")},
+    {"drum ee ends the frame", channels({"80 01 EE"}, {"81 03 F2"}), 8,
+     at(1, psg_c + ", psg 90") + at(2, off(6) + ", " + voice(voice0, 0, 0, 0x00)) +
+         at(5, "psg 9f")},
+    {"drum e4 stops everything",
+     channels({"80 02 E4", "81 01 81 01 81 01 F2"}, {"81 01 81 01 81 01 F2"}), 8,
+     at(1, c_fm_psg + ", psg 90") + at(2, c_fm_psg + ", psg 90"), 1, any_messages},
+    {"e4 on fm1 skips later channels", fm1_psg1({"81 02 E4"}, {"81 01 81 01 81 01 F2"}), 8,
+     at(1, c_fm_psg + ", psg 90") + at(2, psg_c + ", psg 90"), 1, any_messages},
+
+    // FM1 reading outside the file: it stops and says so once; PSG1 plays on.
+    {"stream start outside", with_fm1_at(0xFFF0, ""), 40, psg_plays, 1, 1, true},
+    {"jump outside", with_fm1_at(-1, "81 01 F6 7F 00"), 40,
+     at(1, c_fm_psg + ", psg 90") + at(3, "psg 9f"), 1, 1, true},
+    {"call backwards outside", with_fm1_at(-1, "F8 80 00"), 40, psg_plays, 1, 1, true},
+    {"voice outside", with_fm1_at(-1, "EF C8 81 01"), 40, psg_plays, 1, 1, true},
+    {"voice tl outside", with_fm1_at(-1, "F5 C8 E6 01 81 01"), 40, psg_plays, 1, 1, true},
+};
+
+TEST(track_driver, writes_what_the_driver_rules_give) {
+    for (const driver_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bytes track = assemble(c.track);
+        if (!c.rom_head) {
+            track_interpreter bare({track, file_mode::bare_track, 0});
+            ASSERT_TRUE(bare.valid()) << bare.problem();
+            EXPECT_EQ(log_from(bare, c.frames, c.from), c.expected) << "bare track";
+            if (c.messages != any_messages) {
+                EXPECT_EQ(bare.take_messages().size(), static_cast<std::size_t>(c.messages));
+            }
+        }
+        if (!c.bare_only) {
+            track_interpreter in_rom(
+                in_rom_image(track, c.rom_head ? bytes{0x00, 0x01, 0x03, 0x04} : bytes{}));
+            EXPECT_EQ(log_from(in_rom, c.frames, c.from), c.expected) << "ROM image";
+            if (c.messages == 0) {
+                EXPECT_TRUE(in_rom.take_messages().empty());
+            }
+        }
     }
 }
 
-TEST(track_driver_start, refuses_entry_counts_outside_the_driver_and_short_headers) {
-    const std::vector<std::pair<uint8_t, uint8_t>> counts{{0, 0},    {0, 3}, {8, 0},
-                                                          {0xFF, 3}, {6, 4}, {1, 0xFF}};
+// A call of depth 5 stores its return address over the modulation value, the detune and
+// the algorithm byte; the return zeroes them. The address is the ROM address in a ROM image
+// and the file offset in a bare track.
+TEST(track_driver, call_of_depth_5_sets_the_detune) {
+    const bytes track =
+        assemble(fm1("F8 00 04 82 01 F2 F8 00 02 E3 F8 00 02 E3 F8 00 02 E3 F8 00 02 E3 81 01 E3"));
+    const std::string after = at(2, note(0x2AB)) + at(3, off());
+    // The fifth call's offset is at track offset 38: 0x745DC + 38 = 0x74602.
+    track_interpreter in_rom(in_rom_image(track, {}));
+    EXPECT_EQ(log_from(in_rom, 5, 1), at(1, note(0x284 + 0x46)) + after);
+    track_interpreter bare({track, file_mode::bare_track, 0});
+    EXPECT_EQ(log_from(bare, 5, 1), at(1, note(0x284)) + after);
+}
+
+// Frame 0 for every FM entry count: all channels silenced, then FM6 silenced or the DAC off,
+// then one key-off per FM record and one note-off per PSG record, filled or not.
+TEST(track_driver, frame_0_for_each_entry_count) {
+    std::string silence = "ym0 28 02, ym0 28 06, ym0 28 01, ym0 28 05, ym0 28 00, ym0 28 04, ";
+    for (const char* tl :
+         {"40", "44", "48", "4c", "41", "45", "49", "4d", "42", "46", "4a", "4e"}) {
+        silence += std::string("ym0 ") + tl + " 7f, ym1 " + tl + " 7f, ";
+    }
+    silence += "psg 9f, psg bf, psg df, psg ff, ";
+    const std::string fm6 = "ym0 28 06, ym1 42 7f, ym1 4a 7f, ym1 46 7f, ym1 4e 7f, ym1 b6 c0, ";
+    const std::string dac_off = "ym0 2b 00, "; // seven FM entries: the drums take FM6
+    const struct {
+        uint8_t f, p;
+        std::array<const char*, 6> key_offs;
+        std::array<const char*, 3> note_offs;
+    } rows[] = {
+        {1, 0, {"00", "00", "00", "00", "00", "00"}, {"1f", "1f", "1f"}},
+        {2, 1, {"00", "00", "00", "00", "00", "00"}, {"9f", "1f", "1f"}},
+        {3, 2, {"00", "01", "00", "00", "00", "00"}, {"9f", "bf", "1f"}},
+        {4, 3, {"00", "01", "02", "00", "00", "00"}, {"9f", "bf", "df"}},
+        {5, 0, {"00", "01", "02", "04", "00", "00"}, {"1f", "1f", "1f"}},
+        {6, 3, {"00", "01", "02", "04", "05", "00"}, {"9f", "bf", "df"}},
+        {7, 1, {"00", "01", "02", "04", "05", "06"}, {"9f", "1f", "1f"}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << "F = " << int{r.f} << ", P = " << int{r.p});
+        std::string writes = silence + (r.f < 7 ? fm6 : dac_off);
+        for (const char* vc : r.key_offs) {
+            writes += std::string("ym0 28 ") + vc + ", ";
+        }
+        for (const char* note_off : r.note_offs) {
+            writes += std::string("psg ") + note_off + ", ";
+        }
+        const test_track shape{1, 0, std::vector<channel_spec>(r.f, {"F2"}),
+                               std::vector<channel_spec>(r.p, {"F2"})};
+        track_interpreter driver({assemble(shape), file_mode::bare_track, 0});
+        ASSERT_TRUE(driver.valid()) << driver.problem();
+        EXPECT_EQ(track_log(driver, 1), at(0, writes));
+    }
+}
+
+std::string data_text(const std::string& name) {
+    std::ifstream in(std::string(KAVELO_TEST_DATA_DIR) + "/track/" + name);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The driver's worked examples: each hand-made track's log of frames 0 to 40, exactly as the
+// game's driver wrote it.
+TEST(track_driver, worked_examples_log_what_the_game_driver_wrote) {
+    const struct {
+        std::string name;
+        const char* start_log; // frame 0
+        std::size_t size;
+    } examples[] = {{"example_a", "start_f2_p0.log", 78}, {"example_b", "start_f2_p0.log", 86},
+                    {"example_c", "start_f2_p0.log", 92}, {"example_d", "start_f2_p0.log", 86},
+                    {"example_e", "start_f1_p3.log", 98}, {"example_f", "start_f2_p0.log", 82},
+                    {"example_g", "start_f2_p0.log", 82}};
+    for (const auto& example : examples) {
+        SCOPED_TRACE(example.name);
+        const bytes track = hex_bytes(data_text(example.name + ".track"));
+        ASSERT_EQ(track.size(), example.size);
+        const std::string expected =
+            data_text(example.start_log) + data_text(example.name + ".log");
+        track_interpreter bare({track, file_mode::bare_track, 0});
+        ASSERT_TRUE(bare.valid()) << bare.problem();
+        EXPECT_EQ(track_log(bare, 41), expected);
+        EXPECT_TRUE(bare.take_messages().empty());
+        track_interpreter in_rom(in_rom_image(track, {}));
+        EXPECT_EQ(track_log(in_rom, 41), expected);
+    }
+}
+
+TEST(track_driver, refuses_entry_counts_outside_the_driver_and_short_headers) {
+    const std::pair<uint8_t, uint8_t> counts[] = {{0, 0},    {0, 3}, {8, 0},
+                                                  {0xFF, 3}, {6, 4}, {1, 0xFF}};
     for (const auto& [f, p] : counts) {
-        bytes track(64, 0xF2);
-        track[0] = 0;
-        track[1] = 60;
-        track[2] = f;
-        track[3] = p;
+        bytes track{0, 60, f, p};
+        track.resize(64, 0xF2);
         track_interpreter driver({track, file_mode::bare_track, 0});
         EXPECT_FALSE(driver.valid()) << "F = " << int{f} << ", P = " << int{p};
         EXPECT_FALSE(driver.problem().empty());
     }
     bytes cut = assemble(
-        {1, 0, std::vector<channel_spec>(6, {{0xF2}}), std::vector<channel_spec>(3, {{0xF2}})});
+        {1, 0, std::vector<channel_spec>(6, {"F2"}), std::vector<channel_spec>(3, {"F2"})});
     cut.resize(40); // the header alone takes 48 bytes
     track_interpreter driver({cut, file_mode::bare_track, 0});
     EXPECT_FALSE(driver.valid());

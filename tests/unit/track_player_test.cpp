@@ -97,11 +97,9 @@ TEST(TrackPlayer, MixesThePsgAndHearsVoiceEditsAtOnce) {
 
 TEST(TrackPlayer, TheDacTakesChannelSixFromTheFirstDrumSample) {
     // Seven FM entries: FM6 holds a note; the drum channel rests 60 frames, then a kick.
-    std::vector<std::vector<uint8_t>> streams{{0x80, 0x3C, 0x81, 0x7F, 0xF2}};
-    for (int c = 1; c <= 5; ++c) {
-        streams.push_back({0xF2});
-    }
-    streams.push_back({0xEF, 0x00, 0xA5, 0x7F, 0xA5, 0x7F, 0xF2});
+    std::vector<std::vector<uint8_t>> streams(7, {0xF2});
+    streams[0] = {0x80, 0x3C, 0x81, 0x7F, 0xF2};
+    streams[6] = {0xEF, 0x00, 0xA5, 0x7F, 0xA5, 0x7F, 0xF2};
     const std::vector<uint8_t> track = make_track(streams, 7, 0);
     std::vector<uint8_t> rom = make_demo_rom();
     std::copy(track.begin(), track.end(), rom.begin() + track_table[0].start);

@@ -9,37 +9,33 @@
 namespace kavelo {
 namespace {
 
-TEST(TrackTable, TracksAreContiguousAndEndAtTheLastOffset) {
-    for (std::size_t i = 0; i + 1 < track_table.size(); ++i) {
-        EXPECT_EQ(track_table[i].end, track_table[i + 1].start) << track_table[i].name;
+TEST(TrackTable, TracksAreContiguousAndEachOffsetEndsAtTheNextStart) {
+    for (std::size_t i = 0; i < track_table.size(); ++i) {
+        const track_entry& track = track_table[i];
+        if (i + 1 < track_table.size()) {
+            EXPECT_EQ(track.end, track_table[i + 1].start) << track.name;
+        }
+        EXPECT_EQ(track_end_offset(static_cast<int32_t>(track.start)), track.end) << track.name;
+        EXPECT_EQ(track_end_offset(static_cast<int32_t>(track.end) - 1), track.end) << track.name;
     }
     EXPECT_EQ(track_table.front().start, 0x745DCu);
     EXPECT_EQ(track_table.back().end, 0x78B44u);
     EXPECT_EQ(track_table[16].name, "Credits");
     EXPECT_EQ(track_table[16].end - track_table[16].start, 4814u);
-}
-
-TEST(TrackTable, EndOffsetOfEveryStartIsTheNextStart) {
-    for (const track_entry& track : track_table) {
-        EXPECT_EQ(track_end_offset(static_cast<int32_t>(track.start)), track.end) << track.name;
-        EXPECT_EQ(track_end_offset(static_cast<int32_t>(track.end) - 1), track.end) << track.name;
-    }
     EXPECT_EQ(track_end_offset(0x78A76), 0x78B44u);
-    EXPECT_EQ(track_end_offset(0x78B44), 0u);
+    EXPECT_EQ(track_end_offset(0x78B44), 0u); // past the last track nothing ends
     EXPECT_EQ(track_end_offset(0x7FFFFFFF), 0u);
-    EXPECT_EQ(track_end_offset(0), 0x74D44u);
+    EXPECT_EQ(track_end_offset(0), 0x74D44u); // before the first, the first track's end
     EXPECT_EQ(track_end_offset(-5), 0x74D44u);
 }
 
 TEST(TrackTable, FindsTracksByIndexOrName) {
-    EXPECT_EQ(find_track("0"), 0);
-    EXPECT_EQ(find_track("18"), 18);
-    EXPECT_EQ(find_track("prism gem"), 18);
-    EXPECT_EQ(find_track("1 Up"), 7);
-    EXPECT_FALSE(find_track("19"));
-    EXPECT_FALSE(find_track("-1"));
-    EXPECT_FALSE(find_track("3x"));
-    EXPECT_FALSE(find_track("Unknown Zone"));
+    const std::pair<const char*, std::optional<int32_t>> rows[] = {
+        {"0", 0},   {"18", 18}, {"prism gem", 18}, {"1 Up", 7},
+        {"19", {}}, {"-1", {}}, {"3x", {}},        {"Unknown Zone", {}}};
+    for (const auto& [text, index] : rows) {
+        EXPECT_EQ(find_track(text), index) << text;
+    }
 }
 
 TEST(RomIdentity, SerialAt0x180DecidesTheMode) {
@@ -47,13 +43,11 @@ TEST(RomIdentity, SerialAt0x180DecidesTheMode) {
     std::memcpy(head.data() + 0x180, "GM 00004417-00", 14);
     EXPECT_TRUE(rom_serial_matches(head));
 
-    auto changed = head;
-    changed[0x18D] = '1';
-    EXPECT_FALSE(rom_serial_matches(changed));
-
-    auto with_zero = head;
-    with_zero[0x185] = 0;
-    EXPECT_FALSE(rom_serial_matches(with_zero));
+    for (const auto& [at, byte] : {std::pair{0x18D, '1'}, std::pair{0x185, '\0'}}) {
+        auto changed = head;
+        changed[at] = static_cast<uint8_t>(byte);
+        EXPECT_FALSE(rom_serial_matches(changed)) << at;
+    }
 
     // A file shorter than 0x18E bytes never matches, even when the part it has does.
     EXPECT_FALSE(rom_serial_matches(std::span(head).first(0x18D)));

@@ -22,93 +22,58 @@ bytes commands_of(const bytes& file) {
     return bytes(file.begin() + 0x80, file.begin() + static_cast<std::ptrdiff_t>(gd3 - 1));
 }
 
-bytes utf16(const std::string& text) {
-    bytes out;
-    for (const char c : text) {
-        out.push_back(static_cast<uint8_t>(c));
-        out.push_back(0);
-    }
-    out.push_back(0);
-    out.push_back(0);
-    return out;
-}
-
 TEST(vgm_log_writer, header_fields_lie_where_the_vgm_1_60_layout_puts_them) {
     vgm_log_writer log;
     log.psg(0x9F);
     log.wait_until(44100);
     const bytes file = log.finish(7670453, {"Basalt Zone", "", "Mega Drive", "kavelo", ""});
-
-    const std::size_t gd3 = 0x14 + le32(file, 0x14);
-    struct field {
-        std::size_t offset;
-        uint32_t value;
-    };
-    const std::vector<field> fields = {
-        {0x00, 0x206D6756}, // "Vgm "
-        {0x04, static_cast<uint32_t>(file.size() - 4)},
-        {0x08, 0x00000160},
-        {0x0C, 3579545},
-        {0x10, 0}, // YM2413
-        {0x18, 44100},
-        {0x1C, 0}, // no loop
-        {0x20, 0},
-        {0x24, 60},
-        {0x28, 0x00100009}, // feedback 0x0009, shift register 16 bits, flags 0
-        {0x2C, 7670453},
-        {0x30, 0},    // YM2151
-        {0x34, 0x4C}, // the data at 0x80
-    };
-    for (const field& f : fields) {
-        EXPECT_EQ(le32(file, f.offset), f.value) << "offset 0x" << std::hex << f.offset;
-    }
-    for (std::size_t at = 0x38; at < 0x80; ++at) {
-        EXPECT_EQ(file[at], 0) << "offset 0x" << std::hex << at; // no other chip, no modifiers
+    // Worked out by hand: 5 command bytes and the end command put the GD3 tag at 0x86; its
+    // 11 strings are "Basalt Zone" (24 bytes in UTF-16 with the terminator), "Mega Drive"
+    // (22), "kavelo" (14) and 8 empty ones (16): 76 bytes after the tag's 12.
+    ASSERT_EQ(file.size(), 0x86u + 12 + 76);
+    // "Vgm ", EOF offset, version, PSG clock, YM2413, GD3 offset, samples, loop offset and
+    // samples, rate, PSG feedback 0x0009 with a 16-bit shift register, YM2612 clock, YM2151,
+    // data offset (0x80); nothing else, no other chip and no modifiers.
+    const std::array<uint32_t, 32> header{
+        0x206D6756, 0x86 + 12 + 76 - 4, 0x160,   3579545, 0,   0x86 - 0x14, 44100, 0, 0,
+        60,         0x00100009,         7670453, 0,       0x4C};
+    for (std::size_t i = 0; i < header.size(); ++i) {
+        EXPECT_EQ(le32(file, 4 * i), header[i]) << "offset 0x" << std::hex << 4 * i;
     }
     EXPECT_EQ(commands_of(file), (bytes{0x50, 0x9F, 0x61, 0x44, 0xAC}));
-
-    ASSERT_LT(gd3 + 12, file.size());
-    EXPECT_EQ(bytes(file.begin() + static_cast<std::ptrdiff_t>(gd3),
-                    file.begin() + static_cast<std::ptrdiff_t>(gd3 + 8)),
-              (bytes{'G', 'd', '3', ' ', 0x00, 0x01, 0x00, 0x00}));
-    bytes strings;
-    for (const char* text :
+    bytes tag{'G', 'd', '3', ' ', 0x00, 0x01, 0x00, 0x00, 76, 0, 0, 0};
+    for (const std::string text :
          {"Basalt Zone", "", "", "", "Mega Drive", "", "", "", "", "kavelo", ""}) {
-        const bytes one = utf16(text);
-        strings.insert(strings.end(), one.begin(), one.end());
+        for (const char c : text + '\0') {
+            tag.insert(tag.end(), {static_cast<uint8_t>(c), 0});
+        }
     }
-    EXPECT_EQ(le32(file, gd3 + 8), strings.size());
-    EXPECT_EQ(bytes(file.begin() + static_cast<std::ptrdiff_t>(gd3 + 12), file.end()), strings);
+    EXPECT_EQ(bytes(file.begin() + 0x86, file.end()), tag);
 }
 
 TEST(vgm_log_writer, each_wait_takes_its_shortest_command) {
-    struct wait_case {
-        uint64_t samples;
-        bytes command;
-    };
-    const std::vector<wait_case> cases = {
-        {1, {0x70}},
-        {16, {0x7F}},
-        {17, {0x61, 0x11, 0x00}},
-        {735, {0x62}},
-        {882, {0x63}},
-        {734, {0x61, 0xDE, 0x02}},
-        {65535, {0x61, 0xFF, 0xFF}},
-        {65536, {0x61, 0xFF, 0xFF, 0x70}},
-        {70000, {0x61, 0xFF, 0xFF, 0x61, 0x71, 0x11}},
-    };
-    for (const wait_case& c : cases) {
-        SCOPED_TRACE(c.samples);
+    // The wait commands: 0x7n waits n + 1, 0x62 735, 0x63 882, 0x61 a 16-bit count.
+    const std::pair<uint64_t, bytes> cases[] = {{1, {0x70}},
+                                                {16, {0x7F}},
+                                                {17, {0x61, 0x11, 0x00}},
+                                                {735, {0x62}},
+                                                {882, {0x63}},
+                                                {734, {0x61, 0xDE, 0x02}},
+                                                {65535, {0x61, 0xFF, 0xFF}},
+                                                {65536, {0x61, 0xFF, 0xFF, 0x70}},
+                                                {70000, {0x61, 0xFF, 0xFF, 0x61, 0x71, 0x11}}};
+    for (const auto& [samples, command] : cases) {
+        SCOPED_TRACE(samples);
         vgm_log_writer log;
-        log.wait_until(c.samples / 2); // waits add up until the next command
-        log.wait_until(c.samples);
-        log.wait_until(c.samples / 3); // time never runs back
+        log.wait_until(samples / 2); // waits add up until the next command
+        log.wait_until(samples);
+        log.wait_until(samples / 3); // time never runs back
         log.psg(0x9F);
-        bytes want = c.command;
+        bytes want = command;
         want.insert(want.end(), {0x50, 0x9F});
         const bytes file = log.finish(7670453, {});
         EXPECT_EQ(commands_of(file), want);
-        EXPECT_EQ(le32(file, 0x18), c.samples);
+        EXPECT_EQ(le32(file, 0x18), samples);
     }
 }
 
