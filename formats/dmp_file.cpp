@@ -19,8 +19,8 @@ namespace kavelo {
 
 namespace {
 
-constexpr std::size_t operator_size = 11;
-constexpr std::size_t operators_size = 4 * operator_size;
+constexpr std::size_t dmp_operator_size = 11;
+constexpr std::size_t dmp_operators_size = 4 * dmp_operator_size;
 constexpr uint8_t current_version = 11;
 constexpr uint8_t system_genesis = 2;
 constexpr uint8_t system_genesis_ext_ch3 = 0x42; // the same chip, channel 3 in special mode
@@ -40,7 +40,7 @@ voice_file_read read_dmp(std::span<const uint8_t> file) {
     }
     // Where FB is: FMS comes just before it from version 2 on, ALG and AMS after it.
     const std::size_t fb_at = version < 2 ? 2 : version == 10 ? 3 : 4;
-    const std::size_t size = fb_at + 3 + operators_size;
+    const std::size_t size = fb_at + 3 + dmp_operators_size;
     if (file.size() != size) {
         return refuse_voice_file(size_problem(
             file.size(), size, "a DefleMask FM preset of version " + std::to_string(version)));
@@ -68,7 +68,7 @@ voice_file_read read_dmp(std::span<const uint8_t> file) {
     v.fb = d[1];
     v.alg = d[2];
     for (int i = 0; i < 4; ++i) {
-        auto o = d.subspan(4 + operator_size * static_cast<std::size_t>(i), operator_size);
+        auto o = d.subspan(4 + dmp_operator_size * static_cast<std::size_t>(i), dmp_operator_size);
         if (!field_in_range("MULT", i, o[0], 15, result.problem) ||
             !field_in_range("TL", i, o[1], 127, result.problem) ||
             !field_in_range("AR", i, o[2], 31, result.problem) ||

@@ -12,7 +12,7 @@ namespace kavelo {
 namespace {
 
 constexpr std::size_t vgi_size = 43;
-constexpr std::size_t operator_size = 10;
+constexpr std::size_t vgi_operator_size = 10;
 
 } // namespace
 
@@ -32,7 +32,8 @@ voice_file_read read_vgi(std::span<const uint8_t> file) {
     v.alg = file[0];
     v.fb = file[1];
     for (int i = 0; i < 4; ++i) {
-        auto o = file.subspan(3 + operator_size * static_cast<std::size_t>(i), operator_size);
+        auto o =
+            file.subspan(3 + vgi_operator_size * static_cast<std::size_t>(i), vgi_operator_size);
         if (!field_in_range("MUL", i, o[0], 15, result.problem) ||
             !field_in_range("DT", i, o[1], 7, result.problem) ||
             !field_in_range("TL", i, o[2], 127, result.problem) ||

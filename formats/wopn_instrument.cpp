@@ -6,7 +6,7 @@ namespace kavelo {
 
 namespace {
 
-constexpr std::size_t operator_size = 7;
+constexpr std::size_t wopn_operator_size = 7;
 constexpr std::size_t fb_alg_at = 35;
 constexpr std::size_t operators_at = 37;
 
@@ -21,8 +21,8 @@ named_voice wopn_instrument_to_voice(std::span<const uint8_t> ins, bool percussi
     voice.voice[0] = ins[fb_alg_at];
     dropped.note("AMS/FMS", ins[36]);
     for (int i = 0; i < 4; ++i) {
-        auto o =
-            ins.subspan(operators_at + operator_size * static_cast<std::size_t>(i), operator_size);
+        auto o = ins.subspan(operators_at + wopn_operator_size * static_cast<std::size_t>(i),
+                             wopn_operator_size);
         for (std::size_t r = 0; r < operator_registers.size(); ++r) {
             set_register_byte(voice.voice, operator_registers[r], i, o[r]);
         }
@@ -36,7 +36,8 @@ bool wopn_slot_is_blank(std::span<const uint8_t> ins) {
         return false;
     }
     for (std::size_t i = 0; i < 4; ++i) {
-        const auto o = ins.subspan(operators_at + operator_size * i, operator_registers.size());
+        const auto o =
+            ins.subspan(operators_at + wopn_operator_size * i, operator_registers.size());
         if (std::any_of(o.begin(), o.end(), [](uint8_t b) { return b != 0; })) {
             return false;
         }

@@ -5,12 +5,6 @@
 
 namespace kavelo {
 
-namespace {
-
-constexpr std::string_view error_title = "Error!";
-
-} // namespace
-
 void header_editor_session::open() {
     stop_track();
     const bool rom = access_.mode == file_mode::rom_image;

@@ -24,7 +24,7 @@ constexpr int32_t shown_octaves = 3;
 constexpr int32_t highest_first_octave = 5; // C5 to C8 shown
 constexpr UINT_PTR status_timer = 1;
 
-struct keyboard_window {
+struct open_keyboard {
     HWND window = nullptr;
     HWND editor = nullptr;
     keyboard_audio audio;
@@ -38,7 +38,7 @@ struct keyboard_window {
     int32_t picture_note = 60; // the envelopes are drawn at the last note played
 };
 
-std::unique_ptr<keyboard_window> open_window;
+std::unique_ptr<open_keyboard> open_window;
 keyboard_owner attached; // the editor while one is attached
 HHOOK message_hook = nullptr;
 
@@ -46,7 +46,7 @@ int32_t first_note_of(int32_t octave) {
     return 12 * (octave + 1);
 }
 
-int32_t first_note(const keyboard_window& k) {
+int32_t first_note(const open_keyboard& k) {
     return first_note_of(k.first_octave);
 }
 
@@ -54,11 +54,11 @@ void redraw(HWND window, int id) {
     InvalidateRect(GetDlgItem(window, id), nullptr, FALSE);
 }
 
-void show_note_name(keyboard_window& k, int32_t note) {
+void show_note_name(open_keyboard& k, int32_t note) {
     SetDlgItemTextA(k.window, IDC_KEYBOARD_NOTE, note >= 0 ? note_name(note).c_str() : "");
 }
 
-void play(keyboard_window& k, int32_t note) {
+void play(open_keyboard& k, int32_t note) {
     if (note < 0 || note > 127) {
         return;
     }
@@ -76,7 +76,7 @@ void play(keyboard_window& k, int32_t note) {
     redraw(k.window, IDC_KEYBOARD_KEYS);
 }
 
-void release(keyboard_window& k, int32_t note) {
+void release(open_keyboard& k, int32_t note) {
     if (note < 0 || note > 127) {
         return;
     }
@@ -85,7 +85,7 @@ void release(keyboard_window& k, int32_t note) {
     redraw(k.window, IDC_KEYBOARD_KEYS);
 }
 
-void read_editor_voice(keyboard_window& k) {
+void read_editor_voice(open_keyboard& k) {
     const voice_record voice = attached.shown_voice ? attached.shown_voice() : voice_record{};
     if (voice == k.voice) {
         return;
@@ -95,20 +95,20 @@ void read_editor_voice(keyboard_window& k) {
     redraw(k.window, IDC_KEYBOARD_ENVELOPES);
 }
 
-std::vector<piano_key> keys_of(const keyboard_window& k) {
+std::vector<piano_key> keys_of(const open_keyboard& k) {
     RECT area{};
     GetClientRect(GetDlgItem(k.window, IDC_KEYBOARD_KEYS), &area);
     return piano_keys(first_note(k), shown_octaves, area.right, area.bottom);
 }
 
 // The note under a point given in the dialog's client coordinates.
-int32_t note_at(const keyboard_window& k, LPARAM lparam) {
+int32_t note_at(const open_keyboard& k, LPARAM lparam) {
     POINT p{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
     MapWindowPoints(k.window, GetDlgItem(k.window, IDC_KEYBOARD_KEYS), &p, 1);
     return piano_note_at(keys_of(k), p.x, p.y);
 }
 
-void draw_keys(const keyboard_window& k, const DRAWITEMSTRUCT& item) {
+void draw_keys(const open_keyboard& k, const DRAWITEMSTRUCT& item) {
     HDC dc = item.hDC;
     FillRect(dc, &item.rcItem, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
     HBRUSH pressed = CreateSolidBrush(RGB(120, 170, 240));
@@ -132,7 +132,7 @@ void draw_keys(const keyboard_window& k, const DRAWITEMSTRUCT& item) {
     DeleteObject(pressed);
 }
 
-void update_status(keyboard_window& k) {
+void update_status(open_keyboard& k) {
     std::string line;
     if (!k.sound_problem.empty()) {
         line = "No sound: " + k.sound_problem + ". The keys still work, silently.";
@@ -147,7 +147,7 @@ void update_status(keyboard_window& k) {
 }
 
 void on_init(HWND window, HWND editor) {
-    auto k = std::make_unique<keyboard_window>();
+    auto k = std::make_unique<open_keyboard>();
     k->window = window;
     k->editor = editor;
     k->key_notes.fill(-1);
@@ -178,7 +178,7 @@ void on_init(HWND window, HWND editor) {
     place_beside_window(window, editor, right_first);
 }
 
-void on_midi_choice(keyboard_window& k) {
+void on_midi_choice(open_keyboard& k) {
     const auto choice = SendDlgItemMessageA(k.window, IDC_KEYBOARD_MIDI, CB_GETCURSEL, 0, 0);
     k.midi.close();
     if (choice > 0 && !k.midi.open(static_cast<UINT>(choice - 1), k.window)) {
@@ -187,7 +187,7 @@ void on_midi_choice(keyboard_window& k) {
     }
 }
 
-void on_octave_choice(keyboard_window& k) {
+void on_octave_choice(open_keyboard& k) {
     const auto choice = SendDlgItemMessageA(k.window, IDC_KEYBOARD_OCTAVE, CB_GETCURSEL, 0, 0);
     if (choice >= 0 && choice <= highest_first_octave) {
         k.first_octave = static_cast<int32_t>(choice);
@@ -196,7 +196,7 @@ void on_octave_choice(keyboard_window& k) {
 }
 
 INT_PTR CALLBACK keyboard_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    keyboard_window* k = open_window && open_window->window == window ? open_window.get() : nullptr;
+    open_keyboard* k = open_window && open_window->window == window ? open_window.get() : nullptr;
     switch (message) {
     case WM_INITDIALOG:
         on_init(window, reinterpret_cast<HWND>(lparam));
@@ -289,7 +289,7 @@ bool is_edit_control(HWND control) {
 }
 
 // Computer keys of the two tracker rows; true when the message was taken.
-bool take_note_key(keyboard_window& k, const MSG& m) {
+bool take_note_key(open_keyboard& k, const MSG& m) {
     if (is_edit_control(GetFocus()) || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) {
         return false;
     }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace kavelo {
 
@@ -20,6 +21,9 @@ struct op_result {
 
     bool done() const { return code == result_done; }
 };
+
+// The title of the message box in which the editors show a failed operation's problem.
+inline constexpr std::string_view error_title = "Error!";
 
 inline op_result refused(std::string problem) {
     return {result_refused, std::move(problem)};

@@ -6,7 +6,6 @@ namespace kavelo {
 
 namespace {
 
-constexpr std::string_view error_title = "Error!";
 constexpr std::string_view bank_full =
     "The bank list already holds 128 voices, as many as a bank file can.";
 

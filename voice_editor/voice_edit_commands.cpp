@@ -5,12 +5,6 @@
 
 namespace kavelo {
 
-namespace {
-
-constexpr std::string_view error_title = "Error!";
-
-} // namespace
-
 voice_snapshot voice_editor_session::snapshot() const {
     return {voice_editor_read_voice(view_), state_.current};
 }

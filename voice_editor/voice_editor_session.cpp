@@ -7,8 +7,6 @@ namespace kavelo {
 
 namespace {
 
-constexpr std::string_view error_title = "Error!";
-
 int algorithm_of(const voice_record& voice) {
     return voice[0] & 0x07;
 }

@@ -6,12 +6,6 @@
 
 namespace kavelo {
 
-namespace {
-
-constexpr std::string_view error_title = "Error!";
-
-} // namespace
-
 op_result voice_editor_session::track_to_play(track_source& source) const {
     const op_result read = read_track_source(access_, state_.track_offset, source);
     if (read.code != result_done) {

@@ -238,7 +238,7 @@ test_track with_fm1_at(int32_t pointer, const char* stream) {
 }
 const std::string psg_plays = at(1, psg_c + ", psg 90") + at(3, "psg 9f");
 
-const driver_case cases[] = {
+const driver_case driver_cases[] = {
     // Durations, tempo and the driver's tables read past their ends.
     {"divider 0 is 256", fm1("81 01 F2", 0), 260, at(1, note(0x284)) + at(258, off())},
     {"product mod 256", fm1("81 56 F2", 3), 10, at(1, note(0x284)) + at(3, off())},
@@ -429,7 +429,7 @@ const driver_case cases[] = {
 };
 
 TEST(track_driver, writes_what_the_driver_rules_give) {
-    for (const driver_case& c : cases) {
+    for (const driver_case& c : driver_cases) {
         SCOPED_TRACE(c.name);
         const bytes track = assemble(c.track);
         if (!c.rom_head) {

@@ -21,7 +21,7 @@ struct layout_case {
 constexpr std::array<std::size_t, 6> fixed_fm{12, 16, 20, 24, 28, 0};
 constexpr std::array<std::size_t, 3> fixed_psg{32, 38, 44};
 
-constexpr layout_case cases[] = {
+constexpr layout_case layout_cases[] = {
     // Every FM entry count with three PSG entries.
     {1, 3, true, 28, {0, 0, 0, 0, 0, 0}, {12, 18, 24}},
     {3, 3, true, 36, {12, 16, 0, 0, 0, 0}, {20, 26, 32}},
@@ -49,7 +49,7 @@ std::optional<std::size_t> expected_byte(std::size_t key, channel_modifier modif
 }
 
 TEST(TrackHeaderLayout, ChannelCountsPlaceEveryModifier) {
-    for (const layout_case& c : cases) {
+    for (const layout_case& c : layout_cases) {
         const track_header_layout layout = header_layout(c.fm_entries, c.psg_entries);
         SCOPED_TRACE(testing::Message() << int(c.fm_entries) << "/" << int(c.psg_entries));
         EXPECT_EQ(layout.counted, c.counted);
