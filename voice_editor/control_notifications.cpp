@@ -3,16 +3,20 @@
 
 #include "voice_editor/voice_editor_session.h"
 
-#include <algorithm>
+#include <optional>
 
 namespace kavelo {
 
 namespace {
 
-bool is_voice_control(uint16_t control_id) {
-    const auto controls = voice_field_controls();
-    return std::any_of(controls.begin(), controls.end(),
-                       [control_id](const field_control& c) { return c.control_id == control_id; });
+// The voice field that this control shows, if it shows one.
+std::optional<field_control> voice_control(uint16_t control_id) {
+    for (const field_control& control : voice_field_controls()) {
+        if (control.control_id == control_id) {
+            return control;
+        }
+    }
+    return std::nullopt;
 }
 
 // The lists whose selection edits the voice or the bank panels: every list but the track
@@ -22,10 +26,8 @@ bool marks_voice_modified(uint16_t control_id) {
     if (control_id == IDC_IMPORT_LIST || control_id == IDC_EXPORT_LIST) {
         return true;
     }
-    const auto controls = voice_field_controls();
-    return std::any_of(controls.begin(), controls.end(), [control_id](const field_control& c) {
-        return c.control_id == control_id && c.field->display != field_display::check_box;
-    });
+    const std::optional<field_control> control = voice_control(control_id);
+    return control && control->field->display != field_display::check_box;
 }
 
 } // namespace
@@ -46,7 +48,7 @@ void voice_editor_session::selection_changed(uint16_t control_id) {
         return;
     }
     state_.modified = true;
-    if (is_voice_control(control_id)) {
+    if (voice_control(control_id)) {
         record_change();
     }
     if (control_id == IDC_ALG_LIST) {
@@ -56,7 +58,7 @@ void voice_editor_session::selection_changed(uint16_t control_id) {
 
 void voice_editor_session::box_clicked(uint16_t control_id) {
     // An AME box is an undo step; only a list selection marks the voice modified.
-    if (is_voice_control(control_id)) {
+    if (voice_control(control_id)) {
         record_change();
     }
 }
