@@ -93,6 +93,52 @@ void expect_note(HWND keyboard, const std::string& name, const std::string& what
                 3s);
 }
 
+// 2 ms of silence more than the render holds: the stream broke.
+constexpr std::size_t silence_break = 88;
+
+// C3 held and released as the capture holds it.
+struct held_note {
+    std::size_t start = 0; // its first frame in the capture
+    uint32_t hold = 0;     // the hold whose render fits its key-off best
+    uint32_t frames = 0;   // the hold and 0.5 s of release
+    capture_match match;   // that render against the capture
+    std::size_t heard_silence = 0;
+    std::size_t rendered_silence = 0;
+    // How much longer the capture stays silent than the render does.
+    std::size_t added_silence() const {
+        return heard_silence > rendered_silence ? heard_silence - rendered_silence : 0;
+    }
+};
+
+held_note find_held_note(const sound& samples, const kavelo::voice_record& voice) {
+    constexpr int32_t c3 = 48;
+    held_note note;
+    // The note's start: the least difference with the held note's first 100 ms.
+    constexpr uint32_t probe = 4410;
+    note.start = rendered_start(samples, render_note(voice, c3, 1u << 30, probe), probe, 8);
+    // The key-off: the hold whose render fits the capture best, coarse then fine.
+    double best = -1;
+    const auto search = [&](uint32_t from, uint32_t to, uint32_t step) {
+        for (uint32_t hold = from; hold < to; hold += step) {
+            const sound r = render_note(voice, c3, hold, hold + 8820);
+            const uint32_t first = hold > 2205 ? hold - 2205 : 0;
+            const double d =
+                capture_difference(samples, note.start + first, r, first, hold + 8820 - first, 1);
+            if (best < 0 || d < best) {
+                best = d;
+                note.hold = hold;
+            }
+        }
+    };
+    search(13230, 132300, 128);
+    search(note.hold - 128, note.hold + 128, 1);
+    note.frames = note.hold + 22050;
+    const sound rendered = render_note(voice, c3, note.hold, note.frames);
+    note.match = match_capture(samples, note.start, rendered, note.frames);
+    note.heard_silence = longest_silence(samples, note.start, note.start + note.frames);
+    note.rendered_silence = longest_silence(rendered, 0, note.frames);
+    return note;
+}
 } // namespace
 
 // The envelope picture follows the editor's release at once: a short release puts the
@@ -199,9 +245,11 @@ KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
     editor.pick_all(IDC_OP1_RR, 6); // a release long enough to hear
     const kavelo::voice_record voice = editor.voice();
 
+    // A stream that broke during the note (a late refill, or a device that ran dry) put
+    // silence in the capture that no render of the note holds: such a note is played again
+    // in a fresh window.
     HWND keyboard = nullptr;
-    // A refill that comes late plays silence, which no render of the note holds: when the
-    // status line counts one during the note, it is played again in a fresh window.
+    held_note note;
     const auto first_attempt = std::chrono::steady_clock::now();
     for (int32_t attempt = 1;; ++attempt) {
         DeleteFileA(capture_path().c_str());
@@ -232,14 +280,18 @@ KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
         Sleep(1500);
         save_screenshot({keyboard}, "keyboard-released");
         const int32_t late = read_lead(keyboard).late_refills - late_before;
-        if (late == 0) {
+        wait_captured(captured_frames() + 22050, "the device goes on taking the stream", 10s);
+        note = find_held_note(captured_samples(), voice);
+        const std::size_t gap = note.added_silence();
+        if (late == 0 && gap <= silence_break) {
             break;
         }
-        // A loaded machine makes most attempts late; 45 s of them find a quiet moment.
-        expect(std::chrono::steady_clock::now() - first_attempt < 45s,
-               "no attempt in 45 s (" + std::to_string(attempt) +
-                   ") played the note without a late refill (" + std::to_string(late) +
-                   " in the last)");
+        std::printf("  attempt %d: %d late refills, %zu silent frames added, difference %.1f%%\n",
+                    attempt, late, gap, note.match.share() * 100);
+        // A loaded machine breaks most attempts; 60 s of them find a quiet moment.
+        expect(std::chrono::steady_clock::now() - first_attempt < 60s,
+               "no attempt in 60 s (" + std::to_string(attempt) +
+                   ") played the note on an unbroken stream");
         post_command(keyboard, IDCANCEL);
         expect(wait_gone(keyboard), "the Keyboard window closes for another attempt");
     }
@@ -257,47 +309,24 @@ KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
     post_command(keyboard, IDCANCEL);
     expect(wait_gone(keyboard), "the Keyboard window closes");
 
-    wait_captured(44100, "the device received the stream", 10s);
-    const sound samples = captured_samples();
-    const std::size_t captured_frames = samples.size() / 2;
-
-    // The note's start: the least difference with the held note's first 100 ms.
-    constexpr uint32_t probe = 4410;
-    const sound held = render_note(voice, 48, 1u << 30, probe);
-    const std::size_t start = rendered_start(samples, held, probe, 8);
-    // The key-off: the hold whose render fits the capture best, coarse then fine.
-    const auto fit = [&](uint32_t hold) {
-        const sound r = render_note(voice, 48, hold, hold + 8820);
-        const uint32_t from = hold > 2205 ? hold - 2205 : 0;
-        return capture_difference(samples, start + from, r, from, hold + 8820 - from, 1);
-    };
-    uint32_t best_hold = 0;
-    double best = -1;
-    const auto search = [&](uint32_t from, uint32_t to, uint32_t step) {
-        for (uint32_t hold = from; hold < to; hold += step) {
-            const double d = fit(hold);
-            if (best < 0 || d < best) {
-                best = d;
-                best_hold = hold;
-            }
-        }
-    };
-    search(13230, 132300, 128);
-    search(best_hold - 128, best_hold + 128, 1);
-    const uint32_t frames = best_hold + 22050;
-    const sound rendered = render_note(voice, 48, best_hold, frames);
-    const capture_match match = match_capture(samples, start, rendered, frames);
-    expect(match.signal > 0, "the rendered note is not silent");
-    expect(match.heard == frames, "the capture holds the whole note and its release");
+    expect(note.match.signal > 0, "the rendered note is not silent");
+    expect(note.match.heard == note.frames, "the capture holds the whole note and its release");
     // Held for 0.6 s by the test's clock; the capture device here takes frames faster than
     // real time, so the stream renders more of them in that time.
-    expect(best_hold > 22050 && best_hold < 132300,
-           "the key was held (" + std::to_string(best_hold) + " frames)");
-    std::size_t last = captured_frames;
+    expect(note.hold > 22050 && note.hold < 132300,
+           "the key was held (" + std::to_string(note.hold) + " frames)");
+    expect(note.match.share() < 0.1,
+           "what was played is the held note and its release (difference " +
+               std::to_string(note.match.share() * 100) + "% of the signal; longest silence " +
+               std::to_string(note.heard_silence) + " frames, the render's " +
+               std::to_string(note.rendered_silence) + ")");
+
+    const sound samples = captured_samples();
+    std::size_t last = samples.size() / 2;
     while (last > 0 && samples[2 * (last - 1)] == 0) {
         --last;
     }
-    expect(last > start + frames + 4410, "the second note was heard after the first");
+    expect(last > note.start + note.frames + 4410, "the second note was heard after the first");
     int32_t note_peak = 0;
     int32_t end_peak = 0;
     for (std::size_t f = last - 13230; f < last; ++f) {
@@ -309,8 +338,6 @@ KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
     expect(end_peak * 4 > note_peak, "the held note fell silent at the edit (" +
                                          std::to_string(end_peak) + " in its last 10 ms, " +
                                          std::to_string(note_peak) + " before)");
-    expect(match.share() < 0.1, "what was played is the held note and its release (difference " +
-                                    std::to_string(match.share() * 100) + "% of the signal)");
 }
 
 } // namespace gui
