@@ -15,6 +15,8 @@ expect_exit 0 --help
 expect_out "set-voice"
 expect_exit 0 set-voice --help
 expect_out "Example"
+expect_exit 0 render --help
+expect_out "Examples: kavelo render"
 expect_exit 0 --version
 expect_out "kavelo ${KAVELO_EXPECTED_VERSION:?set by CTest}"
 expect_same rom.bin original.bin
@@ -36,6 +38,14 @@ expect_exit 1 set-voice truncated.bin --track 18 --voice 0 "$voice"
 expect_one_error_line
 expect_same truncated.bin truncated-before.bin
 expect_exit 0 voices truncated.bin --track 0
+
+# A full disk under standard output is an error, even for samples few enough to sit in its
+# buffer until the flush.
+if "$KAVELO" render 07010101011f1f1f1f00000000000000000f0f0f0f7f7f7f00 --frames 100 \
+    --raw - >/dev/full 2>err.txt; then
+    fail_check "render to a full standard output reported success"
+fi
+expect_err "standard output"
 
 truncate -s $((8 * 1024 * 1024 + 1)) big.bin
 expect_exit 1 info big.bin
