@@ -78,8 +78,7 @@ TEST_F(playback, a_failure_logs_one_line_and_nothing_plays) {
     }
 }
 
-// A short bare track whose drum channel rests and stops; FM1 plays two notes and stops
-// before it.
+// example_a with its drum channel stopping after its rest; FM1 plays two notes and stops.
 std::vector<uint8_t> ending_track() {
     std::ifstream in(std::string(KAVELO_TEST_DATA_DIR) + "/track/example_a.track");
     std::vector<uint8_t> bytes;
