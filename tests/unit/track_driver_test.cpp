@@ -4,11 +4,11 @@
 #include "rom/track_table.h"
 #include "track/driver_tables.h"
 #include "track/track_log.h"
+#include "track_examples.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 namespace kavelo {
@@ -28,15 +28,7 @@ constexpr voice_bytes voice1{0x3C, 0x71, 0x32, 0x03, 0x04, 0x5F, 0x5E, 0x5D, 0x5
 constexpr voice_bytes voice2{0x05, 0, 0, 0, 0, 0, 0, 0, 0,    0,    0,    0,   0,
                              0,    0, 0, 0, 0, 0, 0, 0, 0x70, 0xC0, 0x90, 0x08};
 
-// Bytes written in hex, "81 01 F2".
-bytes hex_bytes(std::string_view hex) {
-    bytes out;
-    std::istringstream in{std::string(hex)};
-    for (unsigned value = 0; in >> std::hex >> value;) {
-        out.push_back(static_cast<uint8_t>(value));
-    }
-    return out;
-}
+using test::hex_bytes;
 
 // A channel entry and its stream.
 struct channel_spec {
@@ -498,13 +490,6 @@ TEST(track_driver, frame_0_for_each_entry_count) {
     }
 }
 
-std::string data_text(const std::string& name) {
-    std::ifstream in(std::string(KAVELO_TEST_DATA_DIR) + "/track/" + name);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Each worked example's log of frames 0 to 40, exactly as the game's driver wrote it.
 TEST(track_driver, worked_examples_log_what_the_game_driver_wrote) {
     const struct {
@@ -517,10 +502,10 @@ TEST(track_driver, worked_examples_log_what_the_game_driver_wrote) {
                     {"example_g", "start_f2_p0.log", 82}};
     for (const auto& example : examples) {
         SCOPED_TRACE(example.name);
-        const bytes track = hex_bytes(data_text(example.name + ".track"));
+        const bytes track = test::example_track(example.name);
         ASSERT_EQ(track.size(), example.size);
         const std::string expected =
-            data_text(example.start_log) + data_text(example.name + ".log");
+            test::track_data_text(example.start_log) + test::track_data_text(example.name + ".log");
         track_interpreter bare({track, file_mode::bare_track, 0});
         ASSERT_TRUE(bare.valid()) << bare.problem();
         EXPECT_EQ(track_log(bare, 41), expected);

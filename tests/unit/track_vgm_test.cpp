@@ -6,6 +6,7 @@
 #include "rom/track_table.h"
 #include "track/track_player.h"
 #include "track/track_vgm.h"
+#include "track_examples.h"
 #include "track_rom.h"
 #include "vgm/vgm_file.h"
 #include "vgm/vgm_player.h"
@@ -13,8 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <sstream>
 
 namespace kavelo {
 namespace {
@@ -127,16 +126,6 @@ std::vector<vgm_event> driver_events(const track_source& source, int64_t frames)
     return events;
 }
 
-bytes example_track(const std::string& name) {
-    std::ifstream in(std::string(KAVELO_TEST_DATA_DIR) + "/track/" + name + ".track");
-    bytes track;
-    unsigned value = 0;
-    while (in >> std::hex >> value) {
-        track.push_back(static_cast<uint8_t>(value));
-    }
-    return track;
-}
-
 track_source rom_source(const test::test_track& shape, bool drums = true) {
     return {test::make_track_rom(test::make_track(shape), drums), file_mode::rom_image,
             track_table[0].start};
@@ -176,7 +165,7 @@ test::test_track band_track(const band& parts) {
 TEST(track_vgm, holds_the_driver_writes_at_their_frames) {
     for (const char* name : {"example_a", "example_c", "example_d", "example_e", "example_f"}) {
         SCOPED_TRACE(name);
-        const track_source source{example_track(name), file_mode::bare_track, 0};
+        const track_source source{test::example_track(name), file_mode::bare_track, 0};
         const track_vgm vgm = make_track_vgm(source, {1.0, -1}, {});
         ASSERT_TRUE(vgm.problem.empty()) << vgm.problem;
         const parsed_vgm parsed = parse(vgm.bytes);
@@ -305,7 +294,7 @@ TEST(track_vgm, writes_no_dac_data_without_the_drum_kit) {
 }
 
 TEST(track_vgm, refuses_a_track_the_driver_does_not_play) {
-    bytes track = example_track("example_a");
+    bytes track = test::example_track("example_a");
     track[2] = 8; // FM entries
     const track_vgm vgm = make_track_vgm({track, file_mode::bare_track, 0}, {}, {});
     EXPECT_TRUE(vgm.bytes.empty());
