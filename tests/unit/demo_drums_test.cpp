@@ -51,6 +51,7 @@ TEST(demo_drums, every_sound_is_loud_without_clipping_decays_and_ends_at_the_cen
     for (std::size_t i = 0; i < sounds.size(); ++i) {
         SCOPED_TRACE(names[i]);
         const bytes& s = sounds[i];
+        ASSERT_FALSE(s.empty());
         EXPECT_GE(peak(s), 85);
         EXPECT_LE(peak(s), 120);
         const std::size_t quarter = s.size() / 4;

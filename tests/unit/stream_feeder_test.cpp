@@ -117,7 +117,7 @@ TEST(stream_feeder, steady_refills_keep_the_lead_and_play_every_frame_once_in_or
 }
 
 TEST(stream_feeder, a_late_refill_plays_silence_then_fresh_frames_never_old_ones) {
-    // Stalls around half the ring, up to a ring less the device's write lead.
+    // Stalls up to a ring less the write lead: a longer one comes round to old frames anyway.
     for (const uint64_t stall : {600ull, 1500ull, ring / 2 - 1ull, 12000ull, ring - 300ull}) {
         SCOPED_TRACE(stall);
         rig r({}, 200);
@@ -136,8 +136,10 @@ TEST(stream_feeder, a_late_refill_plays_silence_then_fresh_frames_never_old_ones
 }
 
 TEST(stream_feeder, the_lead_stays_at_the_devices_target_through_stalls_and_bursts) {
-    // The target is the lead, or the guard past the write cursor after one step; a stall or
-    // a burst leaves it alone, refills that keep coming late raise it until they stop a while.
+    // Devices: smooth, 10 ms steps, 500-frame leaps at 2.5x, 36 ms steps at 3.5x (Wine's dsound
+    // over ALSA's file capture). The target is the lead, or the guard past the write cursor
+    // after one step; a stall or a burst leaves it alone, refills that keep coming late raise
+    // it until they stop a while.
     struct device_case {
         device_kind kind;
         uint32_t target;
