@@ -1,12 +1,12 @@
-// The demo ROM's drums: they fit where the game keeps its DAC program, the kit finder
-// takes them, and each sound is loud, decays and comes to rest at the centre. Their
-// lengths and pitches: track_vgm.drums_are_a_dac_stream_by_the_dac_program_s_rules.
+// The demo drums fit where the game keeps its DAC program, the kit finder takes them, and
+// each is loud, decays and rests at the centre (lengths and pitches: track_vgm_test).
 
 #include "drums/demo_drums.h"
 #include "drums/dpcm.h"
 #include "drums/drum_kit.h"
 #include "drums/drum_player.h"
 #include "drums/drum_synth.h"
+#include "track_rom.h"
 
 #include <gtest/gtest.h>
 
@@ -35,17 +35,9 @@ double rms(std::span<const uint8_t> values) {
 }
 
 drum_kit demo_kit() {
-    const bytes packed = make_demo_dac_program();
-    const bytes long_sample = make_demo_long_sample();
-    EXPECT_LE(packed.size(), dac_program_max_packed);
-    EXPECT_EQ(long_sample.size(), long_pcm_size);
-    bytes rom(0x80000, 0);
-    const uint8_t pointer[] = {0x00, 0x07, 0x2E, 0x7C};
-    std::copy(std::begin(pointer), std::end(pointer), rom.begin() + 0x135E);
-    std::copy(packed.begin(), packed.end(), rom.begin() + 0x72E7C);
-    std::copy(long_sample.begin(), long_sample.end(), rom.begin() + 0x79688);
+    EXPECT_LE(make_demo_dac_program().size(), dac_program_max_packed);
     drum_kit kit;
-    const op_result found = find_drum_kit(rom, kit);
+    const op_result found = find_drum_kit(test::make_track_rom({}, true), kit);
     EXPECT_TRUE(found.done()) << found.problem;
     return kit;
 }
@@ -59,6 +51,7 @@ TEST(demo_drums, every_sound_is_loud_without_clipping_decays_and_ends_at_the_cen
     for (std::size_t i = 0; i < sounds.size(); ++i) {
         SCOPED_TRACE(names[i]);
         const bytes& s = sounds[i];
+        ASSERT_FALSE(s.empty());
         EXPECT_GE(peak(s), 85);
         EXPECT_LE(peak(s), 120);
         const std::size_t quarter = s.size() / 4;

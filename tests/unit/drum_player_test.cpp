@@ -39,6 +39,18 @@ std::vector<int16_t> render(drum_player& player, std::size_t frames) {
     return out;
 }
 
+// Each trigger followed by its frames, all the frames in one vector.
+std::vector<int16_t> play(drum_player& player,
+                          std::initializer_list<std::pair<uint8_t, std::size_t>> steps) {
+    std::vector<int16_t> out;
+    for (const auto& [trigger, frames] : steps) {
+        player.trigger(trigger);
+        const std::vector<int16_t> more = render(player, frames);
+        out.insert(out.end(), more.begin(), more.end());
+    }
+    return out;
+}
+
 // Frames rendered one at a time until the sample has ended.
 int32_t frames_playing(drum_player& player) {
     int32_t frames = 0;
@@ -110,24 +122,17 @@ TEST(drum_player, a_new_trigger_interrupts_a_dpcm_sample_at_once_from_the_centre
     EXPECT_FALSE(player.take_dac_enabled());
     EXPECT_GT(kick.back(), level(0x88));
 
-    player.trigger(0x82); // the accumulator starts again at 0x80: the snare holds 0xC0
-    EXPECT_EQ(render(player, 20), std::vector<int16_t>(20, level(0xC0)));
+    // The accumulator starts again at 0x80: the snare holds 0xC0.
+    EXPECT_EQ(play(player, {{0x82, 20}}), std::vector<int16_t>(20, level(0xC0)));
     EXPECT_TRUE(player.take_dac_enabled());
-    player.trigger(0x83);
-    EXPECT_EQ(render(player, 1)[0], level(0x90));
+    EXPECT_EQ(play(player, {{0x83, 1}})[0], level(0x90));
     EXPECT_TRUE(player.take_dac_enabled());
 }
 
 TEST(drum_player, the_long_sample_plays_to_its_end_then_the_last_trigger_handed_over) {
     drum_player player(holding_kit());
-    player.trigger(0x87);
-    std::vector<int16_t> out = render(player, 10);
-    player.trigger(0x81);
-    const std::vector<int16_t> more = render(player, 10);
-    player.trigger(0x82); // the last one: the snare follows the long sample
-    const std::vector<int16_t> rest = render(player, 74000);
-    out.insert(out.end(), more.begin(), more.end());
-    out.insert(out.end(), rest.begin(), rest.end());
+    // The last trigger handed over, the snare, follows the long sample.
+    const std::vector<int16_t> out = play(player, {{0x87, 10}, {0x81, 10}, {0x82, 74000}});
 
     // 27000 bytes of 220 cycles end inside frame 73180.
     const double end_cycles = 27000.0 * 220.0;
@@ -146,31 +151,26 @@ TEST(drum_player, the_dac_holds_its_value_past_the_sample_table_and_every_value_
     for (const uint8_t silent : {0x84, 0x85, 0x86}) {
         SCOPED_TRACE(silent);
         drum_player player(holding_kit());
-        player.trigger(0x81);
-        render(player, 50);
-        player.trigger(silent); // stops the kick; the DAC stays at its value
-        EXPECT_EQ(render(player, 2000), std::vector<int16_t>(2000, level(0xA0)));
+        play(player, {{0x81, 50}}); // then the silent one stops the kick; the DAC stays
+        EXPECT_EQ(play(player, {{silent, 2000}}), std::vector<int16_t>(2000, level(0xA0)));
         EXPECT_FALSE(player.playing());
     }
     for (const uint8_t handed_over : {0x87, 0x88, 0x90, 0x9F, 0xC3, 0xFF}) {
         SCOPED_TRACE(handed_over);
         drum_player player(holding_kit());
-        player.trigger(handed_over);
-        EXPECT_EQ(render(player, 1)[0], level(0xB0));
+        EXPECT_EQ(play(player, {{handed_over, 1}})[0], level(0xB0));
         EXPECT_TRUE(player.playing());
         EXPECT_FALSE(player.take_dac_enabled()); // only DPCM starts enable the DAC
     }
     for (const uint8_t nothing : {0x00, 0x7F, 0x80}) {
         drum_player player(holding_kit());
-        player.trigger(nothing);
-        EXPECT_EQ(render(player, 1)[0], 0);
+        EXPECT_EQ(play(player, {{nothing, 1}})[0], 0);
         EXPECT_FALSE(player.playing());
     }
     // A sample that ends by itself leaves the DAC at its last value too; 0x80 before any drum.
     drum_player player(holding_kit(4));
     EXPECT_EQ(render(player, 10), std::vector<int16_t>(10, 0));
-    player.trigger(0x81);
-    const std::vector<int16_t> out = render(player, 3000);
+    const std::vector<int16_t> out = play(player, {{0x81, 3000}});
     EXPECT_FALSE(player.playing());
     EXPECT_EQ(out.back(), level(0xA0));
     EXPECT_EQ(out[2000], level(0xA0));
@@ -180,12 +180,9 @@ TEST(drum_player, a_copy_plays_on_from_where_the_original_was_with_its_own_kit) 
     drum_kit kit = holding_kit();
     kit.dpcm[1] = bytes(850, 0x19); // +1 then -1: every frame shows the position
     drum_player straight(kit);
-    straight.trigger(0x82);
-    const std::vector<int16_t> expected = render(straight, 600);
-
+    const std::vector<int16_t> expected = play(straight, {{0x82, 600}});
     drum_player original(kit);
-    original.trigger(0x82);
-    render(original, 100);
+    play(original, {{0x82, 100}});
     drum_player copy = original;
     original = drum_player(holding_kit()); // the original's kit is gone
     EXPECT_EQ(render(copy, 500), std::vector<int16_t>(expected.begin() + 100, expected.end()));

@@ -1,6 +1,5 @@
-// Play in the two editors: what plays is the shown track with the editor's unsaved state
-// (the Voice editor's shown voice, the Track Header Editor's fields as typed), an edit of
-// the shown voice is heard at once, leaving the track stops it, and nothing is written.
+// Play in the two editors: the shown track with the editor's unsaved state plays, an edit is
+// heard at once, leaving the track stops it, and nothing is written.
 
 #include "demo/demo_rom.h"
 #include "fake_sound_stream.h"
@@ -19,31 +18,36 @@ constexpr uint32_t half_second = track_output_rate / 2;
 constexpr int32_t basalt = 2;
 constexpr uint16_t op4_tl = 1036;
 
-struct editor_play : ::testing::Test {
+// A scratch copy of the demo ROM open in an editor at Basalt Zone.
+template <class State, class View, class Session> struct editor_fixture : ::testing::Test {
     test::scratch_dir dir;
     std::string path = dir.file("rom.bin");
     std::vector<uint8_t> original = make_demo_rom();
-    voice_editor_state state;
-    test::fake_voice_editor_view view;
-    voice_editor_session session{state, view,
-                                 rom_access{native_file_system(), path, file_mode::rom_image,
-                                            [this](std::string_view line) { view.log(line); }}};
+    State state;
+    View view;
+    Session session{state, view,
+                    rom_access{native_file_system(), path, file_mode::rom_image,
+                               [this](std::string_view line) { view.log(line); }}};
     void SetUp() override {
         test::write_bytes(path, original);
         session.open();
         view.track = basalt;
         session.choose_track();
     }
+    track_source file_track() const {
+        return {original, file_mode::rom_image, track_table[basalt].start};
+    }
+};
+
+struct editor_play
+    : editor_fixture<voice_editor_state, test::fake_voice_editor_view, voice_editor_session> {
     // The demo track with the voice put in at `index`, as the file would hold it.
     track_source track_with(int32_t index, const voice_record& working) const {
-        track_source source{original, file_mode::rom_image, track_table[basalt].start};
+        track_source source = file_track();
         voice_table table = state.table;
         table.voices[static_cast<std::size_t>(index)] = working;
         put_track_voices(source, std::span(table.voices).first(table.count));
         return source;
-    }
-    track_source file_track() const {
-        return {original, file_mode::rom_image, track_table[basalt].start};
     }
 };
 
@@ -133,22 +137,7 @@ struct fake_header_view : header_editor_view {
     void show_playing(bool playing) override { says_stop = playing; }
 };
 
-struct header_play : ::testing::Test {
-    test::scratch_dir dir;
-    std::string path = dir.file("rom.bin");
-    std::vector<uint8_t> original = make_demo_rom();
-    header_editor_state state;
-    fake_header_view view;
-    header_editor_session session{state, view,
-                                  rom_access{native_file_system(), path, file_mode::rom_image,
-                                             [this](std::string_view line) { view.log(line); }}};
-    void SetUp() override {
-        test::write_bytes(path, original);
-        session.open();
-        view.track = basalt;
-        session.choose_track();
-    }
-};
+using header_play = editor_fixture<header_editor_state, fake_header_view, header_editor_session>;
 
 TEST_F(header_play, plays_the_fields_as_typed_uncommitted_and_a_second_press_stops) {
     const uint32_t start = track_table[basalt].start;
@@ -157,14 +146,13 @@ TEST_F(header_play, plays_the_fields_as_typed_uncommitted_and_a_second_press_sto
     session.play_or_stop();
     ASSERT_TRUE(session.playing());
     EXPECT_TRUE(view.says_stop);
-    track_source typed{original, file_mode::rom_image, start};
+    track_source typed = file_track();
     typed.image[start + 5] = 2;
     typed.image[start + 13] = 30;
     EXPECT_TRUE(view.sound.play_lead_in());
     const std::vector<int16_t> heard = view.sound.play(2 * half_second);
     EXPECT_EQ(heard, test::rendered_track(typed, 2 * half_second));
-    EXPECT_NE(heard,
-              test::rendered_track({original, file_mode::rom_image, start}, 2 * half_second));
+    EXPECT_NE(heard, test::rendered_track(file_track(), 2 * half_second));
     EXPECT_EQ(state.header[5], original[start + 5]) << "the header copy keeps the file's tempo";
     EXPECT_EQ(test::read_bytes(path), original);
 

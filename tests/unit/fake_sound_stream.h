@@ -16,7 +16,6 @@ namespace kavelo::test {
 struct fake_sound_stream : sound_stream {
     std::string refusal; // start fails with this reason when set
     stream_renderer* renderer = nullptr;
-    int starts = 0;
 
     bool start(stream_renderer& r, std::string& problem) override {
         if (!refusal.empty()) {
@@ -24,7 +23,6 @@ struct fake_sound_stream : sound_stream {
             return false;
         }
         renderer = &r;
-        ++starts;
         return true;
     }
     void stop() override { renderer = nullptr; }

@@ -59,41 +59,48 @@ double amplitude(int32_t attenuation) {
     return psg_full_scale * std::pow(10.0, -2.0 * attenuation / 20.0);
 }
 
-TEST(sn76489, tone_period_sets_the_square_frequency) {
+TEST(sn76489, tone_period_latch_and_data_bytes_set_the_square_and_its_level) {
+    // Two edges a cycle of clock / (32 N) Hz, N the period the bytes leave (0 plays as 1).
     const struct {
-        int32_t channel;
+        const char* name;
         uint32_t clock;
+        byte_list bytes;
         uint16_t period;
+        int32_t attenuation;
     } rows[] = {
-        {0, psg_clock, 0x010},  {1, psg_clock, 0x0FE},  {2, psg_clock, 0x1AB},
-        {0, psg_clock, 0x356},  {1, psg_clock, 0x3FF},  {2, tick_clock, 0x001},
-        {0, tick_clock, 0x000}, {1, tick_clock, 0x003}, {2, tick_clock, 0x3FF},
+        {"channel 1, 0x010", psg_clock, {0x80, 0x01, 0x90}, 0x010, 0},
+        {"channel 2, 0x0FE", psg_clock, {0xAE, 0x0F, 0xB0}, 0x0FE, 0},
+        {"channel 3, 0x1AB", psg_clock, {0xCB, 0x1A, 0xD0}, 0x1AB, 0},
+        {"channel 1, 0x356", psg_clock, {0x86, 0x35, 0x90}, 0x356, 0},
+        {"channel 2, 0x3FF", psg_clock, {0xAF, 0x3F, 0xB0}, 0x3FF, 0},
+        {"channel 3, 0x001 at one tick a sample", tick_clock, {0xC1, 0x00, 0xD0}, 0x001, 0},
+        {"channel 1, 0 plays as 1", tick_clock, {0x80, 0x00, 0x90}, 0x001, 0},
+        {"channel 2, 0x003", tick_clock, {0xA3, 0x00, 0xB0}, 0x003, 0},
+        {"channel 3, 0x3FF", tick_clock, {0xCF, 0x3F, 0xD0}, 0x3FF, 0},
+        {"latch, then data", psg_clock, {0x8E, 0x05, 0x90}, 0x5E, 0},
+        {"data after a tone latch replaces the high bits",
+         psg_clock,
+         {0x8E, 0x05, 0x03, 0x90},
+         0x3E,
+         0},
+        {"a tone latch replaces the low bits", psg_clock, {0x8E, 0x05, 0x81, 0x90}, 0x51, 0},
+        {"data after a volume latch sets the volume", psg_clock, {0x8E, 0x05, 0x90, 0x06}, 0x5E, 6},
+        {"volume data takes its low 4 bits", psg_clock, {0x8E, 0x05, 0x97, 0x32}, 0x5E, 2},
+        {"channel 2", psg_clock, {0xAE, 0x05, 0xB3}, 0x5E, 3},
+        {"channel 3, tone latched again", psg_clock, {0xCE, 0x05, 0xD0, 0xC2, 0x02}, 0x22, 0},
+        {"data after a noise latch leaves the tone",
+         psg_clock,
+         {0x8E, 0x05, 0x90, 0xE0, 0x07},
+         0x5E,
+         0},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(testing::Message()
-                     << "channel " << r.channel << " period " << r.period << " clock " << r.clock);
-        const auto cc = static_cast<uint8_t>(r.channel << 5);
-        const auto out =
-            play(r.clock, {static_cast<uint8_t>(0x80 | cc | (r.period & 0x0F)),
-                           static_cast<uint8_t>(r.period >> 4), static_cast<uint8_t>(0x90 | cc)});
-        // Two edges a cycle of clock / (32 N) Hz; a period of 0 plays as 1.
-        const double edges = r.clock / (16.0 * std::max<uint16_t>(r.period, 1));
-        EXPECT_NEAR(sign_changes(out), edges, 1.5);
+        SCOPED_TRACE(r.name);
+        const auto out = play(r.clock, r.bytes);
+        EXPECT_NEAR(sign_changes(out), r.clock / (16.0 * r.period), 1.5);
+        EXPECT_NEAR(peak(out), amplitude(r.attenuation), 0.5);
     }
     EXPECT_EQ(play(psg_clock, {0x80, 0x00, 0x90}), play(psg_clock, {0x81, 0x00, 0x90}));
-}
-
-TEST(sn76489, noise_clocked_by_tone_3_pulses_at_its_rate) {
-    // Periodic noise sounds one shift in 16: clock / (512 N) pulses a second, N ticks of the
-    // tone 3 period, as with the fixed rates for N = 0x10, 0x20, 0x40.
-    for (uint16_t period : {0x010, 0x040, 0x0A0, 0x3FF}) {
-        SCOPED_TRACE(testing::Message() << "tone 3 period " << period);
-        const auto out = play(psg_clock, {static_cast<uint8_t>(0xC0 | (period & 0x0F)),
-                                          static_cast<uint8_t>(period >> 4), 0xF0, 0xE3});
-        EXPECT_NEAR(sign_changes(out) / 2.0, psg_clock / (512.0 * period), 1.0);
-    }
-    EXPECT_EQ(play(psg_clock, {0xC0, 0x01, 0xF0, 0xE7}), play(psg_clock, {0xF0, 0xE4}));
-    EXPECT_EQ(play(psg_clock, {0xC0, 0x04, 0xF0, 0xE3}), play(psg_clock, {0xF0, 0xE2}));
 }
 
 TEST(sn76489, a_new_period_waits_for_the_count_under_way) {
@@ -111,30 +118,6 @@ TEST(sn76489, a_new_period_waits_for_the_count_under_way) {
     EXPECT_LT(first, out.size());
     for (std::size_t i = first; i < out.size(); ++i) {
         EXPECT_EQ(out[i], ((i - first) / 2) % 2 == 0 ? -out[0] : out[0]) << "sample " << i;
-    }
-}
-
-TEST(sn76489, latch_and_data_bytes_reach_their_registers) {
-    const struct {
-        const char* name;
-        byte_list bytes;
-        uint16_t period;
-        int32_t attenuation;
-    } rows[] = {
-        {"latch, then data", {0x8E, 0x05, 0x90}, 0x5E, 0},
-        {"data after a tone latch replaces the high bits", {0x8E, 0x05, 0x03, 0x90}, 0x3E, 0},
-        {"a tone latch replaces the low bits", {0x8E, 0x05, 0x81, 0x90}, 0x51, 0},
-        {"data after a volume latch sets the volume", {0x8E, 0x05, 0x90, 0x06}, 0x5E, 6},
-        {"volume data takes its low 4 bits", {0x8E, 0x05, 0x97, 0x32}, 0x5E, 2},
-        {"channel 2", {0xAE, 0x05, 0xB3}, 0x5E, 3},
-        {"channel 3, tone latched again", {0xCE, 0x05, 0xD0, 0xC2, 0x02}, 0x22, 0},
-        {"data after a noise latch leaves the tone", {0x8E, 0x05, 0x90, 0xE0, 0x07}, 0x5E, 0},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
-        const auto out = play(psg_clock, r.bytes);
-        EXPECT_NEAR(sign_changes(out), psg_clock / (16.0 * r.period), 1.5);
-        EXPECT_NEAR(peak(out), amplitude(r.attenuation), 0.5);
     }
 }
 
@@ -211,6 +194,9 @@ TEST(sn76489, noise_shifts_its_register_on_every_second_expiry) {
             ASSERT_EQ(out[i], bit ? psg_full_scale : -psg_full_scale) << "sample " << i;
         }
     }
+    // Tone 3 periods 0x10 and 0x40 clock the noise as the fixed rates clock / 512 and / 2048.
+    EXPECT_EQ(play(psg_clock, {0xC0, 0x01, 0xF0, 0xE7}), play(psg_clock, {0xF0, 0xE4}));
+    EXPECT_EQ(play(psg_clock, {0xC0, 0x04, 0xF0, 0xE3}), play(psg_clock, {0xF0, 0xE2}));
 }
 
 TEST(sn76489, samples_are_the_exact_average_of_the_ticks) {

@@ -16,8 +16,7 @@ constexpr uint32_t lead = 882;   // 20 ms at 44100 Hz
 constexpr uint32_t guard = 220;
 constexpr uint32_t refill_every = 176; // 4 ms
 
-// How a device moves its play cursor: `step` frames at a time (1: smoothly), `rate` frames
-// per clock frame; its write cursor runs `write_lead` ahead.
+// A play cursor moving `step` frames at a time at `rate` frames a clock frame; write runs ahead.
 struct device_kind {
     uint32_t step = 1;
     double rate = 1;
@@ -49,8 +48,7 @@ struct fake_device {
     }
 };
 
-// Applies a plan the way the window does (clear, then write stamps of rendered frames) and
-// checks that every frame but the fresh ones is silent, so a late cursor finds silence.
+// Applies a plan as the window does; every frame but the fresh ones must then be silent.
 struct fake_renderer {
     uint64_t next_stamp = 1;
     void apply(const feed_plan& plan, const stream_feeder& feeder, fake_device& device) {
@@ -119,9 +117,7 @@ TEST(stream_feeder, steady_refills_keep_the_lead_and_play_every_frame_once_in_or
 }
 
 TEST(stream_feeder, a_late_refill_plays_silence_then_fresh_frames_never_old_ones) {
-    // Stalls shorter and longer than half the ring, up to a ring less the device's write
-    // lead: only the device itself could stop a longer one from coming round to the last
-    // fresh frames again (the window's ring is a second long).
+    // Stalls up to a ring less the write lead: a longer one comes round to old frames anyway.
     for (const uint64_t stall : {600ull, 1500ull, ring / 2 - 1ull, 12000ull, ring - 300ull}) {
         SCOPED_TRACE(stall);
         rig r({}, 200);
@@ -140,11 +136,10 @@ TEST(stream_feeder, a_late_refill_plays_silence_then_fresh_frames_never_old_ones
 }
 
 TEST(stream_feeder, the_lead_stays_at_the_devices_target_through_stalls_and_bursts) {
-    // Smooth devices, one that moves in 10 ms periods, one that leaps 500 frames at two and
-    // a half times real time, and one like Wine's dsound over ALSA's file capture (steps of
-    // 36 ms at three and a half times real time). The target is the lead, or the guard past
-    // the write cursor after one step. A stall or a burst leaves it alone; refills that keep
-    // coming late (a busy machine) raise it to cover them, until they have stopped a while.
+    // Devices: smooth, 10 ms steps, 500-frame leaps at 2.5x, 36 ms steps at 3.5x (Wine's dsound
+    // over ALSA's file capture). The target is the lead, or the guard past the write cursor
+    // after one step; a stall or a burst leaves it alone, refills that keep coming late raise
+    // it until they stop a while.
     struct device_case {
         device_kind kind;
         uint32_t target;
@@ -176,9 +171,7 @@ TEST(stream_feeder, the_lead_stays_at_the_devices_target_through_stalls_and_burs
                     r.device.leap(1500);
                 }
                 r.refill_at(clock);
-                // Every refill leaves the target's fresh frames, stalled or not; while
-                // refills keep coming late the target covers them (no stall, below), and
-                // two seconds after the last it is the device's again.
+                // Late refills raise the target; two seconds after the last it falls back.
                 const bool raised =
                     busy || (what == disturbance::late_refills && i >= 500 &&
                              i < 500 + 2 * 44100 / static_cast<int32_t>(refill_every));
@@ -191,8 +184,7 @@ TEST(stream_feeder, the_lead_stays_at_the_devices_target_through_stalls_and_burs
                     stalls_learning = feeder.stalls();
                 }
             }
-            // Late refills stall only until the feeder has seen two of them, or now and then where
-            // the device's steps make one move further than the others (a tenth at most).
+            // Late refills stall only while the feeder learns them (a tenth at most).
             EXPECT_LE(feeder.stalls() - stalls_learning,
                       what == disturbance::late_refills ? disturbances / 10 : disturbances);
             EXPECT_EQ(feeder.target_frames(), d.target);
@@ -202,8 +194,7 @@ TEST(stream_feeder, the_lead_stays_at_the_devices_target_through_stalls_and_burs
 }
 
 TEST(stream_feeder, frames_rendered_beyond_a_target_that_fell_are_dropped_and_silenced) {
-    // A device that leaps 1588 frames at a time, then plays smoothly: once its steps are
-    // forgotten the lead falls back to 20 ms in one refill, not by playing what is ahead.
+    // Once a leaping device plays smoothly, the lead falls to 20 ms in one refill.
     rig r({1588, 1, 441});
     const stream_feeder& feeder = r.feeder;
     int32_t dropped_at = -1;

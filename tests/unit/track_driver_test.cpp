@@ -1,16 +1,14 @@
-// Hand-made tracks for each coordination flag and each driver quirk, with the writes the
-// game's driver makes for them worked out by hand from its rules, and the worked examples
-// with the logs of the game's own driver. Every case runs as a bare track and, where the
-// file's bounds do not matter, patched into a ROM image at track 0.
+// Hand-made tracks for each flag and driver quirk with their writes worked out by hand, run
+// bare and in a ROM image, and the worked examples against the game's own driver's logs.
 
 #include "rom/track_table.h"
 #include "track/driver_tables.h"
 #include "track/track_log.h"
+#include "track_examples.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 namespace kavelo {
@@ -30,15 +28,7 @@ constexpr voice_bytes voice1{0x3C, 0x71, 0x32, 0x03, 0x04, 0x5F, 0x5E, 0x5D, 0x5
 constexpr voice_bytes voice2{0x05, 0, 0, 0, 0, 0, 0, 0, 0,    0,    0,    0,   0,
                              0,    0, 0, 0, 0, 0, 0, 0, 0x70, 0xC0, 0x90, 0x08};
 
-// Bytes written in hex, "81 01 F2".
-bytes hex_bytes(std::string_view hex) {
-    bytes out;
-    std::istringstream in{std::string(hex)};
-    for (unsigned value = 0; in >> std::hex >> value;) {
-        out.push_back(static_cast<uint8_t>(value));
-    }
-    return out;
-}
+using test::hex_bytes;
 
 // A channel entry and its stream.
 struct channel_spec {
@@ -173,8 +163,7 @@ std::string log_from(track_interpreter& driver, int64_t frames, int64_t from) {
     return out;
 }
 
-// The track at track 0 of an image holding the driver's tables, its first bytes replaced by
-// `head`.
+// The track at track 0 of an image of the driver's tables, its first bytes replaced by `head`.
 track_interpreter in_rom_image(const bytes& track, const bytes& head) {
     bytes rom(track_table[0].end, 0);
     const std::span<const uint8_t> tables = builtin_driver_rom();
@@ -198,8 +187,7 @@ std::string psg1_volumes(std::initializer_list<uint32_t> attenuations) {
     return out;
 }
 
-// FM1's loop counter 12 is the first byte of FM2's record, its control bits: counting
-// down from 0x80 clears FM2's playing bit at once and takes 128 passes.
+// FM1's loop counter 12 is FM2's control byte: counting down from 0x80 stops FM2 at once.
 std::string loop_through_the_next_record() {
     std::string out = at(1, note(0x284) + ", " + note(0x2AB, 1));
     for (int64_t frame = 2; frame <= 128; ++frame) {
@@ -331,8 +319,7 @@ const driver_case driver_cases[] = {
      at(1, note(0x284)) + at(2, note(0x284)) + at(3, note(0x2AB)) + at(4, note(0x284)) +
          at(5, note(0x284)) + at(6, note(0x2AB)) + at(7, note(0x284)) + at(8, note(0x284)) +
          at(9, note(0x2AB)) + at(10, off())},
-    // The call's return address lies over loop counter 8; the return zeroes it, so the loop
-    // starts counting again every pass and never ends.
+    // The return address lies over loop counter 8; the return zeroes it: the loop never ends.
     {"call shares bytes with loop counter 8", fm1("81 01 F8 00 07 F7 08 03 FF F7 F2 82 01 E3"), 10,
      at(1, note(0x284)) + at(2, note(0x2AB)) + at(3, note(0x284)) + at(4, note(0x2AB)) +
          at(5, note(0x284)) + at(6, note(0x2AB)) + at(7, note(0x284)) + at(8, note(0x2AB)) +
@@ -451,9 +438,7 @@ TEST(track_driver, writes_what_the_driver_rules_give) {
     }
 }
 
-// A call of depth 5 stores its return address over the modulation value, the detune and
-// the algorithm byte; the return zeroes them. The address is the ROM address in a ROM image
-// and the file offset in a bare track.
+// A depth-5 call's return address (ROM address or file offset) lies over the detune.
 TEST(track_driver, call_of_depth_5_sets_the_detune) {
     const bytes track =
         assemble(fm1("F8 00 04 82 01 F2 F8 00 02 E3 F8 00 02 E3 F8 00 02 E3 F8 00 02 E3 81 01 E3"));
@@ -465,8 +450,7 @@ TEST(track_driver, call_of_depth_5_sets_the_detune) {
     EXPECT_EQ(log_from(bare, 5, 1), at(1, note(0x284)) + after);
 }
 
-// Frame 0 for every FM entry count: all channels silenced, then FM6 silenced or the DAC off,
-// then one key-off per FM record and one note-off per PSG record, filled or not.
+// Frame 0: all silenced, FM6 or the DAC off, a key-off per FM record, a note-off per PSG.
 TEST(track_driver, frame_0_for_each_entry_count) {
     std::string silence = "ym0 28 02, ym0 28 06, ym0 28 01, ym0 28 05, ym0 28 00, ym0 28 04, ";
     for (const char* tl :
@@ -506,15 +490,7 @@ TEST(track_driver, frame_0_for_each_entry_count) {
     }
 }
 
-std::string data_text(const std::string& name) {
-    std::ifstream in(std::string(KAVELO_TEST_DATA_DIR) + "/track/" + name);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The driver's worked examples: each hand-made track's log of frames 0 to 40, exactly as the
-// game's driver wrote it.
+// Each worked example's log of frames 0 to 40, exactly as the game's driver wrote it.
 TEST(track_driver, worked_examples_log_what_the_game_driver_wrote) {
     const struct {
         std::string name;
@@ -526,10 +502,10 @@ TEST(track_driver, worked_examples_log_what_the_game_driver_wrote) {
                     {"example_g", "start_f2_p0.log", 82}};
     for (const auto& example : examples) {
         SCOPED_TRACE(example.name);
-        const bytes track = hex_bytes(data_text(example.name + ".track"));
+        const bytes track = test::example_track(example.name);
         ASSERT_EQ(track.size(), example.size);
         const std::string expected =
-            data_text(example.start_log) + data_text(example.name + ".log");
+            test::track_data_text(example.start_log) + test::track_data_text(example.name + ".log");
         track_interpreter bare({track, file_mode::bare_track, 0});
         ASSERT_TRUE(bare.valid()) << bare.problem();
         EXPECT_EQ(track_log(bare, 41), expected);

@@ -5,11 +5,9 @@
 #include "fake_sound_stream.h"
 #include "rom/track_table.h"
 #include "sound/track_playback.h"
+#include "track_examples.h"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <sstream>
 
 namespace kavelo {
 namespace {
@@ -78,15 +76,9 @@ TEST_F(playback, a_failure_logs_one_line_and_nothing_plays) {
     }
 }
 
-// A short bare track whose drum channel rests and stops; FM1 plays two notes and stops
-// before it.
+// example_a with its drum channel stopping after its rest; FM1 plays two notes and stops.
 std::vector<uint8_t> ending_track() {
-    std::ifstream in(std::string(KAVELO_TEST_DATA_DIR) + "/track/example_a.track");
-    std::vector<uint8_t> bytes;
-    unsigned value = 0;
-    while (in >> std::hex >> value) {
-        bytes.push_back(static_cast<uint8_t>(value));
-    }
+    std::vector<uint8_t> bytes = test::example_track("example_a");
     EXPECT_EQ(bytes.at(0x10), 0xF6) << "the drum channel's jump back";
     bytes.at(0x10) = 0xF2;
     return bytes;

@@ -1,12 +1,12 @@
-// A track's VGM log against the track player: the driver's writes at their frames, the
-// same length and end as the WAV, the drums as a DAC stream by the DAC program's rules,
-// and the log played back through the VGM player sounding like the WAV render.
+// A track's VGM log: the driver's writes at their frames, the WAV's length and end, the drums
+// as a DAC stream by the DAC program's rules, and played back it sounds like the WAV render.
 
 #include "demo/demo_rom.h"
 #include "drums/dpcm.h"
 #include "rom/track_table.h"
 #include "track/track_player.h"
 #include "track/track_vgm.h"
+#include "track_examples.h"
 #include "track_rom.h"
 #include "vgm/vgm_file.h"
 #include "vgm/vgm_player.h"
@@ -14,8 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <sstream>
 
 namespace kavelo {
 namespace {
@@ -76,29 +74,25 @@ parsed_vgm parse(const bytes& file) {
     return vgm;
 }
 
-std::vector<vgm_event> register_events(const parsed_vgm& vgm) {
-    std::vector<vgm_event> writes;
+// The DAC and its stream (data blocks, stream commands, registers 2A and 2B), or the
+// other register writes.
+std::vector<vgm_event> events(const parsed_vgm& vgm, bool dac) {
+    std::vector<vgm_event> out;
     for (const vgm_event& e : vgm.events) {
         const uint8_t c = e.command[0];
-        const bool dac = c == 0x52 && (e.command[1] == 0x2A || e.command[1] == 0x2B);
-        if ((c == 0x50 || c == 0x52 || c == 0x53) && !dac) {
-            writes.push_back(e);
+        const bool dac_reg = c == 0x52 && (e.command[1] == 0x2A || e.command[1] == 0x2B);
+        const bool stream = c == 0x67 || (c >= 0x90 && c <= 0x95) || dac_reg;
+        if (dac ? stream : (c == 0x50 || c == 0x52 || c == 0x53) && !dac_reg) {
+            out.push_back(e);
         }
     }
-    return writes;
+    return out;
 }
-
-// The DAC and its stream: data blocks, stream commands, registers 2A and 2B.
+std::vector<vgm_event> register_events(const parsed_vgm& vgm) {
+    return events(vgm, false);
+}
 std::vector<vgm_event> dac_events(const parsed_vgm& vgm) {
-    std::vector<vgm_event> dac;
-    for (const vgm_event& e : vgm.events) {
-        const uint8_t c = e.command[0];
-        if (c == 0x67 || (c >= 0x90 && c <= 0x95) ||
-            (c == 0x52 && (e.command[1] == 0x2A || e.command[1] == 0x2B))) {
-            dac.push_back(e);
-        }
-    }
-    return dac;
+    return events(vgm, true);
 }
 
 vgm_event as_event(uint64_t time, const driver_write& write) {
@@ -132,23 +126,12 @@ std::vector<vgm_event> driver_events(const track_source& source, int64_t frames)
     return events;
 }
 
-bytes example_track(const std::string& name) {
-    std::ifstream in(std::string(KAVELO_TEST_DATA_DIR) + "/track/" + name + ".track");
-    bytes track;
-    unsigned value = 0;
-    while (in >> std::hex >> value) {
-        track.push_back(static_cast<uint8_t>(value));
-    }
-    return track;
-}
-
 track_source rom_source(const test::test_track& shape, bool drums = true) {
     return {test::make_track_rom(test::make_track(shape), drums), file_mode::rom_image,
             track_table[0].start};
 }
 
-// Two FM voices in counterpoint over the drums (either may rest instead); with
-// `long_sample` the drum pattern also hands over the long sample. It loops after 96 frames.
+// Two FM voices over the drums (either may rest), with or without the long sample; 96 frames.
 struct band {
     bool fm = true;
     bool drums = true;
@@ -182,7 +165,7 @@ test::test_track band_track(const band& parts) {
 TEST(track_vgm, holds_the_driver_writes_at_their_frames) {
     for (const char* name : {"example_a", "example_c", "example_d", "example_e", "example_f"}) {
         SCOPED_TRACE(name);
-        const track_source source{example_track(name), file_mode::bare_track, 0};
+        const track_source source{test::example_track(name), file_mode::bare_track, 0};
         const track_vgm vgm = make_track_vgm(source, {1.0, -1}, {});
         ASSERT_TRUE(vgm.problem.empty()) << vgm.problem;
         const parsed_vgm parsed = parse(vgm.bytes);
@@ -234,7 +217,7 @@ bytes le32_bytes(uint32_t value) {
             static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
 }
 
-// 0x93: the stream from `offset` for `length` values.
+// 0x93: the stream from `offset` for `length` values; 0x92: the stream's rate.
 bytes stream_start(uint32_t offset, uint32_t length) {
     bytes command = {0x93, 0x00};
     for (const bytes& part : {le32_bytes(offset), bytes{0x01}, le32_bytes(length)}) {
@@ -242,7 +225,6 @@ bytes stream_start(uint32_t offset, uint32_t length) {
     }
     return command;
 }
-
 bytes frequency(uint32_t hertz) {
     bytes command = {0x92, 0x00};
     const bytes value = le32_bytes(hertz);
@@ -251,8 +233,7 @@ bytes frequency(uint32_t hertz) {
 }
 
 TEST(track_vgm, drums_are_a_dac_stream_by_the_dac_program_s_rules) {
-    // One drum every other frame: kick, snare, timpani 0x88, an invalid 0x85, the long
-    // sample, then a kick and a timpani 0x8B while it plays, then rests.
+    // Every other frame: kick, snare, timpani 0x88, invalid 0x85, long, kick, timpani 0x8B.
     test::test_track shape;
     stream_bytes drums;
     drums.add({0x81, 0x02, 0x82, 0x02, 0x88, 0x02, 0x85, 0x02, 0x87, 0x02, 0x81, 0x02, 0x8B, 0x02});
@@ -275,7 +256,7 @@ TEST(track_vgm, drums_are_a_dac_stream_by_the_dac_program_s_rules) {
     // The demo kit's samples decode to 1700, 3808 and 8236 values, then 27000 long ones.
     const bytes dac_on = {0x52, 0x2B, 0x80};
     const uint64_t long_start = 9 * 735;
-    // 27000 bytes of 220 Z80 cycles at 3579545 Hz: 73180.6 output frames, the next one.
+    // 27000 bytes of 220 Z80 cycles at 3579545 Hz end 73180.6 output frames on.
     const uint64_t long_end = long_start + 73181;
     const std::vector<vgm_event> expected = {
         {0, {0x67, 0x66, 0x00, 0x28, 0x9F, 0x00, 0x00}}, // 40744 bytes
@@ -313,7 +294,7 @@ TEST(track_vgm, writes_no_dac_data_without_the_drum_kit) {
 }
 
 TEST(track_vgm, refuses_a_track_the_driver_does_not_play) {
-    bytes track = example_track("example_a");
+    bytes track = test::example_track("example_a");
     track[2] = 8; // FM entries
     const track_vgm vgm = make_track_vgm({track, file_mode::bare_track, 0}, {}, {});
     EXPECT_TRUE(vgm.bytes.empty());
@@ -346,13 +327,8 @@ TEST(track_vgm, played_back_the_fm_part_is_the_wav_render_exactly) {
     EXPECT_TRUE(std::equal(r.wav.begin(), r.wav.end(), r.vgm.begin()));
 }
 
-// The drums differ a little: the WAV averages the DAC over each output frame at the exact
-// Z80 timing (a byte's two values out for 124 + 13(p - 1) and 177 + 13(p - 1) cycles), the
-// stream sends values at whole-hertz rates, evenly spaced, each heard from the frame it
-// falls in. An 8-frame moving average (a low-pass near 5 kHz) takes the sub-frame timing
-// away; what remains is at most 20% of the drums' RMS. Measured: 6% for the DPCM drums,
-// 12% with the long sample, whose rate (16271 Hz for 16270.7) drifts 1.5 frames by its end.
-// A DPCM rate 1% off gives 34%, a long sample rate 0.5% off 41%.
+// The WAV has the exact Z80 timing, the stream whole-hertz rates; after an 8-frame moving
+// average the difference is 6% (DPCM) or 12% (long sample) of the drums' RMS, a rate 1% off 34%.
 TEST(track_vgm, played_back_the_drums_follow_the_wav_render) {
     constexpr std::size_t width = 8;
     for (const bool long_sample : {false, true}) {
