@@ -15,8 +15,7 @@ class memory_temp_file : public temp_file {
             return false;
         }
         std::vector<uint8_t>& data = fs_.files[path_];
-        if (fs_.fault == write_fault::write) {
-            // A write that stops half way.
+        if (fs_.fault == write_fault::write) { // a write that stops half way
             data.insert(data.end(), bytes.begin(), bytes.begin() + bytes.size() / 2);
             return false;
         }
@@ -66,10 +65,6 @@ read_status memory_file_system::read_head(const std::string& path, std::size_t c
     return read_status::ok;
 }
 
-bool memory_file_system::is_read_only(const std::string& path) const {
-    return read_only.count(path) != 0;
-}
-
 std::unique_ptr<temp_file> memory_file_system::create_temp_beside(const std::string& target) const {
     if (fault == write_fault::create) {
         return nullptr;
@@ -88,10 +83,6 @@ bool memory_file_system::replace(const std::string& temp, const std::string& tar
     files.erase(found);
     files[target] = std::move(bytes);
     return true;
-}
-
-void memory_file_system::remove(const std::string& path) const {
-    files.erase(path);
 }
 
 } // namespace kavelo::test

@@ -30,10 +30,10 @@ class memory_file_system : public file_system {
                           std::vector<uint8_t>& out) const override;
     read_status read_head(const std::string& path, std::size_t count,
                           std::vector<uint8_t>& out) const override;
-    bool is_read_only(const std::string& path) const override;
+    bool is_read_only(const std::string& path) const override { return read_only.count(path) != 0; }
     std::unique_ptr<temp_file> create_temp_beside(const std::string& target) const override;
     bool replace(const std::string& temp, const std::string& target) const override;
-    void remove(const std::string& path) const override;
+    void remove(const std::string& path) const override { files.erase(path); }
 
   private:
     mutable int32_t temp_serial_ = 0;

@@ -1,3 +1,5 @@
+// The cartridge checksum: the sum itself, its fix, and the note a commit leaves when it is stale.
+
 #include "demo/demo_rom.h"
 #include "memory_file_system.h"
 #include "rom/byte_order.h"
@@ -46,7 +48,7 @@ struct rom_file : ::testing::Test {
     }
 };
 
-TEST_F(rom_file, FixWritesTheSumAtItsPlaceWithTwoLogLines) {
+TEST_F(rom_file, FixWritesTheSumAtItsPlaceWithTwoLogLinesAndRefusesWhatItCannotRead) {
     ASSERT_EQ(fix_checksum(access).code, result_done);
     // Only the big-endian word at 0x18E changes, to the sum the table above pins.
     std::vector<uint8_t> expected = stale;
@@ -56,9 +58,7 @@ TEST_F(rom_file, FixWritesTheSumAtItsPlaceWithTwoLogLines) {
     EXPECT_EQ(fs.files[path], expected);
     EXPECT_EQ(log.lines, (std::vector<std::string>{"  * Writing changes to ROM",
                                                    "  * Checksum Fixed successfully!"}));
-}
-
-TEST_F(rom_file, FixRefusesWhatItCannotRead) {
+    log.lines.clear();
     fs.files[path] = std::vector<uint8_t>(0x1F0, 0);
     EXPECT_EQ(fix_checksum(access).code, result_refused);
     fs.files.erase(path);

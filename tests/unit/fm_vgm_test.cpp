@@ -1,6 +1,5 @@
-// The VGM player against the register-log player: the same writes and waits
-// must give the same bytes, and damaged files must give an error at the right
-// offset.
+// The VGM player against the register-log player: the same writes and waits give the same
+// bytes, and damaged files an error at the right offset.
 
 #include "fm/fm_script.h"
 #include "vgm/vgm_player.h"
@@ -116,24 +115,20 @@ TEST(fm_vgm, dac_streams_write_0x2a_at_their_frequency) {
     vgm.raw({0x67, 0x66, 0x00, 3, 0, 0, 0, 0xA0, 0xB0, 0xC0}); // block 1, bank bytes 8-10
     vgm.write(0, 0x2B, 0x80);
     vgm.write(1, 0xB6, 0xC0);
-    // Stream 0 on YM2612 register 0x2A at 17640 Hz: one write every 2.5 frames,
-    // so the writes since a start at frame s land before frames s + 0, 3, 5, 8,
-    // 10, ...
+    // Stream 0 on YM2612 register 0x2A at 17640 Hz: one write every 2.5 frames, so the
+    // writes since a start at frame s land before frames s + 0, 3, 5, 8, 10, ...
     vgm.raw({0x90, 0, 0x02, 0, 0x2A, 0x91, 0, 0x00, 2, 1, 0x92, 0, 0xE8, 0x44, 0, 0});
-    // Three commands from bank byte 0 + base 1, step 2: 0x20, 0x40, 0x60, at
-    // frames 0, 3, 5.
+    // Three commands from bank byte 0 + base 1, step 2: 0x20, 0x40, 0x60 at frames 0, 3, 5.
     vgm.raw({0x93, 0, 0, 0, 0, 0, 0x01, 3, 0, 0, 0, 0x61, 12, 0});
     vgm.dac(0x20), vgm.frames(3), vgm.dac(0x40), vgm.frames(2), vgm.dac(0x60), vgm.frames(7);
-    // Fast start of block 1 with step 1: 0xA0, 0xB0, 0xC0 at frames 12, 15, 17,
-    // then the block's end stops it.
+    // Fast start of block 1, step 1: 0xA0, 0xB0, 0xC0 at frames 12, 15, 17, then its end.
     vgm.raw({0x91, 0, 0x00, 1, 0, 0x95, 0, 1, 0, 0, 0x61, 10, 0});
     vgm.dac(0xA0), vgm.frames(3), vgm.dac(0xB0), vgm.frames(2), vgm.dac(0xC0), vgm.frames(5);
-    // Until the end of the data from byte 6, stopped by 0x94 after 0x70 (22) and
-    // 0x80 (25).
+    // From byte 6 to the data's end, stopped by 0x94 after 0x70 (22) and 0x80 (25).
     vgm.raw({0x93, 0, 6, 0, 0, 0, 0x03, 0, 0, 0, 0, 0x61, 4, 0, 0x94, 0, 0x61, 5, 0});
     vgm.dac(0x70), vgm.frames(3), vgm.dac(0x80), vgm.frames(1), vgm.frames(5);
-    // Block 1 backwards with loop from frame 31: 0xC0, 0xB0, 0xA0, then 0xC0
-    // again at 39; 0x94 0xFF stops every stream.
+    // Block 1 backwards, looping, from frame 31: 0xC0, 0xB0, 0xA0, 0xC0 again at 39; then
+    // 0x94 0xFF stops every stream.
     vgm.raw({0x95, 0, 1, 0, 0x11, 0x61, 9, 0, 0x94, 0xFF, 0x61, 2, 0, 0x66});
     vgm.dac(0xC0), vgm.frames(3), vgm.dac(0xB0), vgm.frames(2), vgm.dac(0xA0), vgm.frames(3);
     vgm.dac(0xC0), vgm.frames(1), vgm.frames(2);
@@ -189,9 +184,8 @@ TEST(fm_vgm, dac_writes_past_the_data_bank_are_waits_and_counted) {
         }
         vgm.raw({0x66});
         std::vector<int8_t> samples;
-        vgm_result error;
         vgm_playback_notes notes;
-        error = play_vgm(vgm.bytes, -1, samples, &notes);
+        const vgm_result error = play_vgm(vgm.bytes, -1, samples, &notes);
         ASSERT_TRUE(error.done()) << error.problem;
         EXPECT_EQ(samples, vgm.expected());
         EXPECT_EQ(samples.size(), 2u * 6);

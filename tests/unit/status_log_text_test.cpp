@@ -52,7 +52,6 @@ TEST(StatusLogText, AppendsOneLineAndDropsOnlyAsManyOldestWholeLinesAsNeeded) {
 }
 
 TEST(StatusLogText, NeverPassesTheDefaultLimitOf63999Characters) {
-    // Appending again and again stays within the limit and keeps the newest line last.
     std::string log = numbered_lines(1, 1998, 30) + "  * Opened compatible Brisco ROM\r\n";
     for (int i = 0; i < 100; ++i) {
         log = status_log_text_append(log, "  * Opened Binary Music Track");

@@ -1,8 +1,6 @@
 #include "demo/demo_rom.h"
+#include "disk_rom.h"
 #include "rom/track_table.h"
-#include "rom/voice_commit.h"
-#include "rom/voice_table.h"
-#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -29,40 +27,21 @@ TEST(VoiceHex, RoundTripsAndRejectsBadText) {
     EXPECT_FALSE(voice_from_hex(std::string(48, '0') + "0g"));
 }
 
-// A bare track: header offset `table`, then `voices` stored records, then `extra` bytes.
-std::vector<uint8_t> bare_track(uint16_t table, int voices, int extra) {
-    std::vector<uint8_t> bytes(table, 0);
-    bytes[0] = static_cast<uint8_t>(table >> 8);
-    bytes[1] = static_cast<uint8_t>(table);
-    for (int v = 0; v < voices; ++v) {
-        const voice_record stored = test::counting_record(static_cast<uint8_t>(v * 25));
-        bytes.insert(bytes.end(), stored.begin(), stored.end());
-    }
-    bytes.insert(bytes.end(), static_cast<std::size_t>(extra), 0xEE);
-    return bytes;
-}
-
-struct loaded_file {
-    test::scratch_dir dir;
-    test::log_lines log;
-    rom_access access;
-    explicit loaded_file(const std::vector<uint8_t>& bytes, file_mode mode = file_mode::bare_track)
-        : access{native_file_system(), dir.file("file.bin"), mode, log.sink()} {
-        test::write_bytes(access.path, bytes);
-    }
-};
-
 TEST(LoadTrackVoices, BareTrackVoicesRunToTheFileEndUpToSixtyFour) {
+    // Header table offset, then `voices` stored records counting up by 25, then `extra` bytes.
     const struct {
         uint16_t table;
         int voices, extra, expected;
     } cases[] = {{6, 3, 0, 3}, {6, 2, 24, 2}, {6, 0, 0, 0}, {0xFFFF, 0, 0, 0}, {6, 70, 0, 64}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.table << " " << c.voices << " " << c.extra);
-        std::vector<uint8_t> bytes = bare_track(std::min<uint16_t>(c.table, 6), c.voices, c.extra);
-        bytes[0] = static_cast<uint8_t>(c.table >> 8);
-        bytes[1] = static_cast<uint8_t>(c.table);
-        loaded_file file(bytes);
+        std::vector<uint8_t> bytes{uint8_t(c.table >> 8), uint8_t(c.table), 0, 0, 0, 0};
+        for (int v = 0; v < c.voices; ++v) {
+            const voice_record stored = test::counting_record(static_cast<uint8_t>(v * 25));
+            bytes.insert(bytes.end(), stored.begin(), stored.end());
+        }
+        bytes.insert(bytes.end(), static_cast<std::size_t>(c.extra), 0xEE);
+        test::disk_rom file(bytes, file_mode::bare_track);
         voice_table table;
         table.count = 4;
         ASSERT_EQ(load_track_voices(file.access, 0, table).code, result_done);
@@ -82,8 +61,8 @@ TEST(LoadTrackVoices, BareTrackVoicesRunToTheFileEndUpToSixtyFour) {
 // The game's longest table: every one of its 33 voices loads, and the last one saves
 // into its own slot.
 TEST(LoadTrackVoices, ThirtyThreeVoiceTableLoadsWholeAndItsLastVoiceSaves) {
-    const std::vector<uint8_t> rom = make_demo_rom();
-    loaded_file file(rom, file_mode::rom_image);
+    test::disk_rom file(make_demo_rom());
+    const std::vector<uint8_t>& rom = file.original;
     const track_entry& credits = track_table[16];
     voice_table table;
     ASSERT_EQ(load_track_voices(file.access, credits.start, table).code, result_done);
@@ -100,7 +79,7 @@ TEST(LoadTrackVoices, ThirtyThreeVoiceTableLoadsWholeAndItsLastVoiceSaves) {
     std::vector<uint8_t> expected = rom;
     const voice_record stored = swap_voice_order(edited);
     std::copy(stored.begin(), stored.end(), expected.begin() + table_start + 25 * 32);
-    EXPECT_EQ(test::read_bytes(file.access.path), expected);
+    EXPECT_EQ(file.on_disk(), expected);
 }
 
 TEST(LoadTrackVoices, RomTrackEndsAtTheTableEndNotTheFileEnd) {
@@ -110,13 +89,11 @@ TEST(LoadTrackVoices, RomTrackEndsAtTheTableEndNotTheFileEnd) {
     const uint16_t table_offset = static_cast<uint16_t>(last.end - last.start - 75);
     rom[last.start] = static_cast<uint8_t>(table_offset >> 8);
     rom[last.start + 1] = static_cast<uint8_t>(table_offset);
-    loaded_file file(rom, file_mode::rom_image);
-    voice_table table;
-    ASSERT_EQ(load_track_voices(file.access, last.start, table).code, result_done);
-    EXPECT_EQ(table.count, 3);
+    test::disk_rom file(rom);
+    EXPECT_EQ(file.loaded(last.start).count, 3);
 }
 
-TEST(LoadTrackVoices, RefusesTracksOutsideTheFileAndKeepsTheTable) {
+TEST(LoadTrackVoices, RefusesTracksOutsideTheFileOrFilesPastEightMiBAndKeepsTheTable) {
     voice_table table;
     table.count = 2;
     table.voices[0][0] = 0x77;
@@ -124,29 +101,25 @@ TEST(LoadTrackVoices, RefusesTracksOutsideTheFileAndKeepsTheTable) {
     // A ROM image cut short inside the last track.
     std::vector<uint8_t> rom = make_demo_rom();
     rom.resize(track_table[18].end - 10);
-    loaded_file short_rom(rom, file_mode::rom_image);
+    test::disk_rom short_rom(rom);
     op_result result = load_track_voices(short_rom.access, track_table[18].start, table);
     EXPECT_EQ(result.code, result_refused);
     EXPECT_NE(result.problem.find("too short"), std::string::npos);
 
     // A bare track of one byte cannot even hold the table offset.
-    loaded_file one_byte({0x00});
+    test::disk_rom one_byte({0x00}, file_mode::bare_track);
     EXPECT_EQ(load_track_voices(one_byte.access, 0, table).code, result_refused);
 
-    test::scratch_dir dir;
-    rom_access missing{native_file_system(), dir.file("missing.bin"), file_mode::rom_image, {}};
+    test::disk_rom big(std::vector<uint8_t>(8 * 1024 * 1024 + 1, 0), file_mode::bare_track);
+    result = load_track_voices(big.access, 0, table);
+    EXPECT_EQ(result.code, result_refused);
+    EXPECT_NE(result.problem.find("8 MiB"), std::string::npos);
+
+    rom_access missing{native_file_system(), big.dir.file("missing.bin"), file_mode::rom_image, {}};
     EXPECT_EQ(load_track_voices(missing, 0x745DC, table).code, result_cannot_read);
 
     EXPECT_EQ(table.count, 2);
     EXPECT_EQ(table.voices[0][0], 0x77);
-}
-
-TEST(LoadTrackVoices, RefusesFilesLargerThanEightMebibytes) {
-    loaded_file file(std::vector<uint8_t>(8 * 1024 * 1024 + 1, 0));
-    voice_table table;
-    op_result result = load_track_voices(file.access, 0, table);
-    EXPECT_EQ(result.code, result_refused);
-    EXPECT_NE(result.problem.find("8 MiB"), std::string::npos);
 }
 
 } // namespace

@@ -10,8 +10,7 @@
 namespace kavelo {
 namespace {
 
-// A bank of blank slots. In version 2, set b is named "Set b" with bank LSB b + 10 and MSB
-// b + 20.
+// A bank of blank slots; in version 2 set b is "Set b" with bank LSB b + 10, MSB b + 20.
 struct wopn_builder {
     int version;
     std::size_t sets;
@@ -82,8 +81,7 @@ TEST(WopnFile, ReadsVersionsOneAndTwoWithPercussionSets) {
         bank.bytes.pop_back();
         EXPECT_FALSE(read_wopn(bank.bytes).done());
     }
-    // A version 2 slot with delays is a voice even when silent, and so is one with voice
-    // bytes but no delays.
+    // A version 2 slot with delays is a voice even when silent, as is one without delays.
     wopn_builder v2(2, 1, 1);
     v2.delays(0, 1, 0, 40);
     v2.voice(0, 2, "Lead", 0x3C);
@@ -121,8 +119,7 @@ TEST(WopnFile, WritesEachVoiceBackToItsSetAndProgram) {
 }
 
 TEST(WopnFile, WritesAPercussionSetAndDelaysThatMarkVoicesAsUsed) {
-    // Players refuse a bank without a percussion set and take a version 2 slot whose
-    // delays are both zero for a blank one.
+    // Players refuse a bank without a percussion set and take zero delays for a blank slot.
     std::vector<named_voice> voices(3);
     for (std::size_t i = 0; i < voices.size(); ++i) {
         voices[i].voice[0] = static_cast<uint8_t>(0x31 + i);
