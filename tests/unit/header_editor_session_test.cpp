@@ -152,7 +152,7 @@ TEST_F(header_editor, TypedNumbersCommitTheirLowEightBitsAndTrackChangesDiscardE
 
 TEST_F(header_editor, FailedCommitReportsAndLeavesTheFileIntact) {
     view.fields[1062] = "3";
-    fs.fault = test::write_fault::create;
+    fs.read_only.insert(path);
     session->commit();
     EXPECT_EQ(fs.files[path], original);
     ASSERT_EQ(view.messages.size(), 1u);
