@@ -21,16 +21,11 @@ struct fake_voice_editor_view : voice_editor_view {
     int prompts = 0;
     std::vector<std::pair<std::string, std::string>> messages;
     std::vector<std::string> log_lines;
-    int algorithm_picture = -1;
     voice_editor_enabled enabled; // as last shown
     bool tracks_enabled = true;
-    int track = -1;
-    int voice_entries = 0;
-    int voice = -1;
-    std::vector<std::string> import_names;
-    int import_index = -1;
-    std::vector<std::string> export_names;
-    int export_index = -1;
+    int algorithm_picture = -1, track = -1, voice_entries = 0, voice = -1;
+    std::vector<std::string> import_names, export_names;
+    int import_index = -1, export_index = -1;
     std::string name_field;
     std::optional<std::string> next_file;   // the answer of the single-file dialogs
     std::vector<std::string> next_files;    // of the instrument and bank file dialogs

@@ -1,8 +1,10 @@
-// The preview render and the register-log player, against renders of a separate
-// frame-by-frame model of the chip (tests/data/fm/reference_model.py).
+// The preview render and the register-log player against renders of a separate
+// frame-by-frame model of the chip (tests/data/fm/reference_model.py), and the one widening
+// and interleaving rule of rendered samples.
 
 #include "fm/fm_script.h"
 #include "fm/preview_render.h"
+#include "fm/widened_samples.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -107,6 +109,51 @@ TEST(fm_script, bad_lines_are_named) {
         run_fm_script("init 1 7670453 44100\nupdate 0 600\nupdate 0 500\n", whole, 1100);
     EXPECT_TRUE(error.done());
     EXPECT_EQ(whole.samples.size(), 2200u);
+}
+
+static_assert(widened(-128) == -32768 && widened(127) == 32512 && widened(0) == 0);
+
+constexpr int16_t untouched = 0x5A5A;
+
+// A shift of 8 with the sign kept, frames as left, right pairs, never a write past the
+// shortest buffer.
+TEST(widened_samples, FramesInterleaveLeftThenRightUpToTheShortestBuffer) {
+    const struct {
+        const char* what;
+        std::vector<int8_t> left, right;
+        std::size_t out_size;
+        std::vector<int16_t> expected; // `untouched` where nothing may be written
+    } cases[] = {
+        {"edge values", {-128, 0, 127}, {127, -128, 0}, 6, {-32768, 32512, 0, -32768, 32512, 0}},
+        {"in between", {64, -1}, {-64, 1}, 4, {16384, -16384, -256, 256}},
+        {"an odd output length leaves its last element", {1, 2}, {3, 4}, 3, {256, 768, untouched}},
+        {"a short right side",
+         {1, 2, 3},
+         {-1},
+         6,
+         {256, -256, untouched, untouched, untouched, untouched}},
+        {"a short output", {5, 6, 7}, {8, 9, 10}, 4, {1280, 2048, 1536, 2304}},
+        {"no output", {1}, {1}, 0, {}},
+        {"no samples", {}, {}, 2, {untouched, untouched}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<int16_t> out(c.out_size, untouched);
+        const std::size_t frames = widen_interleaved(c.left, c.right, out);
+        EXPECT_EQ(out, c.expected);
+        EXPECT_EQ(frames, std::min({c.left.size(), c.right.size(), c.out_size / 2}));
+
+        // The 8-bit interleave takes the same frames, unwidened.
+        std::vector<int8_t> narrow(c.out_size, 0x5A);
+        EXPECT_EQ(interleave(c.left, c.right, narrow), frames);
+        for (std::size_t i = 0; i < narrow.size(); ++i) {
+            if (i < 2 * frames) {
+                EXPECT_EQ(widened(narrow[i]), c.expected[i]) << i;
+            } else {
+                EXPECT_EQ(narrow[i], 0x5A) << i;
+            }
+        }
+    }
 }
 
 } // namespace

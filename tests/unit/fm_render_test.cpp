@@ -96,17 +96,8 @@ TEST(fm_render, decay_climbs_one_attenuation_step_every_16_frames) {
     fm_fixture fm(clock);
     // Algorithm 7 with operators 2-4 silent; operator 1: MUL 1, AR 31 RS 0, D1R 14 (rate
     // index 28 at key scale 0), SL 15; block 1, F-number 1024 (key code 6).
-    fm.write({{0xB0, 0x07},
-              {0x44, 0x7F},
-              {0x48, 0x7F},
-              {0x4C, 0x7F},
-              {0x30, 0x01},
-              {0x50, 0x1F},
-              {0x60, 0x0E},
-              {0x80, 0xF0},
-              {0xA4, 0x0C},
-              {0xA0, 0x00},
-              {0x28, 0x10}});
+    fm.writes({0xB0, 0x07, 0x44, 0x7F, 0x48, 0x7F, 0x4C, 0x7F, 0x30, 0x01, 0x50,
+               0x1F, 0x60, 0x0E, 0x80, 0xF0, 0xA4, 0x0C, 0xA0, 0x00, 0x28, 0x10});
     constexpr int32_t frames = 2000;
     const auto out = fm.render(frames);
     const auto fnum_step = static_cast<uint32_t>(1024 * freq_base * 8.0 * 128.0 / 2.0);
@@ -154,15 +145,8 @@ TEST(fm_render, timer_a_overflow_keys_channel_3_on_again) {
     quarter_step_voice(fm, 2, 0x07, {4, 4, 4, 4}, {0, 0, 0, 0}, false);
     // Key-on mode also gives channel 3 per-operator frequencies: the same for all four.
     // Timer A 1023 is one tick, so it overflows after every frame.
-    fm.write({{0xAC, 0x3C},
-              {0xA8, 0x00},
-              {0xAD, 0x3C},
-              {0xA9, 0x00},
-              {0xAE, 0x3C},
-              {0xAA, 0x00},
-              {0x24, 0xFF},
-              {0x25, 0x03},
-              {0x27, 0x81}});
+    fm.writes({0xAC, 0x3C, 0xA8, 0x00, 0xAD, 0x3C, 0xA9, 0x00, 0xAE, 0x3C, 0xAA, 0x00, 0x24, 0xFF,
+               0x25, 0x03, 0x27, 0x81});
     // Frame 1 silent; every overflow restarts the attack at phase 0, so each frame after
     // reads the peak.
     EXPECT_EQ(fm.render(5).left, (samples{0, 127, 127, 127, 127}));
@@ -213,12 +197,9 @@ TEST(fm_render, consecutive_calls_render_one_continuous_signal) {
         // LFO, vibrato and tremolo on, every operator different.
         fm->write({{0x22, 0x0B}, {0xB4, 0xF7}, {0xB0, 0x3A}});
         for (int32_t k = 0; k < 4; ++k) {
-            fm->write({{0x30 + 4 * k, static_cast<uint8_t>(0x11 * (k + 1))},
-                       {0x40 + 4 * k, static_cast<uint8_t>(8 * k)},
-                       {0x50 + 4 * k, static_cast<uint8_t>(0x40 | (14 + k))},
-                       {0x60 + 4 * k, 0x85},
-                       {0x70 + 4 * k, 0x03},
-                       {0x80 + 4 * k, 0x57}});
+            const int32_t r = 4 * k;
+            fm->writes({0x30 + r, 0x11 * (k + 1), 0x40 + r, 8 * k, 0x50 + r, 0x40 | (14 + k),
+                        0x60 + r, 0x85, 0x70 + r, 0x03, 0x80 + r, 0x57});
         }
         fm->write({{0xA4, 0x22}, {0xA0, 0x69}, {0x28, 0xF0}});
     }

@@ -30,6 +30,12 @@ struct fm_fixture {
             write(reg, value, chip);
         }
     }
+    // Register, value, register, value...: a flat list keeps long write runs short.
+    void writes(std::initializer_list<int32_t> pairs, int32_t chip = 0) {
+        for (auto it = pairs.begin(); it + 1 < pairs.end(); it += 2) {
+            write(it[0], static_cast<uint8_t>(it[1]), chip);
+        }
+    }
     fm_chip& chip(int32_t index = 0) { return core.chips[index]; }
     fm_channel& channel(int32_t index) { return core.chips[0].channel[index]; }
 
