@@ -93,13 +93,6 @@ TEST_F(voice_files, ExportsTheBankListAndTheShownVoiceNotingWhatAFormatLoses) {
     session.export_bank_as();
     EXPECT_EQ(fs.files["/out/bank.opm"],
               encoded("opm", {{sample(1, "").voice, "One"}, {sample(2, "").voice, "Two"}}));
-    view.export_index = 1;
-    session.show_export_name();
-    EXPECT_EQ(view.name_field, "Two");
-    view.export_index = 2; // one past the list's end: nothing to show
-    view.name_field = "kept";
-    session.show_export_name();
-    EXPECT_EQ(view.name_field, "kept");
 
     view.next_output = "/out/voice.tfi";
     session.export_voice();
