@@ -2,7 +2,7 @@
 // heard at once, leaving the track stops it, and nothing is written.
 
 #include "demo/demo_rom.h"
-#include "fake_sound_stream.h"
+#include "fake_header_editor_view.h"
 #include "fake_voice_editor_view.h"
 #include "header_editor/header_editor_session.h"
 #include "rom/track_table.h"
@@ -117,25 +117,7 @@ TEST_F(editor_play, leaving_the_track_stops_it) {
     }
 }
 
-struct fake_header_view : header_editor_view {
-    std::map<uint16_t, std::string> fields;
-    int track = 0;
-    std::vector<std::string> log_lines;
-    test::fake_sound_stream sound;
-    bool says_stop = false;
-
-    void set_field_text(uint16_t id, std::string_view text) override { fields[id] = text; }
-    std::string field_text(uint16_t id) const override {
-        return fields.count(id) ? fields.at(id) : "";
-    }
-    void show_enabled(const header_editor_enabled&) override {}
-    void set_track_list(bool, int selection) override { track = selection; }
-    int track_selection() const override { return track; }
-    void show_message(std::string_view, std::string_view) override {}
-    void log(std::string_view line) override { log_lines.emplace_back(line); }
-    sound_stream& track_sound() override { return sound; }
-    void show_playing(bool playing) override { says_stop = playing; }
-};
+using fake_header_view = test::fake_header_editor_view;
 
 using header_play = editor_fixture<header_editor_state, fake_header_view, header_editor_session>;
 

@@ -1,8 +1,7 @@
 // The Header editor over a plain-data view and a file in memory, and its enabled states.
 
 #include "demo/demo_rom.h"
-#include "fake_sound_stream.h"
-#include "header_editor/header_editor_enabled.h"
+#include "fake_header_editor_view.h"
 #include "header_editor/header_editor_session.h"
 #include "header_editor/header_fields.h"
 #include "memory_file_system.h"
@@ -17,37 +16,7 @@ namespace {
 
 using lines = std::vector<std::string>;
 
-struct fake_header_view : header_editor_view {
-    std::map<uint16_t, std::string> fields;
-    std::map<uint16_t, bool> field_enabled;
-    bool enabled = true, filled = false;
-    int track = -1;
-    std::vector<std::pair<std::string, std::string>> messages;
-    lines log_lines;
-    test::fake_sound_stream sound;
-
-    void set_field_text(uint16_t id, std::string_view text) override { fields[id] = text; }
-    std::string field_text(uint16_t id) const override {
-        return fields.count(id) ? fields.at(id) : "";
-    }
-    void show_enabled(const header_editor_enabled& states) override {
-        enabled = states.track_list;
-        for (std::size_t i = 0; i < header_fields.size(); ++i) {
-            field_enabled[header_fields[i].control_id] = states.fields[i];
-        }
-    }
-    void set_track_list(bool with_names, int selection) override {
-        filled = with_names;
-        track = selection;
-    }
-    int track_selection() const override { return track; }
-    void show_message(std::string_view text, std::string_view title) override {
-        messages.emplace_back(text, title);
-    }
-    void log(std::string_view line) override { log_lines.emplace_back(line); }
-    sound_stream& track_sound() override { return sound; }
-    void show_playing(bool) override {}
-};
+using fake_header_view = test::fake_header_editor_view;
 
 struct header_editor : ::testing::Test {
     test::memory_file_system fs;
