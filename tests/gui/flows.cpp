@@ -356,9 +356,13 @@ void voice_editor::save() {
     wait_idle(dialog);
 }
 
-void voice_editor::answer_file_dialog(int command, const std::string& path) {
+void voice_editor::answer_file_dialog(int command, const std::string& path,
+                                      const std::string& label) {
     post_command(dialog, command);
     HWND open = app.dialog("Open");
+    if (!label.empty()) {
+        save_screenshot({open}, label);
+    }
     fill_file_dialog(open, path);
     // Destroyed, not only hidden: its modal loop has ended.
     expect_soon([&] { return !IsWindow(open); }, "the file dialog closes");

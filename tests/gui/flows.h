@@ -146,8 +146,8 @@ struct voice_editor {
     void save(); // Save to ROM, and its line in the Status log
     // Ctrl+K from the editor; the Keyboard window, in front.
     HWND open_keyboard();
-    // A menu command that opens a file dialog, answered with `path`.
-    void answer_file_dialog(int command, const std::string& path);
+    // A menu command that opens a file dialog, answered with `path`; shot as `label` if given.
+    void answer_file_dialog(int command, const std::string& path, const std::string& label = {});
     // Imported through `command`; the Import list once it holds `count` entries.
     std::vector<std::string> import(int command, const std::string& path, std::size_t count);
     // Import entry `entry` sent to the editor, which then shows `voice`.

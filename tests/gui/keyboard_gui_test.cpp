@@ -138,8 +138,7 @@ KAVELO_GUI_TEST(keyboard_window_draws_releases_and_keeps_its_sound_lead) {
     editor.pick_all(IDC_OP1_RR, 15);
     HWND keyboard = editor.open_keyboard();
     const auto envelope_pixels = [&](const std::string& name) {
-        const std::string path =
-            environment().work_dir + "\\" + current_test() + "-" + name + ".bmp";
+        const std::string path = work_path(name + ".bmp");
         expect(screenshot({dialog_item(keyboard, IDC_KEYBOARD_ENVELOPES)}, path),
                "the envelope picture can be captured");
         return file_bytes(path);

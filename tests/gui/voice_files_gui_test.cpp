@@ -241,15 +241,11 @@ KAVELO_GUI_TEST(voice_editor_imports_instrument_files_and_exports_a_bank) {
     write_work_file(work_name("broken.tfi"), {1, 2, 3});
 
     // Several files in one Open dialog, typed as quoted names in the work folder.
-    post_command(editor.dialog, IDM_IMPORT_INSTRUMENT_FILES);
-    HWND open = app.dialog("Open");
-    save_screenshot({open}, "instrument-files-dialog");
     std::string quoted;
     for (const char* name : {"lead.tfi", "bass.dmp", "broken.tfi"}) {
         quoted.append(1, '"').append(work_name(name)).append("\" ");
     }
-    fill_file_dialog(open, quoted);
-    expect(wait_gone(open), "the file dialog closes");
+    editor.answer_file_dialog(IDM_IMPORT_INSTRUMENT_FILES, quoted, "instrument-files-dialog");
     app.expect_box("Error!", work_name("broken.tfi"), "refused-files");
     expect_soon([&] { return editor.list(IDC_IMPORT_LIST).size() == 2; },
                 "the two readable files fill the Import list");
@@ -281,11 +277,7 @@ KAVELO_GUI_TEST(voice_editor_imports_instrument_files_and_exports_a_bank) {
     // Export Bank As and Export Voice in the format the name gives; older files there are
     // replaced or gone, so only this run's writing can match.
     const std::string wopn = write_work_file(work_name("out.wopn"), {9});
-    post_command(editor.dialog, IDM_EXPORT_BANK_AS);
-    HWND save = app.dialog("Open");
-    save_screenshot({save}, "export-bank-as-dialog");
-    fill_file_dialog(save, wopn);
-    expect_soon([&] { return !IsWindow(save); }, "the file dialog closes");
+    editor.answer_file_dialog(IDM_EXPORT_BANK_AS, wopn, "export-bank-as-dialog");
     const std::vector<uint8_t> got = editor.written_file(wopn);
     const std::vector<unsigned char> want =
         encoded("wopn", {{bass.voice, work_name("bass").substr(0, 10)},
@@ -295,7 +287,7 @@ KAVELO_GUI_TEST(voice_editor_imports_instrument_files_and_exports_a_bank) {
                             std::to_string(got.size()) + " bytes)");
     expect(contains(app.log_text(), "Bank of 3 voices exported"),
            "the Status log reports the export");
-    const std::string opni = environment().work_dir + "\\" + work_name("one.opni");
+    const std::string opni = work_path("one.opni");
     DeleteFileA(opni.c_str());
     editor.answer_file_dialog(IDM_EXPORT_VOICE, opni);
     expect(editor.written_file(opni) == encoded("opni", {{bass.voice, "Voice 0"}}),
