@@ -159,9 +159,12 @@ void kavelo_session::show_popup(char key, const std::string& label) {
     press_chord({VK_MENU}, static_cast<WORD>(key));
     HWND popup = popup_menu();
     save_screenshot({main_, popup}, label);
+    expect(process_.in_menu_mode(), "the menu bar is in menu mode");
     press_chord({}, VK_ESCAPE);
     press_chord({}, VK_ESCAPE);
     expect(wait_gone(popup), std::string("Escape closes the popup of Alt+") + key);
+    // Only the second Escape ends menu mode; a window opened before would take that key.
+    expect_soon([&] { return !process_.in_menu_mode(); }, "Escape leaves the menu bar");
 }
 
 HWND kavelo_session::wait_open_dialog() {

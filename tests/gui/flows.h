@@ -1,7 +1,6 @@
 #pragma once
-// The user tasks the GUI tests share, one helper each: KAVELO.exe started, a file opened, a
-// track and voice chosen, a field set, Save to ROM or Commit To ROM, a voice file read or
-// written through a file dialog, and the file's bytes before and after.
+// The user tasks the GUI tests share, one helper each: the program started, a file opened, a
+// track and voice chosen, a field set, committed, and the file's bytes before and after.
 
 #include "gui_test.h"
 

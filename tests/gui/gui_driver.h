@@ -42,6 +42,7 @@ class app_process {
     bool wait_exit(DWORD& exit_code, duration timeout); // true once ended, with its code
     bool running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
     HWND focus() const; // the GUI thread's focus window
+    bool in_menu_mode() const;
 
   private:
     PROCESS_INFORMATION info_{};

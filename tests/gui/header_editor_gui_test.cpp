@@ -1,6 +1,5 @@
-// The Track Header Editor: its fields and track list, Commit To ROM with typed numbers, a
-// track change, a commit that cannot write, tracks of other shapes, and commits beside the
-// Voice editor's.
+// The Track Header Editor: fields, typed numbers, a failed write, tracks of other shapes,
+// and commits beside the Voice editor's.
 
 #include "flows.h"
 

@@ -1,6 +1,5 @@
-// The application shell: the main window and its Status log, the menus, File > Open with ROM
-// images, bare tracks and Cancel, the accelerators, the About box, the editors from Tools,
-// and the ways the program ends.
+// The shell: the main window, Status log and menus, File > Open, the accelerators, the About
+// box, the editors from Tools, and the ways the program ends.
 
 #include "flows.h"
 
@@ -96,6 +95,7 @@ KAVELO_GUI_TEST(main_window_opens_rom_images_and_tracks) {
 
     app.cancel_dialog(app.open_dialog_from_menu());
     expect_equal(app.log_text(), "", "Status log after Cancel");
+    expect_main_menu(app, file_kind::none);
     const std::string rom = fresh_demo_rom();
     HWND dialog = app.open_dialog_from_menu();
     expect(items(dialog_item(dialog, cmb1)) ==

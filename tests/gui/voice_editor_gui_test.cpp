@@ -1,7 +1,5 @@
-// The Voice editor: a known voice in every control, edits saved into exactly their 25 bytes,
-// the save prompt and its flag, copy and paste across tracks, Close, undo and redo, Revert,
-// the operator menu, files opened, dropped or named on the command line, Fix Checksum, and
-// its keys beside the Track Header Editor.
+// The Voice editor: a known voice shown, edits saved into their 25 bytes, the save prompt,
+// copy and paste, undo, Revert, the operator menu, other files, Fix Checksum, its keys.
 
 #include "flows.h"
 
@@ -102,7 +100,7 @@ KAVELO_GUI_TEST(voice_editor_saves_into_the_shown_slot_and_asks_by_the_flag) {
     // Yes saves into the voice that was shown, exactly its 25 bytes.
     editor.pick(op_control(4, IDC_OP1_TL), 77);
     editor.pick(op_control(1, IDC_OP1_RR), 15);
-    SendMessageA(editor.item(op_control(2, IDC_OP1_AME)), BM_CLICK, 0, 0);
+    editor.press(op_control(2, IDC_OP1_AME));
     editor.pick(op_control(3, IDC_OP1_MUL), 9);
     const kavelo::voice_record expected = editor.voice();
     editor.choose_voice(4, "&Yes");
@@ -124,7 +122,7 @@ KAVELO_GUI_TEST(voice_editor_saves_into_the_shown_slot_and_asks_by_the_flag) {
     expect_equal(editor.shown(IDC_TRACK_LIST), "Rustworks Zone", "the track changed after asking");
 
     // A click on AME is not a selection change; a click in a list box is.
-    SendMessageA(editor.item(op_control(1, IDC_OP1_AME)), BM_CLICK, 0, 0);
+    editor.press(op_control(1, IDC_OP1_AME));
     editor.choose_voice(1);
     editor.select(IDC_IMPORT_LIST, -1);
     editor.choose_voice(0, "&No");
@@ -290,8 +288,7 @@ KAVELO_GUI_TEST(voice_editor_undo_revert_operators_and_other_files) {
                  "the first track");
     expect(editor.voice() == as_displayed(stored_voice(third_rom, 0, 0)),
            "voice 0 of the dropped file");
-    expect_equal(menu_text(app.main()), main_menu(file_kind::rom_image),
-                 "a ROM image offers Tools > Fix Checksum");
+    expect_main_menu(app, file_kind::rom_image); // Fix Checksum again
 
     // A commit leaves the checksum stale; Fix Checksum writes the right one.
     editor.pick(op_control(1, IDC_OP1_TL), 3);

@@ -1,7 +1,5 @@
-// Voice files in the Voice editor: the Export bank list and its commands, a bank exported and
-// imported back, a TX81Z dump, a music log, instrument files of several formats at once (one
-// refused), a voice bank, and exports in formats chosen by name. Each import is listed, sent
-// to the editor, and saved or added to the bank list.
+// Voice files in the Voice editor: the Export bank list, banks, a TX81Z dump, a music log and
+// instrument files imported, listed, sent to the editor and saved; exports by format name.
 
 #include "flows.h"
 
