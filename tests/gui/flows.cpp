@@ -1,6 +1,7 @@
 #include "flows.h"
 
 #include "demo/demo_rom.h"
+#include "header_editor/header_fields.h"
 #include "rom/track_table.h"
 #include "voice_editor/voice_fields.h"
 
@@ -13,7 +14,6 @@ namespace gui {
 
 namespace {
 
-// Sends a message to the dialog and waits for its procedure to finish it.
 void send_handled(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                   const std::string& what) {
     DWORD_PTR result = 0;
@@ -22,7 +22,7 @@ void send_handled(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
     }
 }
 
-// Selects an entry of a list or combo box and sends the dialog the control's notification.
+// An entry of a list or combo box selected, and the control's notification handled.
 void select_entry(HWND dialog, int id, UINT select_message, WORD code, int entry) {
     HWND control = dialog_item(dialog, id);
     SendMessageA(control, select_message, static_cast<WPARAM>(entry), 0);
@@ -30,8 +30,7 @@ void select_entry(HWND dialog, int id, UINT select_message, WORD code, int entry
                  "control " + std::to_string(id) + "'s notification");
 }
 
-// Voice editor controls for the editor's own record builder: read from outside the
-// program (remote) or held here (local).
+// Controls for the editor's own record builder: the program's (remote) or held here (local).
 struct remote_controls : kavelo::voice_controls {
     const voice_editor& editor;
     explicit remote_controls(const voice_editor& e) : editor(e) {}
@@ -65,6 +64,14 @@ kavelo::voice_record voice_at(const std::vector<uint8_t>& image, std::size_t slo
 bool ends_with(const std::string& text, const std::string& end) {
     return text.size() >= end.size() &&
            text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+std::string work_path(const std::string& name) {
+    return environment().work_dir + "\\" + current_test() + "-" + name;
 }
 
 std::string fresh_demo_rom() {
@@ -147,6 +154,19 @@ HWND kavelo_session::popup_menu(duration timeout) {
     return found;
 }
 
+void kavelo_session::show_popup(char key, const std::string& label) {
+    expect(bring_to_front(main_), "the main window comes to the front");
+    press_chord({VK_MENU}, static_cast<WORD>(key));
+    HWND popup = popup_menu();
+    save_screenshot({main_, popup}, label);
+    expect(process_.in_menu_mode(), "the menu bar is in menu mode");
+    press_chord({}, VK_ESCAPE);
+    press_chord({}, VK_ESCAPE);
+    expect(wait_gone(popup), std::string("Escape closes the popup of Alt+") + key);
+    // Only the second Escape ends menu mode; a window opened before would take that key.
+    expect_soon([&] { return !process_.in_menu_mode(); }, "Escape leaves the menu bar");
+}
+
 HWND kavelo_session::wait_open_dialog() {
     HWND open = dialog("Open");
     expect(GetWindow(open, GW_OWNER) == main_, "the Open dialog is owned by the main window");
@@ -158,11 +178,12 @@ HWND kavelo_session::open_dialog_from_menu() {
     return wait_open_dialog();
 }
 
-void kavelo_session::open_file(const std::string& windows_path) {
+void kavelo_session::open_file(const std::string& windows_path, const char* answer) {
     const std::string before = log_text();
     HWND open = open_dialog_from_menu();
     fill_file_dialog(open, windows_path);
     expect(wait_gone(open), "the Open dialog closes after OK");
+    expect(!answer || answer_message_box(pid(), "Prompt", answer), "Open asks to save first");
     expect_soon([&] { return log_text() != before; },
                 "the Status log gets a line after opening " + windows_path);
 }
@@ -199,7 +220,7 @@ void kavelo_session::expect_box(const std::string& title, const std::string& tex
                                 const std::string& label) {
     HWND box = dialog(title);
     const std::string seen = box_text(box);
-    expect(seen.find(text) != std::string::npos,
+    expect(contains(seen, text),
            "the \"" + title + "\" box says \"" + text + "\"; it shows " + seen);
     if (!label.empty()) {
         save_screenshot({box}, label);
@@ -247,14 +268,18 @@ std::string main_menu(file_kind kind) {
            " | &Help: " + menu_entry("&About ...", IDM_ABOUT);
 }
 
+void expect_main_menu(const kavelo_session& app, file_kind kind) {
+    expect_equal(menu_text(app.main()), main_menu(kind), "the menu bar");
+}
+
 bool newest_line_visible(HWND log) {
-    // The top of a line in the client area; lines above the view give negative values.
+    // A line's top in the client area, negative above the view.
     const auto line_top = [&](LRESULT line) {
         const auto start = SendMessageA(log, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
         return static_cast<short>(
             HIWORD(SendMessageA(log, EM_POSFROMCHAR, static_cast<WPARAM>(start), 0)));
     };
-    // The text ends in CR LF, so the newest line is the one before the empty last line.
+    // The text ends in CR LF: the newest line is the one before the empty last one.
     const auto lines = SendMessageA(log, EM_GETLINECOUNT, 0, 0);
     if (lines < 3) {
         return true;
@@ -291,7 +316,7 @@ void voice_editor::choose(int id, int entry, const char* answer) {
     if (!answer) {
         return pick(id, entry);
     }
-    // Posted, as the pick raises a box that the handler waits on.
+    // Posted: the handler waits on the box the pick raises.
     SendMessageA(item(id), CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(item(id)));
@@ -300,9 +325,21 @@ void voice_editor::choose(int id, int entry, const char* answer) {
     wait_idle(dialog);
 }
 
+void voice_editor::wait_shown(int id, const std::string& text, const std::string& what) const {
+    expect_soon([&] { return shown(id) == text; }, what + ": expected " + text);
+}
+
+HWND voice_editor::open_keyboard() {
+    expect(bring_to_front(dialog), "the Voice editor takes the focus");
+    press_chord({VK_CONTROL}, 'K');
+    HWND keyboard = app.dialog("Keyboard");
+    expect(bring_to_front(keyboard), "the Keyboard window takes the focus");
+    return keyboard;
+}
+
 void voice_editor::press(int id) {
     expect(IsWindowEnabled(item(id)), "button " + std::to_string(id) + " is enabled");
-    // Sent, not posted: a later sent action must not overtake the click.
+    // Sent: a later sent action must not overtake the click.
     send_handled(item(id), BM_CLICK, 0, 0, "button " + std::to_string(id) + "'s command");
 }
 
@@ -322,11 +359,15 @@ void voice_editor::save() {
     wait_idle(dialog);
 }
 
-void voice_editor::answer_file_dialog(int command, const std::string& path) {
+void voice_editor::answer_file_dialog(int command, const std::string& path,
+                                      const std::string& label) {
     post_command(dialog, command);
     HWND open = app.dialog("Open");
+    if (!label.empty()) {
+        save_screenshot({open}, label);
+    }
     fill_file_dialog(open, path);
-    // Destroyed, not only hidden: its modal loop has ended and the command goes on.
+    // Destroyed, not only hidden: its modal loop has ended.
     expect_soon([&] { return !IsWindow(open); }, "the file dialog closes");
 }
 
@@ -361,6 +402,13 @@ header_editor::header_editor(kavelo_session& session) : app(session) {
     dialog = app.dialog(header_title);
 }
 
+void header_editor::show_track(const std::vector<uint8_t>& image, int track) {
+    pick_track(track);
+    const std::string tempo = kavelo::format_header_byte(image[track_start(track) + 5]);
+    expect_soon([&] { return field(IDC_HEADER_SONG_TEMPO) == tempo; },
+                "track " + std::to_string(track) + "'s header is shown");
+}
+
 void header_editor::commit() {
     const std::string before = app.log_text();
     click_button(item(IDOK));
@@ -372,6 +420,10 @@ void header_editor::close() {
     expect(wait_gone(dialog), "Close ends the Track Header Editor");
 }
 
+uint32_t track_start(int track) {
+    return kavelo::track_table[static_cast<std::size_t>(track)].start;
+}
+
 kavelo::voice_record as_displayed(const kavelo::voice_record& voice) {
     local_controls controls;
     kavelo::voice_editor_show_voice(voice, controls);
@@ -379,7 +431,7 @@ kavelo::voice_record as_displayed(const kavelo::voice_record& voice) {
 }
 
 std::size_t voice_slot(const std::vector<uint8_t>& image, int track, int index) {
-    const uint32_t start = kavelo::track_table[static_cast<std::size_t>(track)].start;
+    const uint32_t start = track_start(track);
     return start + (image.at(start) << 8 | image.at(start + 1)) +
            25u * static_cast<uint32_t>(index);
 }

@@ -1,7 +1,6 @@
 #pragma once
-// The user tasks the GUI tests share, one helper each: KAVELO.exe started and File > Open,
-// the Voice editor on a track and voice, a field set, Save to ROM or Commit To ROM, a voice
-// file imported or written through a file dialog, and the file's bytes before and after.
+// The user tasks the GUI tests share, one helper each: the program started, a file opened, a
+// track and voice chosen, a field set, committed, and the file's bytes before and after.
 
 #include "gui_test.h"
 
@@ -26,33 +25,33 @@ inline constexpr char track_line[] = "  * Opened Binary Music Track\r\n";
 inline constexpr char checksum_note_start[] = "  * Note: the cartridge checksum at 0x18E";
 
 bool ends_with(const std::string& text, const std::string& end);
+bool contains(const std::string& text, const std::string& part);
 
-// Files under this test's own name in the work folder: a fresh demo ROM, demo track `track`.
+// Files under this test's own name in the work folder.
 std::string fresh_demo_rom();
 std::string fresh_demo_track(int track);
+std::string work_path(const std::string& name);
 
 std::vector<uint8_t> file_bytes(const std::string& windows_path);
 // Offsets at which two images differ (the shorter length is compared).
 std::vector<std::size_t> changed_offsets(const std::vector<uint8_t>& before,
                                          const std::vector<uint8_t>& after);
-// Fails unless every byte that differs lies in one of the ranges {first, length}.
+// Fails unless the size stays and every changed byte lies in one of the {first, length}.
 void expect_changes_within(const std::vector<uint8_t>& before, const std::vector<uint8_t>& after,
                            const std::vector<std::pair<std::size_t, std::size_t>>& ranges,
                            const std::string& what);
 
-// Replaces the text of an edit control as typing would (its EN_CHANGE follows).
+// An edit control's text replaced as typing would (EN_CHANGE follows).
 void set_text(HWND control, const std::string& text);
-// Selects a combo box entry and sends the selection change: handled before this returns;
-// fails if the handler does not return.
+// A combo box entry chosen; returns once the dialog has handled the change.
 void user_picks(HWND dialog, int id, int entry);
-// Waits until the dialog's thread has finished what it was doing and reads messages again.
+// Returns once the dialog's thread is back at its message loop.
 void wait_idle(HWND dialog);
 // The texts of a window's controls, each followed by "|".
 std::string box_text(HWND box);
 
 class kavelo_session {
   public:
-    // Starts KAVELO.exe, with `arguments` on its command line when given.
     explicit kavelo_session(const std::string& arguments = {});
 
     app_process& process() { return process_; }
@@ -61,21 +60,22 @@ class kavelo_session {
     HWND log() const { return log_; }
     std::string log_text() const { return window_text(log_); }
 
-    // A dialog of the program with this title, or an open popup menu, which must appear.
+    // A dialog of the program with this title, or an open popup menu; fails unless it appears.
     HWND dialog(const std::string& title, duration timeout = default_timeout);
     HWND popup_menu(duration timeout = default_timeout);
-    // File > Open through the menu command; returns the Open dialog (owned by the main window).
+    // Alt+key opens a popup of the main window; shot as `label`, closed with Escape.
+    void show_popup(char key, const std::string& label);
+    // File > Open; the Open dialog, owned by the main window.
     HWND open_dialog_from_menu();
     HWND wait_open_dialog();
-    // Opens the file through the Open dialog and waits for the log to grow.
-    void open_file(const std::string& windows_path);
+    // File > Open answered with the path, and the save prompt with `answer` when given;
+    // returns once the Status log has grown.
+    void open_file(const std::string& windows_path, const char* answer = nullptr);
     void cancel_dialog(HWND dialog);
     void wait_log_ends_with(const std::string& line);
-    // Waits until a commit has logged `line` after the log text `before`, with the checksum
-    // note that a commit into a ROM image adds when the stored checksum no longer matches.
+    // The log grew from `before` by `line`, and by the stale checksum note a ROM image adds.
     void wait_commit_logged(const std::string& before, const std::string& line);
-    // A message box with this title and a text that holds `text`: shot as `label` when
-    // given, then closed with OK.
+    // A box with this title whose text holds `text`: shot as `label` when given, closed by OK.
     void expect_box(const std::string& title, const std::string& text,
                     const std::string& label = {});
     DWORD wait_exit(duration timeout = default_timeout);
@@ -97,17 +97,16 @@ struct rom_session : kavelo_session {
     std::vector<uint8_t> bytes() const { return file_bytes(rom); }
 };
 
-// A menu bar as the user reads it: "popup: item, -, item | popup: ...", each item with its
-// command after "=" and "~" after a grayed one; or popup `index` alone.
+// A menu bar as text: "popup: item=command, -, item=command~ | ...", "~" after a grayed
+// item; or popup `index` alone.
 std::string menu_text(HWND window, int index = -1);
 std::string menu_entry(const std::string& text, int command, bool grayed = false);
-// The main window's menu bar: File and Help before a file is open, then Tools too, with Fix
-// Checksum for a ROM image.
+// The main window's menu bar: Tools once a file is open, Fix Checksum for a ROM image.
 enum class file_kind { none, bare_track, rom_image };
 std::string main_menu(file_kind kind);
+void expect_main_menu(const kavelo_session& app, file_kind kind);
 
-// Whether the log's newest line lies inside its visible area.
-bool newest_line_visible(HWND log);
+bool newest_line_visible(HWND log); // inside the log's visible area
 
 // Control id of a field in operator column `op` (1-4), given the OP1 column's id.
 inline int op_control(int op, int op1_id) {
@@ -128,10 +127,9 @@ struct voice_editor {
     // The voice the controls show, read as the editor reads them.
     kavelo::voice_record voice() const;
     void pick(int id, int entry) { user_picks(dialog, id, entry); }
-    // The same for every operator's field.
-    void pick_all(int op1_id, int entry);
-    // Chooses a track or a voice; `answer` is the prompt button to press ("&Yes", "&No"), or
-    // nullptr when no prompt may come. Returns once the change has been handled.
+    void pick_all(int op1_id, int entry); // the field of every operator
+    // A track or voice chosen; `answer` presses that prompt button ("&Yes", "&No"), nullptr
+    // when no prompt may come. Returns once the change is handled.
     void choose_track(int track, const char* answer = nullptr) {
         choose(IDC_TRACK_LIST, track, answer);
     }
@@ -139,22 +137,22 @@ struct voice_editor {
         choose(IDC_VOICE_LIST, voice, answer);
     }
     void choose(int id, int entry, const char* answer);
-    // Presses a button whose command asks nothing, and returns once the command is done.
+    void wait_shown(int id, const std::string& text, const std::string& what) const;
+    // A button whose command asks nothing, pressed; returns once the command is done.
     void press(int id);
-    // Selects a list box entry (sending its selection change), or double-clicks it.
-    void select(int id, int entry);
+    void select(int id, int entry); // a list box entry, with its selection change
     void double_click(int id);
-    // "Save to ROM", waiting for the success line in the Status log.
-    void save();
-    // Runs a menu command that opens a file dialog, and answers it with `path`.
-    void answer_file_dialog(int command, const std::string& path);
-    // Imports through `command` and waits for `count` entries in the Import list.
+    void save(); // Save to ROM, and its line in the Status log
+    // Ctrl+K from the editor; the Keyboard window, in front.
+    HWND open_keyboard();
+    // A menu command that opens a file dialog, answered with `path`; shot as `label` if given.
+    void answer_file_dialog(int command, const std::string& path, const std::string& label = {});
+    // Imported through `command`; the Import list once it holds `count` entries.
     std::vector<std::string> import(int command, const std::string& path, std::size_t count);
-    // Sends Import entry `entry` to the editor and waits until it shows `voice`.
+    // Import entry `entry` sent to the editor, which then shows `voice`.
     void send_to_voice(int entry, const kavelo::voice_record& voice, const std::string& what);
-    // The file that the command just answered wrote, read once that command has finished, and
-    // only if it raised no error box. Never polled while the program writes: the program
-    // replaces a file whole, and a reader holding the old one open makes that replace fail.
+    // The file the last command wrote, read once it has finished and raised no error box:
+    // a reader holding the old file open would make the program's replace fail.
     std::vector<uint8_t> written_file(const std::string& path);
 };
 
@@ -167,17 +165,18 @@ struct header_editor {
     std::string field(int id) const { return window_text(item(id)); }
     void type(int id, const std::string& text) { set_text(item(id), text); }
     void pick_track(int track) { user_picks(dialog, IDC_HEADER_TRACK_LIST, track); }
-    // "Commit To ROM", waiting for the success line in the Status log.
-    void commit();
+    // Picks the track and waits until it shows that track's song tempo in `image`.
+    void show_track(const std::vector<uint8_t>& image, int track);
+    void commit(); // Commit To ROM, and its line in the Status log
     void close();
 };
 
+uint32_t track_start(int track);
 // The record the controls hold after showing `voice`: bits no control shows are zero.
 kavelo::voice_record as_displayed(const kavelo::voice_record& voice);
 // Where voice `index` of a ROM track lies in the image, and the voice stored there.
 std::size_t voice_slot(const std::vector<uint8_t>& image, int track, int index);
 kavelo::voice_record stored_voice(const std::vector<uint8_t>& image, int track, int index);
-// Voice `index` of a bare track.
 kavelo::voice_record bare_track_voice(const std::vector<uint8_t>& track, int index);
 
 } // namespace gui

@@ -13,8 +13,8 @@ namespace {
 
 constexpr UINT cross_process_timeout_ms = 5000;
 
-// Sends a message to a window of another process without hanging on a stuck one. Wide
-// messages: the system converts text between processes reliably only in this form.
+// A message to another process's window, bounded; wide, as only that form converts text
+// between processes reliably.
 LRESULT send_bounded_w(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG,
@@ -25,8 +25,7 @@ LRESULT send_bounded_w(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
     return static_cast<LRESULT>(result);
 }
 
-// A control's text through its length and copy messages: the window text for item -1, else
-// entry `item` of a list.
+// The window text for item -1, else entry `item` of a list, through its length and copy messages.
 std::string read_text(HWND control, UINT length_message, UINT text_message, LRESULT item) {
     const auto length = send_bounded_w(control, length_message, item < 0 ? 0 : item, 0);
     std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
@@ -68,7 +67,7 @@ struct enum_state {
     std::vector<HWND> found;
 };
 
-// The callback of the system's window enumeration (named: a 32-bit one takes stdcall).
+// Named, not a lambda: a 32-bit enumeration callback takes stdcall.
 BOOL CALLBACK collect(HWND window, LPARAM param) {
     auto& state = *reinterpret_cast<enum_state*>(param);
     DWORD owner = 0;
@@ -79,8 +78,7 @@ BOOL CALLBACK collect(HWND window, LPARAM param) {
     return TRUE;
 }
 
-// What the screen shows inside `rect`, as the rows of a 24-bit bottom-up BMP; empty when
-// it cannot be read.
+// The screen inside `rect` as the rows of a 24-bit bottom-up BMP; empty when unreadable.
 std::vector<unsigned char> capture(const RECT& rect, BITMAPINFOHEADER& header) {
     const LONG width = rect.right - rect.left;
     const LONG height = rect.bottom - rect.top;
@@ -161,6 +159,12 @@ HWND app_process::focus() const {
     GUITHREADINFO thread{};
     thread.cbSize = sizeof(thread);
     return GetGUIThreadInfo(info_.dwThreadId, &thread) ? thread.hwndFocus : nullptr;
+}
+
+bool app_process::in_menu_mode() const {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof(thread);
+    return GetGUIThreadInfo(info_.dwThreadId, &thread) && (thread.flags & GUI_INMENUMODE) != 0;
 }
 
 std::vector<HWND> top_level_windows(DWORD pid) {
@@ -265,8 +269,7 @@ bool answer_message_box(DWORD pid, const std::string& title, const std::string& 
 }
 
 HWND file_dialog_name_field(HWND dialog) {
-    // The Explorer-style dialog keeps the name in an edit inside combo cmb13; the older one
-    // in edit edt1.
+    // An edit inside combo cmb13 in the Explorer-style dialog, edit edt1 in the older one.
     if (HWND combo = GetDlgItem(dialog, cmb13)) {
         HWND edit = same_name(window_class(combo), "Edit") ? combo : find_child(combo, "Edit");
         return edit != nullptr ? edit : combo;
@@ -347,7 +350,7 @@ bool screenshot(const std::vector<HWND>& windows, const std::string& path) {
         }
         UnionRect(&all, i == 0 ? &rect : &all, &rect);
     }
-    // A window just shown may still be painting: wait (bounded) until two captures agree.
+    // A window just shown may still be painting: until two captures agree, bounded.
     BITMAPINFOHEADER header{};
     std::vector<unsigned char> previous;
     std::vector<unsigned char> current = capture(all, header);

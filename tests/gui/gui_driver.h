@@ -1,7 +1,7 @@
 #pragma once
-// Drives KAVELO.exe from a separate process the way a user's actions arrive: window
-// messages to menus and controls, keys and clicks through the system's input queue, the
-// common file dialog filled in. Every wait is bounded by a deadline.
+// Drives KAVELO.exe from a separate process the way a user's actions arrive: window messages
+// to menus and controls, keys and clicks through the input queue, the file dialog filled in.
+// Every wait is bounded by a deadline.
 
 #include <windows.h>
 
@@ -33,17 +33,16 @@ std::string to_windows_path(const std::string& path);
 // The program under test, started with CreateProcess; ended on destruction if still running.
 class app_process {
   public:
-    // `arguments` follow the quoted program path on the command line.
     app_process(const std::string& exe_path, const std::string& arguments);
     ~app_process();
     app_process(const app_process&) = delete;
     app_process& operator=(const app_process&) = delete;
 
     DWORD pid() const { return info_.dwProcessId; }
-    // True and the exit code when the process ended within the timeout.
-    bool wait_exit(DWORD& exit_code, duration timeout);
+    bool wait_exit(DWORD& exit_code, duration timeout); // true once ended, with its code
     bool running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
     HWND focus() const; // the GUI thread's focus window
+    bool in_menu_mode() const;
 
   private:
     PROCESS_INFORMATION info_{};
@@ -55,28 +54,24 @@ HWND wait_window(DWORD pid, const std::string& class_name, const std::string& ti
                  duration timeout = default_timeout);
 inline constexpr char dialog_class[] = "#32770";
 inline constexpr char popup_menu_class[] = "#32768";
-// Waits until the window is gone or hidden.
-bool wait_gone(HWND window, duration timeout = default_timeout);
+bool wait_gone(HWND window, duration timeout = default_timeout); // gone or hidden
 
 std::string window_text(HWND window);
-// The same for a window found by enumeration, which may close meanwhile: empty when it no
-// longer answers.
+// The same for a window that may close meanwhile: empty when it no longer answers.
 std::string title_of(HWND window);
 std::string window_class(HWND window);
 // The children of a window; the first with this class (any case) and, when given, text.
 std::vector<HWND> child_windows(HWND parent);
 HWND find_child(HWND parent, const std::string& class_name, const std::string& text = {});
 HWND dialog_item(HWND dialog, int id);
-// The entries of a list box or a combo box, in order.
-std::vector<std::string> items(HWND list);
+std::vector<std::string> items(HWND list); // of a list box or combo box, in order
 
-// A menu command as the menu sends it; a push button pressed (BM_CLICK).
-void post_command(HWND window, int command);
-void click_button(HWND button);
+void post_command(HWND window, int command); // as the menu sends it
+void click_button(HWND button);              // BM_CLICK, posted
 // Clicks the button with this text in the dialog with this title; false when not found.
 bool answer_message_box(DWORD pid, const std::string& title, const std::string& button,
                         duration timeout = default_timeout);
-// The file name field of a common file dialog; the path typed there and OK pressed.
+// The common file dialog's name field; the path typed there and OK pressed.
 HWND file_dialog_name_field(HWND dialog);
 void fill_file_dialog(HWND dialog, const std::string& windows_path);
 
@@ -86,12 +81,11 @@ bool bring_to_front(HWND window);
 void press_chord(std::vector<WORD> modifiers, WORD key);
 // The character as typed on the current keyboard layout, with the modifiers held.
 void type_char_chord(std::vector<WORD> modifiers, char character);
-// One key down (or up) alone, as a key held, repeated or released.
-void send_key(WORD key, bool up);
+void send_key(WORD key, bool up); // one key down or up alone
 void click_at(POINT screen_point, bool right = false);
 POINT centre(HWND window);
 
-// One menu of a window as the user sees it: popups with their items.
+// A window's menu bar as the user sees it: popups with their items.
 struct menu_item {
     std::string text; // empty for a separator
     int command = 0;
@@ -102,13 +96,13 @@ struct menu_popup {
     std::string text;
     std::vector<menu_item> items;
 };
-// Reads the window's menu bar from inside its process (menus belong to their process).
+// Read from inside the program's process (menus belong to their process).
 std::vector<menu_popup> read_menu(HWND window);
-// Drops one file on the window, as the shell does at the end of a drag.
+// One file dropped on the window, as the shell does at the end of a drag.
 void drop_file(HWND window, const std::string& windows_path);
 
-// Saves what the screen shows of the smallest rectangle holding all the windows (the whole
-// screen for none) as a BMP, once the picture has settled.
+// The smallest rectangle holding all the windows (the screen for none) saved as a BMP once
+// the picture has settled.
 bool screenshot(const std::vector<HWND>& windows, const std::string& path);
 
 } // namespace gui

@@ -24,16 +24,14 @@ struct test_registration {
     test_registration(const char* name, test_function function);
 };
 
-// Saves a screenshot named <test>-<label>.bmp of the rectangle that holds all the windows
-// given (the whole screen for none).
+// A screenshot <test>-<label>.bmp of the windows given (the whole screen for none).
 void save_screenshot(const std::vector<HWND>& windows, const std::string& label);
 
 // Checks that end the test with a message naming what was expected and what was seen.
 void expect(bool condition, const std::string& what);
 void expect_equal(const std::string& actual, const std::string& expected, const std::string& what);
 void expect_equal(long long actual, long long expected, const std::string& what);
-// The condition holds within the timeout.
-void expect_soon(const std::function<bool()>& condition, const std::string& what,
+void expect_soon(const std::function<bool()>& condition, const std::string& what, // in time
                  duration timeout = default_timeout);
 
 // Writes bytes to a file in the work folder; returns its Windows path.

@@ -1,6 +1,5 @@
-// The Keyboard window heard through Wine: a computer key held and released, captured from
-// ALSA's default device (see run-gui-tests.sh) and compared with the live synth's render of
-// the same key-on and key-off; its envelope picture; and its sound lead under stalls.
+// The Keyboard window: a held key heard through Wine's captured device and compared with the
+// live synth's render of the same key-on and key-off; its envelope picture; its sound lead.
 
 #include "flows.h"
 #include "sound_capture.h"
@@ -31,7 +30,7 @@ sound render_note(const kavelo::voice_record& voice, int32_t note, uint32_t hold
     return out;
 }
 
-// The Keyboard's status line: how far ahead it rendered, what it aims at, its late refills.
+// The status line: how far ahead the Keyboard rendered, what it aims at, its late refills.
 struct sound_lead {
     int32_t lead_ms = -1;
     int32_t target_ms = -1;
@@ -50,8 +49,7 @@ sound_lead read_lead(HWND keyboard) {
     return {std::stoi(m[1]), std::stoi(m[2]), std::stoi(m[3])};
 }
 
-// The program's sound threads: the system's mixer and the Keyboard's feeder both run at
-// time-critical priority, and nothing else of the program does.
+// The mixer and the Keyboard's feeder: the program's only time-critical threads.
 std::vector<DWORD> sound_threads(DWORD pid) {
     std::vector<DWORD> found;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -79,15 +77,6 @@ void stall_thread(DWORD id, duration length) {
     CloseHandle(thread);
 }
 
-// Ctrl+K in the editor opens the Keyboard window, which takes the focus.
-HWND open_keyboard(voice_editor& editor) {
-    expect(bring_to_front(editor.dialog), "the editor takes the focus");
-    press_chord({VK_CONTROL}, 'K');
-    HWND keyboard = editor.app.dialog("Keyboard");
-    expect(bring_to_front(keyboard), "the Keyboard window takes the focus");
-    return keyboard;
-}
-
 void expect_note(HWND keyboard, const std::string& name, const std::string& what) {
     expect_soon([&] { return window_text(dialog_item(keyboard, IDC_KEYBOARD_NOTE)) == name; }, what,
                 3s);
@@ -113,10 +102,10 @@ struct held_note {
 held_note find_held_note(const sound& samples, const kavelo::voice_record& voice) {
     constexpr int32_t c3 = 48;
     held_note note;
-    // The note's start: the least difference with the held note's first 100 ms.
+    // Its start: where the held note's first 100 ms differ least.
     constexpr uint32_t probe = 4410;
     note.start = rendered_start(samples, render_note(voice, c3, 1u << 30, probe), probe, 8);
-    // The key-off: the hold whose render fits the capture best, coarse then fine.
+    // Its key-off: the hold whose render fits best, coarse then fine.
     double best = -1;
     const auto search = [&](uint32_t from, uint32_t to, uint32_t step) {
         for (uint32_t hold = from; hold < to; hold += step) {
@@ -141,18 +130,15 @@ held_note find_held_note(const sound& samples, const kavelo::voice_record& voice
 }
 } // namespace
 
-// The envelope picture follows the editor's release at once: a short release puts the
-// key-off near the right end of the time axis, a long one near its start. Then the sound
-// lead: after a note, stalls of each sound thread and seven keys held for 20 s, it comes
-// back to its target.
+// The envelope picture follows the editor's release; the sound lead comes back to its
+// target after a note, a stall of each sound thread, and seven keys held for 20 s.
 KAVELO_GUI_TEST(keyboard_window_draws_releases_and_keeps_its_sound_lead) {
     rom_session app;
     voice_editor editor(app, 2, 1);
     editor.pick_all(IDC_OP1_RR, 15);
-    HWND keyboard = open_keyboard(editor);
+    HWND keyboard = editor.open_keyboard();
     const auto envelope_pixels = [&](const std::string& name) {
-        const std::string path =
-            environment().work_dir + "\\" + current_test() + "-" + name + ".bmp";
+        const std::string path = work_path(name + ".bmp");
         expect(screenshot({dialog_item(keyboard, IDC_KEYBOARD_ENVELOPES)}, path),
                "the envelope picture can be captured");
         return file_bytes(path);
@@ -165,9 +151,8 @@ KAVELO_GUI_TEST(keyboard_window_draws_releases_and_keeps_its_sound_lead) {
     save_screenshot({keyboard}, "long-release");
     expect(bring_to_front(keyboard), "the Keyboard window takes the focus");
 
-    // The lead at opening, once the stream has settled (the same status for a second, at
-    // its target); after that, each disturbance must leave it back there within a bounded
-    // wait, never above the opening target.
+    // The lead once settled (the same status for a second, at target); each disturbance
+    // must leave it back there, never above the opening target.
     sound_lead opening;
     auto settled_since = std::chrono::steady_clock::now();
     expect_soon(
@@ -202,8 +187,7 @@ KAVELO_GUI_TEST(keyboard_window_draws_releases_and_keeps_its_sound_lead) {
     send_key('Z', true);
     back_at_target("after a note");
 
-    // Each sound thread held for 100 ms: the feeder's refill comes late, or the device's
-    // cursor stops and catches up in a burst.
+    // Each sound thread held for 100 ms: a late refill, or a cursor that catches up in a burst.
     const std::vector<DWORD> threads = sound_threads(app.pid());
     expect(!threads.empty(), "the program has sound threads");
     bool made_late = false;
@@ -212,8 +196,6 @@ KAVELO_GUI_TEST(keyboard_window_draws_releases_and_keeps_its_sound_lead) {
         send_key('Z', false);
         stall_thread(thread, 100ms);
         send_key('Z', true);
-        // The status line shows the late refill within a few of its updates, if this was
-        // the feeder's thread.
         made_late =
             wait_until([&] { return read_lead(keyboard).late_refills > late_before; }, 2s) ||
             made_late;
@@ -245,15 +227,14 @@ KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
     editor.pick_all(IDC_OP1_RR, 6); // a release long enough to hear
     const kavelo::voice_record voice = editor.voice();
 
-    // A stream that broke during the note (a late refill, or a device that ran dry) put
-    // silence in the capture that no render of the note holds: such a note is played again
-    // in a fresh window.
+    // A stream that broke during the note (a late refill, a device that ran dry) put silence
+    // in the capture that no render holds: such a note is played again in a fresh window.
     HWND keyboard = nullptr;
     held_note note;
     const auto first_attempt = std::chrono::steady_clock::now();
     for (int32_t attempt = 1;; ++attempt) {
         DeleteFileA(capture_path().c_str());
-        keyboard = open_keyboard(editor);
+        keyboard = editor.open_keyboard();
         expect(items(dialog_item(keyboard, IDC_KEYBOARD_MIDI)).at(0) == "None",
                "the MIDI input starts at None");
         // The octave selector reaches C0; a click on the lowest white key plays it.
@@ -296,8 +277,7 @@ KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
         expect(wait_gone(keyboard), "the Keyboard window closes for another attempt");
     }
 
-    // From the editor: X plays D3, and silencing every operator while it is held is heard
-    // at once (an abrupt end, where a release would fade).
+    // From the editor: X plays D3; every operator silenced while it is held ends it at once.
     expect(bring_to_front(editor.dialog), "the editor takes the focus back");
     send_key('X', false);
     expect_note(keyboard, "D3", "keys play while the editor has the focus");
@@ -311,8 +291,7 @@ KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
 
     expect(note.match.signal > 0, "the rendered note is not silent");
     expect(note.match.heard == note.frames, "the capture holds the whole note and its release");
-    // Held for 0.6 s by the test's clock; the capture device here takes frames faster than
-    // real time, so the stream renders more of them in that time.
+    // Held 0.6 s by the test's clock; the capture device takes frames faster than real time.
     expect(note.hold > 22050 && note.hold < 132300,
            "the key was held (" + std::to_string(note.hold) + " frames)");
     expect(note.match.share() < 0.1,

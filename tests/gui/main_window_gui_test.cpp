@@ -1,5 +1,4 @@
-// The application shell as a user meets it: the main window and its Status log, the two
-// menus, File > Open with ROM images, bare tracks and Cancel, the accelerators, the About
+// The shell: the main window, Status log and menus, File > Open, the accelerators, the About
 // box, the editors from Tools, and the ways the program ends.
 
 #include "flows.h"
@@ -12,27 +11,13 @@
 
 #include <cstdio>
 #include <cstring>
+#include <tuple>
 
 namespace gui {
 
 namespace {
 
-void expect_menu(HWND window, file_kind kind) {
-    expect_equal(menu_text(window), main_menu(kind), "the menu bar");
-}
-
-// Each popup opened as a user opens it from the keyboard, for the screenshots.
-void show_popup(kavelo_session& app, char key, const std::string& label) {
-    expect(bring_to_front(app.main()), "the main window comes to the front");
-    press_chord({VK_MENU}, static_cast<WORD>(key));
-    HWND popup = app.popup_menu();
-    save_screenshot({app.main(), popup}, label);
-    press_chord({}, VK_ESCAPE);
-    press_chord({}, VK_ESCAPE);
-    expect(wait_gone(popup), std::string("Escape closes the popup of Alt+") + key);
-}
-
-// The About box as dialog 103 defines it; returns its window.
+// The About box as dialog 103 defines it.
 HWND expect_about_box(kavelo_session& app) {
     HWND about = app.dialog("About");
     expect(GetWindow(about, GW_OWNER) == app.main(), "the About box is owned by the main window");
@@ -42,8 +27,7 @@ HWND expect_about_box(kavelo_session& app) {
     expect(find_child(about, "Static", "KAVELO (Vantorel) Version 1.0") != nullptr,
            "the About box names the program and version");
     const std::string credits = window_text(GetWindow(GetWindow(icon, GW_HWNDNEXT), GW_HWNDNEXT));
-    expect(ends_with(credits, "Release " KAVELO_VERSION_TEXT),
-           "the credits end with the release, seen: " + credits);
+    expect(ends_with(credits, "Release " KAVELO_VERSION_TEXT), "the credits end with the release");
     HWND ok = dialog_item(about, IDOK);
     expect_equal(window_text(ok), "OK", "the About box button");
     expect_equal(GetWindowLongA(ok, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON,
@@ -77,7 +61,9 @@ RECT rect_in(HWND window, HWND parent) {
 
 } // namespace
 
-KAVELO_GUI_TEST(main_window_at_start) {
+// The window at start; then Open cancelled, a ROM image, the last path offered again, bare
+// tracks of every kind, and a Status log long enough to scroll and then at its limit.
+KAVELO_GUI_TEST(main_window_opens_rom_images_and_tracks) {
     const std::pair<const char*, const char*> version_block[] = {
         {"FileVersion", KAVELO_VERSION_TEXT},
         {"ProductVersion", KAVELO_VERSION_TEXT},
@@ -96,7 +82,6 @@ KAVELO_GUI_TEST(main_window_at_start) {
     const RECT frame = rect_in(app.main(), nullptr);
     expect_equal(frame.right - frame.left, 400, "main window width");
     expect_equal(frame.bottom - frame.top, 200, "main window height");
-
     expect_equal(window_class(app.log()), "Edit", "Status log class");
     expect_equal(static_cast<DWORD>(GetWindowLongA(app.log(), GWL_STYLE)), 0x50201844,
                  "Status log style");
@@ -104,21 +89,13 @@ KAVELO_GUI_TEST(main_window_at_start) {
     GetClientRect(app.main(), &client);
     const RECT log = rect_in(app.log(), app.main());
     expect(EqualRect(&log, &client), "the Status log fills the client area");
-    expect_equal(app.log_text(), "", "Status log text at start");
-    expect_menu(app.main(), file_kind::none);
-    show_popup(app, 'F', "file-menu-109");
-    show_popup(app, 'H', "help-menu-109");
-}
+    expect_main_menu(app, file_kind::none);
+    app.show_popup('F', "file-menu-109");
+    app.show_popup('H', "help-menu-109");
 
-// Open as a user repeats it: cancelled, a ROM image, the last path offered again, bare
-// tracks of every kind, a ROM image again, and a Status log long enough to scroll and
-// then at its limit.
-KAVELO_GUI_TEST(open_rom_image) {
-    kavelo_session app;
     app.cancel_dialog(app.open_dialog_from_menu());
     expect_equal(app.log_text(), "", "Status log after Cancel");
-    expect_menu(app.main(), file_kind::none);
-
+    expect_main_menu(app, file_kind::none);
     const std::string rom = fresh_demo_rom();
     HWND dialog = app.open_dialog_from_menu();
     expect(items(dialog_item(dialog, cmb1)) ==
@@ -129,18 +106,17 @@ KAVELO_GUI_TEST(open_rom_image) {
     expect(wait_gone(dialog), "the Open dialog closes after OK");
     expect_soon([&] { return !app.log_text().empty(); }, "a log line appears");
     expect_equal(app.log_text(), rom_line, "Status log after opening a ROM image");
-    expect_menu(app.main(), file_kind::rom_image);
-
+    expect_main_menu(app, file_kind::rom_image);
     dialog = app.open_dialog_from_menu();
     const std::string initial = window_text(file_dialog_name_field(dialog));
     expect(ends_with(initial, rom.substr(rom.find_last_of('\\') + 1)),
            "the Open dialog starts with the last path, got \"" + initial + "\"");
     app.cancel_dialog(dialog);
     expect_equal(app.log_text(), rom_line, "Status log after the second Open was cancelled");
-    expect_menu(app.main(), file_kind::rom_image);
+    expect_main_menu(app, file_kind::rom_image);
 
-    // A real track, a file too short to hold the serial, and a ROM image with one serial
-    // character changed: none is refused, each is a bare track.
+    // A track, a file too short for the serial, a ROM image with one serial character
+    // changed: none is refused, each is a bare track.
     std::vector<uint8_t> changed = kavelo::make_demo_rom();
     changed[0x180 + 5] = '5';
     std::string expected = rom_line;
@@ -152,14 +128,13 @@ KAVELO_GUI_TEST(open_rom_image) {
         expected += track_line;
         expect_equal(app.log_text(), expected, "one line per Open, oldest first: " + file);
     }
-    expect_menu(app.main(), file_kind::bare_track);
+    expect_main_menu(app, file_kind::bare_track);
 
-    // Lines enough to scroll: the Open brings its line into view. Then a log at its limit:
-    // 1,999 lines of 32 characters (63,968) plus the 34 of the new line would pass 63,999,
-    // so exactly the oldest line goes.
+    // Lines enough to scroll; then 1,999 lines of 32 characters (63,968), which the new
+    // line of 34 would take past 63,999, so exactly the oldest line goes.
     std::string seed;
     for (int i = 0; i < 40; ++i) {
-        // Appended piece by piece: the 32-bit optimiser takes "text" + string for an overlap.
+        // Piece by piece: the 32-bit optimiser takes "text" + string for an overlap.
         seed.append("earlier line ").append(std::to_string(i)).append("\r\n");
     }
     std::string full;
@@ -170,25 +145,24 @@ KAVELO_GUI_TEST(open_rom_image) {
     }
     for (const auto& [seeded, kept] : {std::pair{seed, seed}, std::pair{full, full.substr(32)}}) {
         set_text(app.log(), seeded);
-        expect_equal(static_cast<long long>(app.log_text().size()),
-                     static_cast<long long>(seeded.size()), "the log holds the seeded lines");
+        expect_equal(app.log_text().size(), seeded.size(), "the log holds the seeded lines");
         app.open_file(rom);
         expect_equal(app.log_text(), kept + rom_line,
-                     "the new line follows the earlier ones, the oldest whole line dropped at "
-                     "the limit");
-        expect_menu(app.main(), file_kind::rom_image);
+                     "the new line follows, at the limit the "
+                     "oldest whole line dropped");
+        expect_main_menu(app, file_kind::rom_image);
         expect(SendMessageA(app.log(), EM_GETFIRSTVISIBLELINE, 0, 0) > 0, "the log scrolled");
         expect(newest_line_visible(app.log()), "the newest line is in view");
     }
     save_screenshot({app.main()}, "long-log");
     // Last: a key still on its way from the popups would reach the next window that opens.
-    show_popup(app, 'T', "tools-menu-131");
-    show_popup(app, 'H', "help-menu-131");
+    app.show_popup('T', "tools-menu-131");
+    app.show_popup('H', "help-menu-131");
 }
 
-// The About box from Help and from each accelerator, and Ctrl+O from the Status log and
-// from the Voice editor: the keys act whichever window has the focus.
-KAVELO_GUI_TEST(accelerators_reach_the_main_window) {
+// The About box from Help and each accelerator; Ctrl+O from the Status log and from the
+// Voice editor; the editors from Tools and how they stand to the main window.
+KAVELO_GUI_TEST(accelerators_and_tools_reach_their_windows) {
     kavelo_session app;
     post_command(app.main(), IDM_ABOUT);
     HWND about = expect_about_box(app);
@@ -196,7 +170,6 @@ KAVELO_GUI_TEST(accelerators_reach_the_main_window) {
     press_chord({}, VK_ESCAPE);
     expect(wait_gone(about), "Escape closes the About box");
     expect(app.process().running(), "the program keeps running");
-
     for (const char* chord : {"Alt+F1", "Alt+/", "Alt+?"}) {
         expect(bring_to_front(app.main()), std::string("main window in front for ") + chord);
         if (chord[4] == 'F') {
@@ -219,34 +192,26 @@ KAVELO_GUI_TEST(accelerators_reach_the_main_window) {
                 "a click puts the focus in the Status log");
     press_chord({VK_CONTROL}, 'O');
     fill_file_dialog(app.wait_open_dialog(), fresh_demo_track(2));
-    expect_soon([&] { return app.log_text() == track_line; },
-                "Ctrl+O from the Status log opened the file through the main window's Open");
-
-    voice_editor editor(app);
-    expect(bring_to_front(editor.dialog), "the Voice editor comes to the front");
+    expect_soon([&] { return app.log_text() == track_line; }, "Ctrl+O from the Status log");
+    HWND voice = voice_editor(app).dialog;
+    expect(bring_to_front(voice), "the Voice editor comes to the front");
     expect_soon(
         [&] {
             HWND focus = app.process().focus();
-            return focus == editor.dialog || (focus != nullptr && IsChild(editor.dialog, focus));
+            return focus == voice || (focus != nullptr && IsChild(voice, focus));
         },
         "the focus is in the Voice editor");
     press_chord({VK_CONTROL}, 'O');
     fill_file_dialog(app.wait_open_dialog(), fresh_demo_rom());
     expect_soon([&] { return app.log_text() == std::string(track_line) + rom_line; },
                 "Ctrl+O from the Voice editor opened the file through the main window");
-}
 
-KAVELO_GUI_TEST(tools_commands_open_the_editors) {
-    rom_session app;
     // The Voice editor is modeless and owned by the main window, which stays usable.
-    HWND voice = voice_editor(app).dialog;
-    expect(GetWindow(voice, GW_OWNER) == app.main(),
-           "the Voice editor is owned by the main window");
+    expect(GetWindow(voice, GW_OWNER) == app.main(), "the main window owns the Voice editor");
     expect(IsWindowEnabled(app.main()), "the main window stays usable beside the Voice editor");
     save_screenshot({voice}, "voice-editor");
     PostMessageA(voice, WM_SYSCOMMAND, SC_CLOSE, 0);
     expect_soon([&] { return !IsWindow(voice); }, "the close box ends the Voice editor");
-
     // The Track Header Editor is modal with no owner, so the main window stays enabled.
     header_editor header(app);
     expect(GetWindow(header.dialog, GW_OWNER) == nullptr, "the Track Header Editor has no owner");
@@ -257,12 +222,8 @@ KAVELO_GUI_TEST(tools_commands_open_the_editors) {
 }
 
 KAVELO_GUI_TEST(the_program_ends_by_exit_close_box_and_alt_f4) {
-    struct way_out {
-        const char* name;
-        void (*act)(kavelo_session&);
-        duration bound;
-    };
-    const way_out ways[] = {
+    using action = void (*)(kavelo_session&);
+    const std::tuple<const char*, action, duration> ways[] = {
         {"File > Exit", [](kavelo_session& app) { post_command(app.main(), IDM_EXIT); }, 10s},
         {"the close box",
          [](kavelo_session& app) { PostMessageA(app.main(), WM_SYSCOMMAND, SC_CLOSE, 0); }, 10s},
@@ -285,10 +246,10 @@ KAVELO_GUI_TEST(the_program_ends_by_exit_close_box_and_alt_f4) {
          },
          3s},
     };
-    for (const way_out& way : ways) {
+    for (const auto& [name, act, bound] : ways) {
         kavelo_session app;
-        way.act(app);
-        expect_equal(app.wait_exit(way.bound), 0, std::string("exit code after ") + way.name);
+        act(app);
+        expect_equal(app.wait_exit(bound), 0, std::string("exit code after ") + name);
     }
 }
 

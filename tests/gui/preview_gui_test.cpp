@@ -1,5 +1,4 @@
-// The Voice editor's Preview heard through Wine: ALSA's default device is routed into a file
-// (see run-gui-tests.sh), and what was played is compared with the core's render.
+// The Voice editor's Preview heard through Wine's captured device, against the core's render.
 
 #include "flows.h"
 #include "sound_capture.h"
@@ -18,7 +17,7 @@ KAVELO_GUI_TEST(voice_editor_preview_plays_the_rendered_voice) {
     const kavelo::voice_record voice = editor.voice();
     constexpr std::size_t played_frames = 32768;
     // A machine loaded enough to hold the play cursor past the preview's bounded wait cuts
-    // the sound short; such a play is tried once more.
+    // the sound short: such a play is tried once more.
     for (int attempt = 1;; ++attempt) {
         DeleteFileA(capture_path().c_str());
         HWND preview = editor.item(IDC_PREVIEW);
@@ -39,9 +38,8 @@ KAVELO_GUI_TEST(voice_editor_preview_plays_the_rendered_voice) {
            "the core renders the voice");
     const sound samples = captured_samples();
 
-    // Find where the note starts in the capture (the least difference over a stretch of the
-    // rendering), then compare the whole note. The device's mixer filters a little, so the
-    // difference is measured as a share of the signal.
+    // The note found where it differs least, then compared whole, as a share of the signal
+    // (the device's mixer filters a little).
     sound rendered(2 * left.size());
     for (std::size_t frame = 0; frame < left.size(); ++frame) {
         rendered[2 * frame] = static_cast<int16_t>(left[frame] * 256);

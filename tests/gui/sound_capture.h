@@ -1,7 +1,6 @@
 #pragma once
-// What the sound tests share: the capture of ALSA's default device (run-gui-tests.sh routes
-// it into a file) and its comparison with the core's render of the same sound. Sounds are
-// interleaved 16-bit stereo samples; positions count frames.
+// The capture of ALSA's default device (run-gui-tests.sh routes it into a file) compared with
+// the core's render of the same sound. Interleaved 16-bit stereo; positions count frames.
 
 #include "gui_driver.h"
 
@@ -15,24 +14,21 @@ namespace gui {
 
 using sound = std::vector<int16_t>;
 
-// The capture file in the work folder; delete it before the sound is played.
-std::string capture_path();
-// The capture so far (empty while the file is missing), and how many frames it holds.
-sound captured_samples();
+std::string capture_path(); // deleted before the sound is played
+sound captured_samples();   // empty while the file is missing
 std::size_t captured_frames();
-// Waits (bounded) until the capture holds `frames` frames; fails naming `what` otherwise.
+// Fails naming `what` unless the capture holds `frames` frames within the timeout.
 void wait_captured(std::size_t frames, const std::string& what, duration timeout = 20s);
 
-// The sum of |captured - rendered| over the left channel of every step-th frame of the
-// render's `frames` at `from`, against the capture from `offset` on, as far as it goes.
+// Sum of |captured - rendered|, left channel, every step-th of the render's `frames` at
+// `from` against the capture from `offset`, as far as the capture goes.
 double capture_difference(const sound& captured, std::size_t offset, const sound& rendered,
                           std::size_t from, std::size_t frames, std::size_t step);
-// The capture offset in [first, last] where that difference, over the first `channels`
-// channels, is least.
+// The capture offset in [first, last] where that sum over `channels` channels is least.
 std::size_t least_difference(const sound& captured, const sound& rendered, std::size_t from,
                              std::size_t frames, std::size_t first, std::size_t last,
                              std::size_t step, std::size_t channels);
-// Where the render starts in the capture: judged by its first `probe` frames.
+// Where the render starts in the capture, judged by its first `probe` frames.
 std::size_t rendered_start(const sound& captured, const sound& rendered, std::size_t probe,
                            std::size_t step);
 
@@ -45,8 +41,8 @@ struct capture_match {
 };
 capture_match match_capture(const sound& captured, std::size_t start, const sound& rendered,
                             std::size_t frames, std::size_t from = 0);
-// RMS of the difference over RMS of the render, for the render's stretch of `frames` at
-// `from` against the capture from `offset` (1 where the capture ends first).
+// RMS difference over RMS of the render's `frames` at `from` against the capture from
+// `offset`; 1 where the capture ends first.
 double piece_share(const sound& captured, std::size_t offset, const sound& rendered,
                    std::size_t from, std::size_t frames);
 
@@ -56,16 +52,15 @@ struct piece_match {
     std::size_t offset = 0; // where that frame lies in the capture
     double share = 1;       // as piece_share gives it
 };
-// Cuts the render's first `frames` frames into stretches of `piece` frames and finds each
-// in the capture where its difference is least: the first anywhere, each later one from
-// `back` frames before to `ahead` frames after where it follows the last one that matched
-// (a share below `matched`). A stream that came late put silence in the capture, one
-// that caught up left frames out; either moves the later stretches, but loses none.
+// The render's first `frames` cut into stretches of `piece`, each found where it differs
+// least: the first anywhere, each later one from `back` before to `ahead` after where it
+// follows the last that matched (share below `matched`), since a late or catching-up
+// stream moves the later stretches.
 std::vector<piece_match> find_pieces(const sound& captured, const sound& rendered,
                                      std::size_t frames, std::size_t piece, std::size_t back,
                                      std::size_t ahead, double matched);
 
-// The longest run of silent frames (both channels 0) in frames [from, to) of a recording.
+// The longest run of frames with both channels 0 in [from, to).
 std::size_t longest_silence(const sound& samples, std::size_t from, std::size_t to);
 
 } // namespace gui

@@ -1,16 +1,10 @@
-// Play in the editors heard through Wine: ALSA's default device is routed into a file (see
-// run-gui-tests.sh), and what was played is found, a quarter second at a time, in the
-// core's render of the same track with the editor's unsaved state.
-//
-// The comparison: each quarter second of the render is looked for in the capture (the
-// first anywhere, each later one near where it follows on) and matches when the RMS of the
-// difference is under 15% of the render's RMS there. Wine's mixer resamples, at a phase
-// that changes from run to run, so over a whole mix (PSG edges, noise hi-hats) the
-// difference came to 4-11% of the signal; another voice or another tempo leaves 18% and
-// more. A refill that came late puts silence into the stream, one that caught up leaves
-// frames out (cleared to silence): a quarter that holds such a break matches nothing, and
-// is accepted only where the capture falls silent while the render sounds, or where the
-// quarters around it do not follow on from each other.
+// Play in the editors heard through Wine's captured device: each quarter second of the
+// core's render (with the editor's unsaved state) is looked for in the capture, the first
+// anywhere, each later one where it follows on, and matches under 15% RMS difference. Wine's
+// mixer resamples at a phase that varies by run (4-11% over a whole mix); another voice or
+// tempo leaves 18% and more. A late refill or a catch-up leaves silence: a quarter holding
+// such a break is excused only where the capture falls silent while the render sounds, or
+// where the quarters around it do not follow on.
 
 #include "flows.h"
 #include "sound_capture.h"
@@ -29,8 +23,7 @@ constexpr std::size_t second = 44100;
 constexpr std::size_t quarter = second / 4;
 constexpr double matched = 0.15;
 constexpr std::size_t silence_break = second / 500; // 2 ms, rarer than that in a busy mix
-// How far past what the device had taken an edit may come out: the stream's lead and
-// what Wine's mixer holds.
+// How late an edit may come out past what the device had taken: the lead and Wine's mixer.
 constexpr std::size_t edit_heard_within = second / 2;
 
 // The track of the image as a fresh player renders it, `frames` frames from its start.
@@ -60,13 +53,11 @@ bool stop_grayed(HWND dialog) {
     return menu_text(dialog, 3).back() == '~';
 }
 
-// What a quarter of the render should match: the first render, the second, or nothing
-// in particular (an edit lands in it: some of it before, some after).
+// What a quarter should match: the first render, the second, or either (an edit lands in it).
 enum class expected_match { first, second, any };
 
-// Whether the stream broke in quarter k: the capture falls silent there for longer than the
-// render does (a late refill and frames left out both leave silence, and so does a mixer
-// that ran dry), or the quarters that matched around it do not follow on from each other.
+// Why quarter k may not match, if the stream broke there: the capture stays silent longer
+// than the render, or the quarters matched around it do not follow on; empty otherwise.
 std::string stream_break(const sound& captured, const sound& rendered,
                          const std::vector<const piece_match*>& found, const piece_match& q,
                          std::size_t k) {
@@ -96,9 +87,8 @@ std::string stream_break(const sound& captured, const sound& rendered,
                : std::string();
 }
 
-// Checks the quarters the capture holds before `heard_until` against up to two renders,
-// prints what each matched and fails the test when one that should match does not where
-// the stream went on unbroken. Returns how many matched.
+// The quarters heard before `heard_until` against up to two renders, each printed; fails
+// when one that should match does not where the stream was unbroken. Returns the matches.
 int check_quarters(const sound& captured, const sound& first_render,
                    const std::vector<piece_match>& first, const std::vector<piece_match>& other,
                    std::size_t heard_until,
@@ -140,8 +130,7 @@ int check_quarters(const sound& captured, const sound& first_render,
     return matches;
 }
 
-// How many quarters in frames [from, to) of the render matched, and how many of those also
-// match another render.
+// How many quarters in frames [from, to) matched, and how many of those match `other` too.
 std::pair<int, int> matching(const std::vector<piece_match>& found, const sound& captured,
                              const sound& other, std::size_t from, std::size_t to) {
     std::pair<int, int> count{0, 0};
@@ -155,8 +144,8 @@ std::pair<int, int> matching(const std::vector<piece_match>& found, const sound&
 }
 
 // Starts play with `start` and waits for the log line and `seconds` of capture.
-void play(kavelo_session& app, const std::function<void()>& start, const char* track,
-          std::size_t seconds = 0) {
+void play(kavelo_session& app, const char* track, std::size_t seconds,
+          const std::function<void()>& start) {
     start();
     app.wait_log_ends_with(std::string("  * Playing ") + track + "\r\n");
     if (seconds > 0) {
@@ -166,8 +155,8 @@ void play(kavelo_session& app, const std::function<void()>& start, const char* t
 
 } // namespace
 
-// The Track menu, F5 and Shift+F5, an unsaved edit heard and an edit while playing heard
-// at once; then what stops a track: not another voice, but another track, Close and Exit.
+// The Track menu, F5 and Shift+F5, an unsaved edit heard, an edit while playing heard at
+// once; then what stops a track: not another voice, but another track, Close and Exit.
 KAVELO_GUI_TEST(voice_editor_plays_the_shown_track_as_the_core_renders_it) {
     rom_session app;
     voice_editor editor(app, basalt);
@@ -177,19 +166,16 @@ KAVELO_GUI_TEST(voice_editor_plays_the_shown_track_as_the_core_renders_it) {
                  "Track: " + menu_entry("Play Track\tF5", IDM_PLAY_TRACK) + ", " +
                      menu_entry("Stop\tShift+F5", IDM_STOP_TRACK, true),
                  "the Track menu, Stop grayed while nothing plays");
-    // An unsaved edit of the lead's voice: OP1, which modulates the three carriers, one
-    // multiple up.
+    // An unsaved edit of the lead's voice: OP1, which modulates the carriers, a multiple up.
     editor.pick(op_control(1, IDC_OP1_MUL), 3);
     const kavelo::voice_record edited = editor.voice();
     DeleteFileA(capture_path().c_str());
     expect(bring_to_front(editor.dialog), "the editor takes the focus");
-    play(
-        app, [] { press_chord({}, VK_F5); }, "Basalt Zone", 2);
+    play(app, "Basalt Zone", 2, [] { press_chord({}, VK_F5); });
     expect(!stop_grayed(editor.dialog), "Stop is enabled while the track plays");
 
-    // The lead's voice turned down while it plays: every operator's total level to 100 (not
-    // 127: the driver adds the channel's volume to a carrier's level, and the chip takes
-    // the low 7 bits of the sum).
+    // Turned down while it plays: every TL to 100 (127 plus the channel volume the driver
+    // adds would wrap in the chip's 7 bits).
     const std::size_t at_change = captured_frames();
     editor.pick_all(IDC_OP1_TL, 100);
     const kavelo::voice_record quiet = editor.voice();
@@ -216,9 +202,8 @@ KAVELO_GUI_TEST(voice_editor_plays_the_shown_track_as_the_core_renders_it) {
                                                            : expected_match::any;
     });
 
-    // The unsaved edit is heard: before the change, most quarters do not match the voice as
-    // the file holds it. The change is heard: after it, quarters match the turned-down
-    // voice and not the voice as it was, until the lead moves on to voice 1 at 4 s.
+    // Before the change most quarters do not match the saved voice; after it, to 4 s where
+    // the lead moves on to voice 1, they match the turned-down voice and not the one before.
     std::size_t change_from = 0;
     for (const piece_match& p : shown) {
         change_from = p.offset + quarter <= at_change ? p.from + quarter : change_from;
@@ -235,21 +220,18 @@ KAVELO_GUI_TEST(voice_editor_plays_the_shown_track_as_the_core_renders_it) {
                 after_change, like_before);
     expect(after_change >= 3 && like_before == 0, "the turned-down voice is heard at once");
 
-    play(
-        app, [&] { post_command(editor.dialog, IDM_PLAY_TRACK); }, "Basalt Zone");
+    play(app, "Basalt Zone", 0, [&] { post_command(editor.dialog, IDM_PLAY_TRACK); });
     editor.choose_voice(1, "&No"); // the edits above are not saved
     expect(!stop_grayed(editor.dialog), "another voice keeps playing");
     editor.pick(IDC_TRACK_LIST, 3);
     app.wait_log_ends_with("  * Stopped Basalt Zone\r\n");
     expect(stop_grayed(editor.dialog), "another track stops the one that played");
-    play(
-        app, [&] { post_command(editor.dialog, IDM_PLAY_TRACK); }, "Moonrail Zone");
+    play(app, "Moonrail Zone", 0, [&] { post_command(editor.dialog, IDM_PLAY_TRACK); });
     post_command(editor.dialog, IDCANCEL);
     expect(wait_gone(editor.dialog), "Close ends the editor");
     app.wait_log_ends_with("  * Stopped Moonrail Zone\r\n");
     HWND again = voice_editor(app).dialog;
-    play(
-        app, [&] { post_command(again, IDM_PLAY_TRACK); }, "Copperleaf Zone");
+    play(app, "Copperleaf Zone", 0, [&] { post_command(again, IDM_PLAY_TRACK); });
     const auto exit_asked = std::chrono::steady_clock::now();
     post_command(app.main(), IDM_EXIT);
     expect_equal(app.wait_exit(), 0, "Exit while a track plays");
@@ -270,8 +252,7 @@ KAVELO_GUI_TEST(header_editor_plays_the_typed_tempo_uncommitted) {
     header.type(IDC_HEADER_SONG_TEMPO, typed_tempo);
 
     DeleteFileA(capture_path().c_str());
-    play(
-        app, [&] { click_button(button); }, "Basalt Zone");
+    play(app, "Basalt Zone", 0, [&] { click_button(button); });
     expect_soon([&] { return window_text(button) == "Stop"; }, "Play becomes Stop");
     save_screenshot({header.dialog}, "playing");
     wait_captured(4 * second, "four seconds are played");
@@ -296,8 +277,7 @@ KAVELO_GUI_TEST(header_editor_plays_the_typed_tempo_uncommitted) {
     std::printf("  %d of %d also match the saved tempo\n", like_saved, heard);
     expect(like_saved * 2 <= heard, "the typed tempo is heard, not the saved one");
 
-    play(
-        app, [&] { click_button(button); }, "Basalt Zone");
+    play(app, "Basalt Zone", 0, [&] { click_button(button); });
     header.close();
     app.wait_log_ends_with("  * Stopped Basalt Zone\r\n");
 }

@@ -1,8 +1,5 @@
-// The Voice editor as a user meets it: dialog 106 opened from Tools, a known voice in every
-// control, edits saved into exactly their 25 bytes, the save prompt and its flag rules, copy
-// and paste across tracks, Close, undo and redo, Revert, the operator menu, other files
-// opened, dropped or named on the command line, Fix Checksum, and its keys beside the
-// Track Header Editor.
+// The Voice editor: a known voice shown, edits saved into their 25 bytes, the save prompt,
+// copy and paste, undo, Revert, the operator menu, other files, Fix Checksum, its keys.
 
 #include "flows.h"
 
@@ -20,8 +17,8 @@ namespace gui {
 
 namespace {
 
-// Right-clicks at the point, takes a screenshot of the operator menu that opens and picks
-// its entry `entry` (0 Copy Operator, 1 Paste Operator, 2-4 the swaps) from the keyboard.
+// Right-click at the point, shot of the operator menu, entry `entry` picked from the keyboard
+// (0 Copy Operator, 1 Paste Operator, 2-4 the swaps).
 void pick_from_operator_menu(voice_editor& editor, POINT at, int entry, const std::string& label) {
     expect(bring_to_front(editor.dialog), "the Voice editor comes to the front");
     click_at(at, true);
@@ -34,11 +31,6 @@ void pick_from_operator_menu(voice_editor& editor, POINT at, int entry, const st
     expect(wait_gone(popup), "the menu closes after the pick");
 }
 
-void wait_shown(const voice_editor& editor, int id, const std::string& text,
-                const std::string& what) {
-    expect_soon([&] { return editor.shown(id) == text; }, what + ": expected " + text);
-}
-
 bool undo_grayed(HWND dialog) {
     return read_menu(dialog).at(1).items.at(3).grayed;
 }
@@ -46,7 +38,7 @@ bool undo_grayed(HWND dialog) {
 } // namespace
 
 KAVELO_GUI_TEST(voice_editor_shows_every_field_of_a_known_voice) {
-    // A bare track whose only voice sets bits that no control shows, and both ends of each list.
+    // A bare track whose only voice sets bits no control shows, and both ends of each list.
     const kavelo::voice_record known{0xC5, 0x7F, 0x80, 0x12, 0x35, 0xC0, 0x1F, 0x9F, 0x41,
                                      0x9F, 0x00, 0x80, 0x1F, 0x00, 0x1F, 0xE5, 0x0A, 0xF0,
                                      0x0F, 0x87, 0x3C, 0x80, 0x7F, 0x05, 0x40};
@@ -59,11 +51,9 @@ KAVELO_GUI_TEST(voice_editor_shows_every_field_of_a_known_voice) {
     voice_editor editor(app);
     save_screenshot({editor.dialog}, "dialog");
     expect(!IsWindowEnabled(editor.item(IDC_TRACK_LIST)), "binary track mode disables track list");
-    expect_equal(static_cast<long long>(items(editor.item(IDC_TRACK_LIST)).size()), 19,
-                 "it still holds the names");
+    expect_equal(editor.list(IDC_TRACK_LIST).size(), 19, "it still holds the names");
     expect_equal(editor.shown(IDC_TRACK_LIST), "Copperleaf Zone", "it shows the first track");
-    expect(items(editor.item(IDC_VOICE_LIST)) == std::vector<std::string>{"Voice 0"},
-           "one voice listed");
+    expect(editor.list(IDC_VOICE_LIST) == std::vector<std::string>{"Voice 0"}, "one voice listed");
 
     // Groups run OP4, OP3, OP2, OP1: byte 1 is OP4's, byte 4 OP1's.
     const auto op = op_control;
@@ -95,7 +85,7 @@ KAVELO_GUI_TEST(voice_editor_shows_every_field_of_a_known_voice) {
     for (const auto& [ame, on] : ames) {
         expect_equal(editor.checked(op(ame, IDC_OP1_AME)), on, "OP" + std::to_string(ame) + " AME");
     }
-    const std::vector<std::string> rr = items(editor.item(op(1, IDC_OP1_RR)));
+    const std::vector<std::string> rr = editor.list(op(1, IDC_OP1_RR));
     expect(rr.size() == 16 && rr.back() == "31", "an RR list holds 16 entries, the last 31");
 }
 
@@ -110,7 +100,7 @@ KAVELO_GUI_TEST(voice_editor_saves_into_the_shown_slot_and_asks_by_the_flag) {
     // Yes saves into the voice that was shown, exactly its 25 bytes.
     editor.pick(op_control(4, IDC_OP1_TL), 77);
     editor.pick(op_control(1, IDC_OP1_RR), 15);
-    SendMessageA(editor.item(op_control(2, IDC_OP1_AME)), BM_CLICK, 0, 0);
+    editor.press(op_control(2, IDC_OP1_AME));
     editor.pick(op_control(3, IDC_OP1_MUL), 9);
     const kavelo::voice_record expected = editor.voice();
     editor.choose_voice(4, "&Yes");
@@ -132,7 +122,7 @@ KAVELO_GUI_TEST(voice_editor_saves_into_the_shown_slot_and_asks_by_the_flag) {
     expect_equal(editor.shown(IDC_TRACK_LIST), "Rustworks Zone", "the track changed after asking");
 
     // A click on AME is not a selection change; a click in a list box is.
-    SendMessageA(editor.item(op_control(1, IDC_OP1_AME)), BM_CLICK, 0, 0);
+    editor.press(op_control(1, IDC_OP1_AME));
     editor.choose_voice(1);
     editor.select(IDC_IMPORT_LIST, -1);
     editor.choose_voice(0, "&No");
@@ -186,9 +176,8 @@ KAVELO_GUI_TEST(voice_editor_undo_revert_operators_and_other_files) {
                      menu_entry("Redo\tCtrl+Y", IDM_REDO, true) + ", " +
                      menu_entry("Revert Voice", IDM_REVERT_VOICE) + export_items,
                  "the Edit menu, nothing to undo or redo yet");
-    // "Edit" is the bar's second item, just right of "Import", in the band above the client.
-    // On a busy machine a click that comes while the editor is being activated can be lost,
-    // so a click that opens nothing is made again (a few times at most).
+    // "Edit", right of "Import" in the bar; a click lost while the editor is being
+    // activated on a busy machine is made again, a few times at most.
     HWND popup = nullptr;
     for (int attempt = 0; attempt < 3 && popup == nullptr; ++attempt) {
         expect(bring_to_front(dialog), "the Voice editor comes to the front");
@@ -221,27 +210,27 @@ KAVELO_GUI_TEST(voice_editor_undo_revert_operators_and_other_files) {
                 "Ctrl+Z undoes the AME click");
     expect_equal(editor.shown(op4_tl), "77", "the TL edit stays");
     post_command(dialog, IDM_UNDO);
-    wait_shown(editor, op4_tl, tl_before, "Undo restores TL");
+    editor.wait_shown(op4_tl, tl_before, "Undo restores TL");
     press_chord({VK_CONTROL}, 'Y');
-    wait_shown(editor, op4_tl, "77", "Ctrl+Y redoes TL");
+    editor.wait_shown(op4_tl, "77", "Ctrl+Y redoes TL");
     expect(editor.checked(op2_ame) == ame_before, "the AME click is still undone");
 
     // Save to ROM keeps the history and says the checksum went stale.
     editor.save();
-    expect(app.log_text().find(checksum_note_start) != std::string::npos,
+    expect(contains(app.log_text(), checksum_note_start),
            "a commit into the ROM image notes the stale checksum");
     expect_equal(stored_voice(app.bytes(), 2, 1)[21], 77, "OP4 TL saved");
     post_command(dialog, IDM_UNDO);
-    wait_shown(editor, op4_tl, tl_before, "Undo still works after Save to ROM");
+    editor.wait_shown(op4_tl, tl_before, "Undo still works after Save to ROM");
 
     // Revert shows the file's voice (TL 77 now), as one step.
     post_command(dialog, IDM_REVERT_VOICE);
-    wait_shown(editor, op4_tl, "77", "Revert shows the voice as the file holds it");
+    editor.wait_shown(op4_tl, "77", "Revert shows the voice as the file holds it");
     expect(editor.voice() == stored_voice(app.bytes(), 2, 1), "the whole voice");
     post_command(dialog, IDM_UNDO);
-    wait_shown(editor, op4_tl, tl_before, "Revert is undone");
+    editor.wait_shown(op4_tl, tl_before, "Revert is undone");
     post_command(dialog, IDM_REDO);
-    wait_shown(editor, op4_tl, "77", "and redone");
+    editor.wait_shown(op4_tl, "77", "and redone");
 
     // Copy OP1 through its context menu and paste it into OP3 through OP3's.
     const auto operator_shown = [&](int op) { return kavelo::copy_operator(editor.voice(), op); };
@@ -268,11 +257,7 @@ KAVELO_GUI_TEST(voice_editor_undo_revert_operators_and_other_files) {
     // A second file while the editor is open: its prompt first, into the file it showed.
     const std::vector<uint8_t> track = kavelo::make_demo_track(9);
     const std::string track_path = write_work_file(current_test() + "-second.bin", track);
-    HWND open = app.open_dialog_from_menu();
-    fill_file_dialog(open, track_path);
-    expect(wait_gone(open), "the Open dialog closes after OK");
-    expect(answer_message_box(app.pid(), "Prompt", "&Yes"),
-           "opening another file asks about the edited voice");
+    app.open_file(track_path, "&Yes");
     app.wait_log_ends_with(track_line);
     const std::vector<uint8_t> rom_after = app.bytes();
     expect(stored_voice(rom_after, 2, 1) == pasted,
@@ -303,8 +288,7 @@ KAVELO_GUI_TEST(voice_editor_undo_revert_operators_and_other_files) {
                  "the first track");
     expect(editor.voice() == as_displayed(stored_voice(third_rom, 0, 0)),
            "voice 0 of the dropped file");
-    expect_equal(menu_text(app.main()), main_menu(file_kind::rom_image),
-                 "a ROM image offers Tools > Fix Checksum");
+    expect_main_menu(app, file_kind::rom_image); // Fix Checksum again
 
     // A commit leaves the checksum stale; Fix Checksum writes the right one.
     editor.pick(op_control(1, IDC_OP1_TL), 3);
@@ -319,7 +303,7 @@ KAVELO_GUI_TEST(voice_editor_undo_revert_operators_and_other_files) {
                  "the stored checksum matches");
     expect(app.bytes() == rom_after && file_bytes(track_path) == track_after,
            "the earlier files are left alone");
-    // The editor stays above the window that owns it; move it aside to see the log.
+    // The editor stays above its owner; moved aside, the log shows.
     RECT main_rect{};
     GetWindowRect(app.main(), &main_rect);
     SetWindowPos(dialog, nullptr, main_rect.left, main_rect.bottom + 10, 0, 0,
@@ -327,44 +311,44 @@ KAVELO_GUI_TEST(voice_editor_undo_revert_operators_and_other_files) {
     save_screenshot({app.main()}, "main-window-log");
 }
 
-KAVELO_GUI_TEST(command_line_opens_its_file_and_ignores_the_rest) {
+// A file named on the command line, then a bare track dropped, in both editors; the Voice
+// editor's and the Keyboard's keys while the Track Header Editor is open.
+KAVELO_GUI_TEST(command_line_and_dropped_files_reach_both_editors) {
     const std::string rom = fresh_demo_rom();
     kavelo_session app("--verbose \"" + rom + "\" extra.bin");
     app.wait_log_ends_with("  * Ignored on the command line: --verbose extra.bin\r\n" +
                            std::string(rom_line));
-    expect_equal(menu_text(app.main()), main_menu(file_kind::rom_image), "the file menu is set");
+    expect_main_menu(app, file_kind::rom_image);
     voice_editor editor(app);
     expect(editor.voice() == as_displayed(stored_voice(file_bytes(rom), 0, 0)),
            "the editor shows the file named on the command line");
     header_editor header(app);
-    expect_equal(items(header.item(IDC_HEADER_TRACK_LIST)).size(), 19,
-                 "a ROM image lists the tracks");
+    expect_equal(items(header.item(IDC_HEADER_TRACK_LIST)).size(), 19, "a ROM lists the tracks");
 
-    // A bare track dropped on the main window: both editors show it, and it has no
-    // checksum, so no Fix Checksum.
-    const std::vector<uint8_t> track = kavelo::make_demo_track(3);
-    drop_file(app.main(), fresh_demo_track(3));
+    // A bare track shows its first 48 bytes and has no checksum, so no Fix Checksum.
+    const std::string track_path = fresh_demo_track(11);
+    const std::vector<uint8_t> track = file_bytes(track_path);
+    drop_file(app.main(), track_path);
     app.wait_log_ends_with(track_line);
     expect_soon([&] { return !IsWindowEnabled(header.item(IDC_HEADER_TRACK_LIST)); },
                 "the header editor has no track choice for a bare track");
     expect(items(header.item(IDC_HEADER_TRACK_LIST)).empty(), "and no track names");
     expect_equal(header.field(IDC_HEADER_SONG_TEMPO), kavelo::format_header_byte(track[5]),
                  "it shows the bare track's song tempo");
+    expect_equal(header.field(IDC_HEADER_FM5_VOLUME), kavelo::format_header_byte(track[29]),
+                 "and its byte 29");
     expect(editor.voice() == as_displayed(bare_track_voice(track, 0)),
            "the Voice editor shows the bare track's voice 0");
     save_screenshot({editor.dialog, header.dialog}, "editors-after-drop");
-    expect_equal(menu_text(app.main()), main_menu(file_kind::bare_track),
-                 "a bare track has no Fix Checksum");
-}
+    expect_main_menu(app, file_kind::bare_track);
+    header.type(IDC_HEADER_FM5_VOLUME, "255");
+    header.commit();
+    expect(changed_offsets(track, file_bytes(track_path)) == std::vector<std::size_t>{29},
+           "the commit writes byte 29 of the file alone");
 
-KAVELO_GUI_TEST(voice_editor_and_keyboard_keys_work_while_the_header_editor_is_open) {
-    rom_session app;
-    voice_editor editor(app);
-    header_editor header(app);
+    // Back in the Voice editor with the header editor open behind it: a click on a list
+    // gives it the focus (and drops it down, which Escape undoes).
     expect(bring_to_front(header.dialog), "the Track Header Editor is in front");
-
-    // The user goes back to the Voice editor while the header editor stays open behind it;
-    // a click on an operator list gives it the focus (and drops it down, which Escape undoes).
     const int tl = op_control(2, IDC_OP1_TL);
     const std::string before = editor.shown(tl);
     editor.pick(tl, before == "40" ? 41 : 40);
@@ -376,9 +360,7 @@ KAVELO_GUI_TEST(voice_editor_and_keyboard_keys_work_while_the_header_editor_is_o
     expect_soon([&] { return editor.shown(tl) == before; }, "Ctrl+Z undoes the TL pick");
     press_chord({VK_CONTROL}, 'Y');
     expect_soon([&] { return editor.shown(tl) == after; }, "Ctrl+Y redoes it");
-    press_chord({VK_CONTROL}, 'K');
-    HWND keyboard = app.dialog("Keyboard");
-    expect(bring_to_front(keyboard), "the Keyboard window takes the focus");
+    HWND keyboard = editor.open_keyboard();
     send_key('X', false);
     expect_soon([&] { return window_text(dialog_item(keyboard, IDC_KEYBOARD_NOTE)) == "D3"; },
                 "X on the Keyboard window plays D3");

@@ -1,7 +1,5 @@
-// Voice files in the Voice editor: the Export bank list and its commands, a bank exported
-// and imported back, a TX81Z dump, a music log, instrument files of several formats at once
-// (one refused), a voice bank, and a voice and the bank list exported in formats chosen by
-// name. Each import is listed, sent to the editor, and saved or added to the bank list.
+// Voice files in the Voice editor: the Export bank list, banks, a TX81Z dump, a music log and
+// instrument files imported, listed, sent to the editor and saved; exports by format name.
 
 #include "flows.h"
 
@@ -9,6 +7,7 @@
 #include "formats/tx81z.h"
 #include "formats/voice_formats.h"
 #include "formats/ymx_bank.h"
+#include "vgm/vgm_log_writer.h"
 
 #include <algorithm>
 
@@ -58,54 +57,44 @@ std::vector<unsigned char> tx81z_dump() {
 
 // Music log instrument i: algorithm 4 (carriers OP4 and OP3, the first two TL bytes), OP1's
 // DT/MUL set to i so each is another instrument, heard at carrier level `tl`.
-kavelo::voice_record instrument(int i, unsigned char tl) {
+kavelo::voice_record instrument(int i, uint8_t tl) {
     kavelo::voice_record v = *kavelo::voice_from_hex("24713201311f1f1f1f0a0b0c0d01020304"
                                                      "1f2f3f4f10200a30");
-    v[4] = static_cast<unsigned char>(i);
+    v[4] = static_cast<uint8_t>(i);
     v[21] = tl;
-    v[22] = static_cast<unsigned char>(tl + 8);
+    v[22] = static_cast<uint8_t>(tl + 8);
     return v;
 }
 
 // A log that keys each instrument at two volumes, a fade-in: the louder step comes second.
-std::vector<unsigned char> music_log(int instruments) {
-    std::vector<unsigned char> log(0x40, 0);
-    log[0] = 'V', log[1] = 'g', log[2] = 'm', log[3] = ' ', log[0x08] = 0x50, log[0x09] = 1;
-    log[0x34] = 0x0C;
-    const auto write = [&](int reg, int value) {
-        log.insert(log.end(),
-                   {0x52, static_cast<unsigned char>(reg), static_cast<unsigned char>(value)});
-    };
+std::vector<uint8_t> music_log(int instruments) {
+    kavelo::vgm_log_writer log;
     const int bases[6] = {0x3C, 0x5C, 0x6C, 0x7C, 0x8C, 0x4C};
     for (int i = 0; i < instruments; ++i) {
-        for (unsigned char tl : {0x28, 0x08}) {
+        for (uint8_t tl : {0x28, 0x08}) {
             const kavelo::voice_record v = instrument(i, tl);
-            write(0xB0, v[0]);
-            for (int g = 0; g < 6; ++g) {
-                for (int k = 0; k < 4; ++k) {
-                    write(bases[g] - 4 * k, v[1 + 4 * g + k]);
-                }
+            log.ym2612(0, 0xB0, v[0]);
+            for (int g = 0; g < 24; ++g) {
+                log.ym2612(0, static_cast<uint8_t>(bases[g / 4] - 4 * (g % 4)), v[1 + g]);
             }
-            write(0x28, 0xF0);
-            log.push_back(0x62);
+            log.ym2612(0, 0x28, 0xF0);
+            log.wait_until(log.now() + 735);
         }
     }
-    log.push_back(0x66);
-    return log;
+    return log.finish(7670453, {});
 }
 
-kavelo::named_voice test_voice(uint8_t seed, const std::string& name) {
-    kavelo::voice_params v;
-    v.alg = seed % 8;
-    v.fb = static_cast<uint8_t>((seed + 3) % 8);
-    for (std::size_t i = 0; i < 4; ++i) {
-        v.op[i] = {static_cast<uint8_t>((seed + i) % 7),
-                   static_cast<uint8_t>(seed % 16),
-                   static_cast<uint8_t>((seed * 7 + i * 9) % 128),
+// In-range fields that every format holds (no detune 4 or 7).
+kavelo::named_voice test_voice(int seed, const std::string& name) {
+    kavelo::voice_params v{uint8_t(seed % 8), uint8_t((seed + 3) % 8), {}};
+    for (int i = 0; i < 4; ++i) {
+        v.op[i] = {uint8_t((seed + i) % 7),
+                   uint8_t(seed % 16),
+                   uint8_t((seed * 7 + i * 9) % 128),
                    1,
-                   static_cast<uint8_t>(31 - i),
-                   static_cast<uint8_t>(i % 2),
-                   static_cast<uint8_t>(seed % 32),
+                   uint8_t(31 - i),
+                   uint8_t(i % 2),
+                   uint8_t(seed % 32),
                    4,
                    9,
                    7};
@@ -192,7 +181,7 @@ KAVELO_GUI_TEST(voice_editor_exports_a_bank_and_imports_it_back) {
     app.expect_box("Error", "Unknown Error!");
 }
 
-KAVELO_GUI_TEST(voice_editor_tx81z_voice_lands_in_the_file) {
+KAVELO_GUI_TEST(voice_editor_imports_a_tx81z_dump_and_a_music_log) {
     rom_session app;
     voice_editor editor(app);
     const std::vector<unsigned char> dump = tx81z_dump();
@@ -212,14 +201,11 @@ KAVELO_GUI_TEST(voice_editor_tx81z_voice_lands_in_the_file) {
     editor.send_to_voice(13, converted, "the converted voice again");
     editor.save();
     expect(stored_voice(app.bytes(), 3, 0) == converted, "the TX81Z voice is in the file");
-}
 
-KAVELO_GUI_TEST(voice_editor_imports_the_voices_of_a_music_log) {
-    rom_session app;
-    voice_editor editor(app);
-    const std::vector<std::string> names = editor.import(
-        IDM_IMPORT_VGM, write_work_file(current_test() + ".vgm", music_log(120)), 120);
-    expect_equal(names[0], "ch1 #2", "named after channel and key-ons, the volume steps grouped");
+    // A music log: 120 instruments, each named after channel and key-ons.
+    expect_equal(editor.import(IDM_IMPORT_VGM,
+                               write_work_file(current_test() + ".vgm", music_log(120)), 120)[0],
+                 "ch1 #2", "named after channel and key-ons, the volume steps grouped");
     SendMessageA(editor.item(IDC_IMPORT_LIST), LB_SETTOPINDEX, 70, 0);
     const kavelo::voice_record loud = as_displayed(instrument(77, 0x08));
     editor.send_to_voice(77, loud, "the loudest step");
@@ -228,8 +214,7 @@ KAVELO_GUI_TEST(voice_editor_imports_the_voices_of_a_music_log) {
                 "a double-click adds it to the bank list");
     save_screenshot({editor.dialog}, "music-log");
     editor.save();
-    expect(stored_voice(app.bytes(), 0, 0) == loud, "the voice is in the file");
-
+    expect(stored_voice(app.bytes(), 3, 0) == loud, "the voice is in the file");
     // A log that keys nothing leaves the list as it was and says why.
     editor.answer_file_dialog(IDM_IMPORT_VGM,
                               write_work_file(current_test() + "-silent.vgm", music_log(0)));
@@ -254,15 +239,11 @@ KAVELO_GUI_TEST(voice_editor_imports_instrument_files_and_exports_a_bank) {
     write_work_file(work_name("broken.tfi"), {1, 2, 3});
 
     // Several files in one Open dialog, typed as quoted names in the work folder.
-    post_command(editor.dialog, IDM_IMPORT_INSTRUMENT_FILES);
-    HWND open = app.dialog("Open");
-    save_screenshot({open}, "instrument-files-dialog");
     std::string quoted;
     for (const char* name : {"lead.tfi", "bass.dmp", "broken.tfi"}) {
         quoted.append(1, '"').append(work_name(name)).append("\" ");
     }
-    fill_file_dialog(open, quoted);
-    expect(wait_gone(open), "the file dialog closes");
+    editor.answer_file_dialog(IDM_IMPORT_INSTRUMENT_FILES, quoted, "instrument-files-dialog");
     app.expect_box("Error!", work_name("broken.tfi"), "refused-files");
     expect_soon([&] { return editor.list(IDC_IMPORT_LIST).size() == 2; },
                 "the two readable files fill the Import list");
@@ -270,8 +251,8 @@ KAVELO_GUI_TEST(voice_editor_imports_instrument_files_and_exports_a_bank) {
     const int bass_index = names[0] == work_name("bass") ? 0 : 1;
     expect(names[bass_index] == work_name("bass") && names[1 - bass_index] == work_name("lead"),
            "voices are named after their files");
-    expect(app.log_text().find(work_name("bass.dmp") +
-                               ": dropped what a voice cannot hold: SSG-EG") != std::string::npos,
+    expect(contains(app.log_text(),
+                    work_name("bass.dmp") + ": dropped what a voice cannot hold: SSG-EG"),
            "the Status log notes the dropped SSG-EG");
     editor.send_to_voice(bass_index, bass.voice, "the DefleMask voice");
     editor.press(IDC_ADD_IMPORT_TO_BANK);
@@ -291,14 +272,10 @@ KAVELO_GUI_TEST(voice_editor_imports_instrument_files_and_exports_a_bank) {
                 "a double-click adds the bank voice");
     save_screenshot({editor.dialog}, "imported");
 
-    // "Export Bank As..." and "Export Voice..." in the format the name gives; the older
-    // files there are replaced or gone, so only this run's writing can match.
+    // Export Bank As and Export Voice in the format the name gives; older files there are
+    // replaced or gone, so only this run's writing can match.
     const std::string wopn = write_work_file(work_name("out.wopn"), {9});
-    post_command(editor.dialog, IDM_EXPORT_BANK_AS);
-    HWND save = app.dialog("Open");
-    save_screenshot({save}, "export-bank-as-dialog");
-    fill_file_dialog(save, wopn);
-    expect_soon([&] { return !IsWindow(save); }, "the file dialog closes");
+    editor.answer_file_dialog(IDM_EXPORT_BANK_AS, wopn, "export-bank-as-dialog");
     const std::vector<uint8_t> got = editor.written_file(wopn);
     const std::vector<unsigned char> want =
         encoded("wopn", {{bass.voice, work_name("bass").substr(0, 10)},
@@ -306,9 +283,9 @@ KAVELO_GUI_TEST(voice_editor_imports_instrument_files_and_exports_a_bank) {
                          gyb[1]});
     expect(got == want, "the WOPN bank holds the three voices with their list names (" +
                             std::to_string(got.size()) + " bytes)");
-    expect(app.log_text().find("Bank of 3 voices exported") != std::string::npos,
+    expect(contains(app.log_text(), "Bank of 3 voices exported"),
            "the Status log reports the export");
-    const std::string opni = environment().work_dir + "\\" + work_name("one.opni");
+    const std::string opni = work_path("one.opni");
     DeleteFileA(opni.c_str());
     editor.answer_file_dialog(IDM_EXPORT_VOICE, opni);
     expect(editor.written_file(opni) == encoded("opni", {{bass.voice, "Voice 0"}}),
