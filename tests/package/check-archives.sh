@@ -3,7 +3,8 @@
 # each release archive as a user gets it: no two entries whose names differ only in case
 # (they would be one file on Windows), the listed files and their sums, and each program
 # running from the unpacked folder: `--version` of the command, and the editor's main
-# window under Wine (the GUI test main_window_at_start, run against the unpacked copy).
+# window under Wine (the GUI test main_window_opens_rom_images_and_tracks, run against the
+# unpacked copy).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
@@ -70,7 +71,7 @@ for arch in x64 x86; do
     [ "$got" = "kavelo-cli $version" ] || check_failed "$arch kavelo-cli.exe --version printed \"$got\""
     bash tests/gui/run-gui-tests.sh --build-dir "$build" \
         --driver "$build/tests/gui/kavelo_gui_tests.exe" --app "$folder/KAVELO.exe" \
-        --filter main_window_at_start >"$work/gui-$arch.log" 2>&1 ||
+        --filter main_window_opens_rom_images_and_tracks >"$work/gui-$arch.log" 2>&1 ||
         check_failed "$arch KAVELO.exe: $(cat "$work/gui-$arch.log")"
 done
 
