@@ -227,11 +227,20 @@ KAVELO_GUI_TEST(the_program_ends_by_exit_close_box_and_alt_f4) {
         {"File > Exit", [](kavelo_session& app) { post_command(app.main(), IDM_EXIT); }, 10s},
         {"the close box",
          [](kavelo_session& app) { PostMessageA(app.main(), WM_SYSCOMMAND, SC_CLOSE, 0); }, 10s},
+        // Keys sent on a loaded machine are now and then lost on their way through Wine: a
+        // press the program has not answered within 2 s is made again, three times at most.
         {"Alt+F4 with a track open",
          [](kavelo_session& app) {
              app.open_file(fresh_demo_track(2));
-             expect(bring_to_front(app.main()), "the main window comes to the front");
-             press_chord({VK_MENU}, VK_F4);
+             for (int press = 1;; ++press) {
+                 expect(bring_to_front(app.main()), "the main window comes to the front");
+                 press_chord({VK_MENU}, VK_F4);
+                 DWORD code = 0;
+                 if (press == 3 || app.process().wait_exit(code, 2s)) {
+                     break;
+                 }
+                 std::printf("  Alt+F4 press %d: the program still runs\n", press);
+             }
          },
          10s},
         // The Keyboard's sound and MIDI input close at once; a teardown that waited on its
@@ -249,7 +258,9 @@ KAVELO_GUI_TEST(the_program_ends_by_exit_close_box_and_alt_f4) {
     for (const auto& [name, act, bound] : ways) {
         kavelo_session app;
         act(app);
-        expect_equal(app.wait_exit(bound), 0, std::string("exit code after ") + name);
+        DWORD code = 0;
+        expect(app.process().wait_exit(code, bound), std::string("the program ends after ") + name);
+        expect_equal(code, 0, std::string("exit code after ") + name);
     }
 }
 
