@@ -82,9 +82,6 @@ void expect_note(HWND keyboard, const std::string& name, const std::string& what
                 3s);
 }
 
-// 2 ms of silence more than the render holds: the stream broke.
-constexpr std::size_t silence_break = 88;
-
 // C3 held and released as the capture holds it.
 struct held_note {
     std::size_t start = 0; // its first frame in the capture
@@ -264,7 +261,7 @@ KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
         wait_captured(captured_frames() + 22050, "the device goes on taking the stream", 10s);
         note = find_held_note(captured_samples(), voice);
         const std::size_t gap = note.added_silence();
-        if (late == 0 && gap <= silence_break) {
+        if (late == 0 && gap <= stream_break_silence) {
             break;
         }
         std::printf("  attempt %d: %d late refills, %zu silent frames added, difference %.1f%%\n",

@@ -62,5 +62,8 @@ std::vector<piece_match> find_pieces(const sound& captured, const sound& rendere
 
 // The longest run of frames with both channels 0 in [from, to).
 std::size_t longest_silence(const sound& samples, std::size_t from, std::size_t to);
+// A capture silent for longer than its render by more than this (2 ms, rarer than that in a
+// busy mix): the stream broke there.
+inline constexpr std::size_t stream_break_silence = 88;
 
 } // namespace gui

@@ -22,7 +22,6 @@ constexpr int basalt = 2; // its lead plays voice 0 on FM1, FM4 and FM5 for its 
 constexpr std::size_t second = 44100;
 constexpr std::size_t quarter = second / 4;
 constexpr double matched = 0.15;
-constexpr std::size_t silence_break = second / 500; // 2 ms, rarer than that in a busy mix
 // How late an edit may come out past what the device had taken: the lead and Wine's mixer.
 constexpr std::size_t edit_heard_within = second / 2;
 
@@ -67,7 +66,7 @@ std::string stream_break(const sound& captured, const sound& rendered,
         longest_silence(captured, widened(q.offset), q.offset + quarter + margin);
     const std::size_t rendered_silence =
         longest_silence(rendered, widened(q.from), q.from + quarter + margin);
-    if (heard_silence > rendered_silence + silence_break) {
+    if (heard_silence > rendered_silence + stream_break_silence) {
         return "silent for " + std::to_string(heard_silence) + " frames";
     }
     const piece_match* before = nullptr;
