@@ -34,12 +34,10 @@ struct stream_case {
 
 // Descriptor bits are listed from bit 0; every stream ends with 0 1 and 00 00 00.
 std::vector<stream_case> hand_streams() {
-    std::vector<stream_case> cases = {
+    return {
         {"literals", {0x17, 0x00, 'A', 'B', 'C', 0, 0, 0}, "ABC"}, // 1 1 1, 0 1
-        // 1 1, 0 0 b1 b0 with d = FE (2 back), 0 1: counts 2-5, overlapping from 3 on.
+        // 1 1, 0 0 b1 b0 with d = FE (2 back), 0 1: b1 b0 counts 2-5, overlapping from 3 on.
         {"short count 2", {0x83, 0x00, 'A', 'B', 0xFE, 0, 0, 0}, "ABAB"},
-        {"short count 3", {0xA3, 0x00, 'A', 'B', 0xFE, 0, 0, 0}, "ABABA"},
-        {"short count 4", {0x93, 0x00, 'A', 'B', 0xFE, 0, 0, 0}, "ABABAB"},
         {"short count 5", {0xB3, 0x00, 'A', 'B', 0xFE, 0, 0, 0}, "ABABABA"},
         // 1 1, 0 1 FF F8 FD (254 bytes 1 back), 0 0 0 0 with d = 00: 256 back.
         {"short, farthest",
@@ -48,7 +46,8 @@ std::vector<stream_case> hand_streams() {
         // 1 1 1, 0 1 FD F8 c: distance 0x1FFD is 3 back. c = 1 copies nothing (then 'D'),
         // c > 1 copies c + 1 bytes.
         {"long, c = 1", {0xB7, 0x00, 'A', 'B', 'C', 0xFD, 0xF8, 1, 'D', 0, 0, 0}, "ABCD"},
-        {"long, c = 2", {0x57, 0x00, 'A', 'B', 'C', 0xFD, 0xF8, 2, 0, 0, 0}, abc(6)},
+        // Counts 1-7 in the distance's low bits copy 3-9 bytes.
+        {"long, count 7", {0x57, 0x00, 'A', 'B', 'C', 0xFD, 0xFF, 0, 0, 0}, abc(12)},
         {"long, c = 255", {0x57, 0x00, 'A', 'B', 'C', 0xFD, 0xF8, 255, 0, 0, 0}, abc(259)},
         // 1 1, 0 1 FF F8 FF (1 back, 256 bytes), 0 1 FE F1: distance 0x1EFE is 258 back,
         // which only the distance's high bits reach.
@@ -69,13 +68,6 @@ std::vector<stream_case> hand_streams() {
           'j',  'k',  'l', 'm', 'n', 0x0B, 0x00, 0xFE, 0,   0,   0},
          "abcdefghijklmnmnmnm"},
     };
-    // Long references with counts 1-7 copy 3-9 bytes.
-    for (uint8_t n = 1; n <= 7; ++n) {
-        cases.push_back({"long, count 1-7",
-                         {0x57, 0x00, 'A', 'B', 'C', 0xFD, static_cast<uint8_t>(0xF8 | n), 0, 0, 0},
-                         abc(3 + n + 2u)});
-    }
-    return cases;
 }
 
 TEST(dac_decompress, hand_made_streams_unpack_to_their_bytes_and_end_after_the_marker) {
@@ -124,12 +116,10 @@ TEST(dac_decompress, starts_at_its_offset_and_refuses_output_beyond_the_z80_ram)
     ASSERT_TRUE(fits.done()) << fits.problem;
     EXPECT_EQ(fits.program, full);
 
-    for (const std::size_t size : {z80_ram_size + 1, z80_ram_size + 300}) {
-        const bytes over(size, 0x5A);
-        const dac_unpack_result result = decompress_dac_program(compress_dac_program(over), 0);
-        EXPECT_FALSE(result.done());
-        EXPECT_NE(result.problem.find("8192 bytes of RAM"), std::string::npos) << result.problem;
-    }
+    const dac_unpack_result over =
+        decompress_dac_program(compress_dac_program(bytes(z80_ram_size + 1, 0x5A)), 0);
+    EXPECT_FALSE(over.done());
+    EXPECT_NE(over.problem.find("8192 bytes of RAM"), std::string::npos) << over.problem;
     bytes literals(2 + z80_ram_size * 9 / 8 + 8, 0xFF); // literals only, never an end
     EXPECT_NE(decompress_dac_program(literals, 0).problem.find("8192 bytes of RAM"),
               std::string::npos);
@@ -169,34 +159,6 @@ TEST(dac_compress, round_trips_random_and_patterned_data_of_edge_lengths) {
             // Literals cost 9 bits a byte at worst, plus descriptors and the end marker.
             EXPECT_LE(packed.size(), length * 9 / 8 + 8);
         }
-    }
-}
-
-TEST(dac_compress, packs_repetitive_data_well) {
-    struct pack_case {
-        const char* name;
-        bytes data;
-        std::size_t at_most;
-    };
-    bytes phrase = random_bytes(100, 7, 256);
-    bytes repeated;
-    while (repeated.size() < 8000) {
-        repeated.insert(repeated.end(), phrase.begin(), phrase.end());
-    }
-    bytes sparse(7000, 0);
-    for (std::size_t i = 0; i < sparse.size(); i += 97) {
-        sparse[i] = static_cast<uint8_t>(i);
-    }
-    const std::vector<pack_case> cases = {
-        {"zeros", bytes(z80_ram_size, 0), 120},
-        {"a 100-byte phrase repeated", repeated, 240},
-        {"a byte every 97 among zeros", sparse, 7000 / 97 * 5 + 16},
-    };
-    for (const pack_case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const bytes packed = compress_dac_program(c.data);
-        EXPECT_LE(packed.size(), c.at_most);
-        EXPECT_EQ(decompress_dac_program(packed, 0).program, c.data);
     }
 }
 

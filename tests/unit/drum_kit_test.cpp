@@ -79,31 +79,18 @@ TEST(find_drum_kit, refuses_each_fault_with_one_sentence_and_leaves_the_kit_alon
     const std::vector<fault> faults = {
         {"wrong pointer", none, [](bytes& rom) { rom[0x1361] = 0x7E; },
          "the address at 0x135E is 0x00072E7E, not the DAC program's 0x72E7C."},
-        {"ROM ends before the pointer", none, [](bytes& rom) { rom.resize(0x1360); },
-         "ends before the DAC program's address"},
         {"stream refers before its start", none,
          [](bytes& rom) {
              const uint8_t stream[] = {0x00, 0x00, 0xFF};
              std::copy(std::begin(stream), std::end(stream), rom.begin() + 0x72E7C);
          },
          "the compressed DAC program refers to"},
-        {"stream runs off the ROM", none, [](bytes& rom) { rom.resize(0x72E90); },
-         "runs past the end"},
         {"bad delta table", [](bytes& p) { p[0x22 + 9] = 0xFE; }, none, "delta table at 0x0022"},
-        {"program too short for its tables", [](bytes& p) { p.resize(0x30); }, none, "delta table"},
         {"program too short for the sample table", [](bytes& p) { p.resize(0xE0); }, none,
          "too short for its sample table"},
-        {"sample outside the program",
-         [](bytes& p) {
-             p[0xE6 + 2] = 0x93; // timpani 0x193 bytes at 0x026E, one past the end
-         },
-         none, "timpani sample (403 bytes at 0x026E) reaches past the end of its 1024 bytes"},
-        {"sample starting outside",
-         [](bytes& p) {
-             p[0xDE] = 0x00;
-             p[0xDF] = 0x10; // snare at 0x1000
-         },
-         none, "snare sample"},
+        // The timpani's 0x193 bytes at 0x026E end one past the program.
+        {"sample outside the program", [](bytes& p) { p[0xE6 + 2] = 0x93; }, none,
+         "timpani sample (403 bytes at 0x026E) reaches past the end of its 1024 bytes"},
         {"empty sample", [](bytes& p) { p[0xD6 + 2] = 0, p[0xD6 + 3] = 0; }, none,
          "kick sample is empty"},
         {"ROM too short for the long sample", none, [](bytes& rom) { rom.resize(rom_size - 1); },

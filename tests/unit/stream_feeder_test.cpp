@@ -99,39 +99,30 @@ struct rig {
     }
 };
 
-TEST(stream_feeder, steady_refills_keep_the_lead_and_play_every_frame_once_in_order) {
-    for (const uint32_t interval : {1u, 97u, 220u, 500u}) {
-        SCOPED_TRACE(interval);
-        rig r;
-        for (uint64_t clock = 0; clock < 200 * interval; clock += interval) {
-            EXPECT_FALSE(r.refill_at(clock).stalled);
-            EXPECT_EQ(r.feeder.lead_frames(), lead);
-        }
-        // After the first write-lead frames of start-up silence, no gap and no repeat.
-        const std::size_t start = r.device.kind.write_lead;
-        for (std::size_t i = start; i < r.device.played.size(); ++i) {
-            ASSERT_EQ(r.device.played[i], i - start + 1) << "frame " << i;
-        }
-        EXPECT_EQ(r.feeder.stalls(), 0u);
-    }
-}
-
+// Refills every 200 frames, one of them late by `stall`: no stall plays every frame once
+// after the write lead's start-up silence; a stall up to a ring less the write lead (a longer
+// one comes round to old frames anyway) plays silence, then fresh frames, never old ones.
 TEST(stream_feeder, a_late_refill_plays_silence_then_fresh_frames_never_old_ones) {
-    // Stalls up to a ring less the write lead: a longer one comes round to old frames anyway.
-    for (const uint64_t stall : {600ull, 1500ull, ring / 2 - 1ull, 12000ull, ring - 300ull}) {
+    for (const uint64_t stall :
+         {200ull, 600ull, 1500ull, ring / 2 - 1ull, 12000ull, ring - 300ull}) {
         SCOPED_TRACE(stall);
         rig r({}, 200);
         uint64_t clock = 0;
         for (int32_t i = 0; i < 30; ++i) {
             r.refill_at(clock);
+            EXPECT_EQ(r.feeder.lead_frames(), lead);
             clock += i == 20 ? stall : 200;
         }
-        EXPECT_EQ(r.feeder.stalls(), 1u);
+        EXPECT_EQ(r.feeder.stalls(), stall > 200 ? 1u : 0u);
         const std::vector<uint64_t>& played = r.device.played;
         expect_in_order(played);
         // The gap is the stall less the lead, plus the device's write lead after it.
-        const auto silent = std::count(played.begin() + r.device.kind.write_lead, played.end(), 0u);
-        EXPECT_EQ(static_cast<uint64_t>(silent), stall - lead + r.device.kind.write_lead);
+        const std::size_t write_lead = r.device.kind.write_lead;
+        const auto silent =
+            static_cast<uint64_t>(std::count(played.begin() + write_lead, played.end(), 0u));
+        EXPECT_EQ(silent, stall > 200 ? stall - lead + write_lead : 0u);
+        // In order and the last stamp is the count of frames heard: no frame was skipped.
+        EXPECT_EQ(played.back(), played.size() - write_lead - silent);
     }
 }
 
@@ -190,46 +181,6 @@ TEST(stream_feeder, the_lead_stays_at_the_devices_target_through_stalls_and_burs
             EXPECT_EQ(feeder.target_frames(), d.target);
             expect_in_order(r.device.played);
         }
-    }
-}
-
-TEST(stream_feeder, frames_rendered_beyond_a_target_that_fell_are_dropped_and_silenced) {
-    // Once a leaping device plays smoothly, the lead falls to 20 ms in one refill.
-    rig r({1588, 1, 441});
-    const stream_feeder& feeder = r.feeder;
-    int32_t dropped_at = -1;
-    for (int32_t i = 0; i < 400; ++i) {
-        if (i == 100) {
-            r.device.kind.step = 1; // from here on it plays smoothly
-        }
-        const feed_plan plan = r.refill_at(static_cast<uint64_t>(i + 1) * refill_every);
-        if (plan.dropped.count > 0) {
-            EXPECT_EQ(dropped_at, -1) << "one drop";
-            dropped_at = i;
-            EXPECT_EQ(plan.render.count, 0u);
-        }
-        EXPECT_EQ(feeder.lead_frames(), i >= 50 && dropped_at < 0 ? 2249 : feeder.target_frames());
-    }
-    EXPECT_GT(dropped_at, 100);
-    EXPECT_LT(dropped_at, 100 + 2 * 8192 / refill_every + 1);
-    EXPECT_EQ(feeder.lead_frames(), lead);
-    expect_in_order(r.device.played);
-}
-
-TEST(stream_feeder, spans_split_where_the_ring_wraps) {
-    constexpr uint32_t small_ring = 4096;
-    struct split {
-        ring_span in;
-        ring_span first, second;
-    };
-    for (const split& s :
-         {split{{0, 10}, {0, 10}, {0, 0}}, split{{4090, 6}, {4090, 6}, {0, 0}},
-          split{{4090, 10}, {4090, 6}, {0, 4}}, split{{4095, 4096}, {4095, 1}, {0, 4095}},
-          split{{8190, 10}, {4094, 2}, {0, 8}}, split{{5, 9999}, {5, 4091}, {0, 5}}}) {
-        const std::array<ring_span, 2> out = split_ring(s.in, small_ring);
-        EXPECT_EQ((std::array{out[0].start, out[0].count, out[1].start, out[1].count}),
-                  (std::array{s.first.start, s.first.count, s.second.start, s.second.count}))
-            << s.in.start << " + " << s.in.count;
     }
 }
 
