@@ -2,7 +2,6 @@
 // bare and in a ROM image, and the worked examples against the game's own driver's logs.
 
 #include "rom/track_table.h"
-#include "track/driver_tables.h"
 #include "track/track_log.h"
 #include "track_rom.h"
 
@@ -46,17 +45,14 @@ std::string track_data_text(const std::string& name) {
     return text.str();
 }
 
-// A channel entry and its stream.
+// A channel entry and its stream; PSG entries take no transpose here, FM entries no envelope.
 struct channel_spec {
-    channel_spec(const char* hex, uint8_t transpose = 0, uint8_t volume = 0, uint8_t envelope = 0,
-                 int32_t pointer = -1)
-        : stream(hex_bytes(hex)), transpose(transpose), volume(volume), envelope(envelope),
-          pointer(pointer) {}
+    channel_spec(const char* hex, uint8_t transpose = 0, uint8_t volume = 0, uint8_t envelope = 0)
+        : stream(hex_bytes(hex)), transpose(transpose), volume(volume), envelope(envelope) {}
     bytes stream;
     uint8_t transpose;
     uint8_t volume;
     uint8_t envelope;
-    int32_t pointer; // the stream's own place unless set
 };
 
 struct test_track {
@@ -68,35 +64,24 @@ struct test_track {
 
 // Header, the streams one after another, then the voice table (voices 0-2).
 bytes assemble(const test_track& shape) {
-    const auto f = static_cast<uint8_t>(shape.fm.size());
-    const auto p = static_cast<uint8_t>(shape.psg.size());
-    bytes out(6 + 4 * f + 6 * p, 0);
-    out[2] = f;
-    out[3] = p;
-    out[4] = shape.divider;
-    out[5] = shape.tempo;
-    auto place = [&](const channel_spec& channel, std::size_t entry) {
-        const auto at = static_cast<uint16_t>(channel.pointer >= 0 ? channel.pointer : out.size());
-        out[entry] = static_cast<uint8_t>(at >> 8);
-        out[entry + 1] = static_cast<uint8_t>(at);
-        out[entry + 2] = channel.transpose;
-        out[entry + 3] = channel.volume;
-        out.insert(out.end(), channel.stream.begin(), channel.stream.end());
-    };
-    for (std::size_t i = 0; i < f; ++i) {
-        place(shape.fm[i], 6 + 4 * i);
+    test::test_track out;
+    out.divider = shape.divider;
+    out.main_tempo = shape.tempo;
+    for (const channel_spec& c : shape.fm) {
+        out.fm.push_back({c.stream});
+        out.fm_volume.push_back(c.volume);
     }
-    for (std::size_t j = 0; j < p; ++j) {
-        const std::size_t entry = 6 + 4 * f + 6 * j;
-        place(shape.psg[j], entry);
-        out[entry + 5] = shape.psg[j].envelope;
+    for (const channel_spec& c : shape.psg) {
+        out.psg.push_back({{c.stream}, c.volume, c.envelope});
     }
-    out[0] = static_cast<uint8_t>(out.size() >> 8);
-    out[1] = static_cast<uint8_t>(out.size());
     for (const voice_bytes& voice : {voice0, voice1, voice2}) {
-        out.insert(out.end(), voice.begin(), voice.end());
+        out.voices.push_back(swap_voice_order(voice)); // stored back in ROM order
     }
-    return out;
+    bytes track = test::make_track(out);
+    for (std::size_t i = 0; i < shape.fm.size(); ++i) {
+        track[6 + 4 * i + 2] = shape.fm[i].transpose;
+    }
+    return track;
 }
 
 const channel_spec resting_drum{"80 60 F6 FF FC"};
@@ -104,9 +89,8 @@ const channel_spec resting_drum{"80 60 F6 FF FC"};
 test_track fm1(channel_spec stream, uint8_t divider = 1, uint8_t tempo = 0) {
     return {divider, tempo, {resting_drum, std::move(stream)}, {}};
 }
-test_track psg1(const char* stream, uint8_t volume = 0, uint8_t envelope = 0,
-                uint8_t transpose = 0) {
-    return {1, 0, {resting_drum}, {{stream, transpose, volume, envelope}}};
+test_track psg1(const char* stream, uint8_t volume = 0, uint8_t envelope = 0) {
+    return {1, 0, {resting_drum}, {{stream, 0, volume, envelope}}};
 }
 test_track fm1_psg1(channel_spec fm, channel_spec psg, uint8_t tempo = 0) {
     return {1, tempo, {resting_drum, std::move(fm)}, {std::move(psg)}};
@@ -214,8 +198,9 @@ struct driver_case {
     bool bare_only = false; // reads past the bare file, or past the driver's tables
 };
 
-test_track with_fm1_at(int32_t pointer, const char* stream) {
-    return fm1_psg1({stream, 0, 0, 0, pointer}, {"81 02 F2"});
+// FM1 reads outside the file; PSG1 plays a note.
+test_track fm1_outside(const char* stream) {
+    return fm1_psg1({stream}, {"81 02 F2"});
 }
 
 const driver_case driver_cases[] = {
@@ -338,10 +323,10 @@ const driver_case driver_cases[] = {
      channels({"80 02 E4", "81 01 81 01 81 01 F2"}, {"81 01 81 01 81 01 F2"}), 8,
      at(1, c_fm_psg + ", psg 90") + at(2, c_fm_psg + ", psg 90"), any_messages},
     // FM1 reading outside the file: it stops and says so once; PSG1 plays on.
-    {"jump outside", with_fm1_at(-1, "81 01 F6 7F 00"), 40,
+    {"jump outside", fm1_outside("81 01 F6 7F 00"), 40,
      at(1, c_fm_psg + ", psg 90") + at(3, "psg 9f"), 1, true},
-    {"voice outside", with_fm1_at(-1, "EF C8 81 01"), 40,
-     at(1, psg_c + ", psg 90") + at(3, "psg 9f"), 1, true},
+    {"voice outside", fm1_outside("EF C8 81 01"), 40, at(1, psg_c + ", psg 90") + at(3, "psg 9f"),
+     1, true},
 };
 
 TEST(track_driver, writes_what_the_driver_rules_give) {

@@ -1,5 +1,5 @@
-// The track player: render lengths for each limit, loop counting, the mix of FM, PSG and
-// drums, live voice edits, and the DAC taking FM channel 6's place.
+// The track player: the length of a render by loops and their count, the PSG in the mix, live
+// voice edits, and the DAC taking FM channel 6's place.
 
 #include "demo/demo_rom.h"
 #include "rom/track_table.h"

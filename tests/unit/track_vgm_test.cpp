@@ -1,5 +1,5 @@
-// A track's VGM log: the driver's writes at their frames, the WAV's length and end, the drums
-// as a DAC stream by the DAC program's rules, and played back it sounds like the WAV render.
+// A track's VGM log: it ends where the WAV ends, with the same stop; the drums are a DAC stream
+// by the DAC program's rules, and played back they sound like the WAV render.
 
 #include "demo/demo_rom.h"
 #include "drums/dpcm.h"
