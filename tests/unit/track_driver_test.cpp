@@ -253,7 +253,6 @@ const driver_case driver_cases[] = {
          at(33, off())},
     {"f1 after f0 uses its bytes", fm1("F0 00 01 01 02 F4 81 02 F1 81 03 F2"), 8,
      at(1, note(0x284)) + at(3, note(0x284)) + at(4, freq(0x285)) + at(6, off())},
-    {"f6 jumps", fm1("F6 00 03 81 01 82 01 F2"), 4, at(1, note(0x2AB)) + at(2, off())},
     {"f7 nested two counters", fm1("81 01 F7 00 02 FF FA 82 01 F7 01 03 FF F3 F2"), 12,
      at(1, note(0x284)) + at(2, note(0x284)) + at(3, note(0x2AB)) + at(4, note(0x284)) +
          at(5, note(0x284)) + at(6, note(0x2AB)) + at(7, note(0x284)) + at(8, note(0x284)) +
@@ -281,8 +280,6 @@ const driver_case driver_cases[] = {
     {"psg e7 keeps note fill and envelope", psg1("E8 03 81 02 E7 82 04 F2", 0, 9), 9,
      at(1, psg_c + ", psg 90") + at(2, "psg 91") + at(3, "psg 86, psg 32, psg 92") +
          at(4, "psg 93") + at(5, "psg 9f") + at(7, "psg 9f")},
-    {"psg e8 note fill", psg1("E8 02 81 05 F2"), 8,
-     at(1, psg_c + ", psg 90") + at(3, "psg 9f") + at(6, "psg 9f")},
     {"psg ec and volume above 15 unclamped", psg1("81 01 EC 05 81 01 EC 4D 81 01 F2", 0x1E), 6,
      at(1, psg_c + ", psg ae") + at(2, psg_c + ", psg b3") + at(3, psg_c + ", psg 00") +
          at(4, "psg 9f")},
