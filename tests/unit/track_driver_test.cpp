@@ -206,6 +206,8 @@ test_track fm1_outside(const char* stream) {
 const driver_case driver_cases[] = {
     // Durations, tempo and the driver's tables read past their ends.
     {"product mod 256", fm1("81 56 F2", 3), 10, at(1, note(0x284)) + at(3, off())},
+    {"saved duration starts at 0: 256 frames", fm1("81 F2"), 260,
+     at(1, note(0x284)) + at(258, off())},
     {"saved duration is the product", fm1("81 03 E5 01 82 F2", 2), 16,
      at(1, note(0x284)) + at(7, note(0x2AB)) + at(13, off())},
     {"bare duration after rest", fm1("80 02 03 F2"), 10,

@@ -92,35 +92,24 @@ vgm_event as_event(uint64_t time, const driver_write& write) {
     }
 }
 
-track_source rom_source(const test::test_track& shape, bool drums = true) {
-    return {test::make_track_rom(test::make_track(shape), drums), file_mode::rom_image,
+track_source rom_source(const test::test_track& shape) {
+    return {test::make_track_rom(test::make_track(shape), true), file_mode::rom_image,
             track_table[0].start};
 }
 
-// Two FM voices over the drums (either may rest), with or without the long sample; 96 frames.
-struct band {
-    bool fm = true;
-    bool drums = true;
-    bool long_sample = true;
-};
-
-test::test_track band_track(const band& parts) {
+// Two FM voices (or rests) over the drums, with or without the long sample; 96 frames.
+test::test_track band_track(bool fm_notes, bool long_sample) {
     test::test_track shape;
     stream_bytes drums;
-    if (parts.drums) {
-        drums.add({0x81, 0x0C, 0x82, 0x0C, 0x88, 0x06, 0x89, 0x06, 0x81, 0x0C});
-        drums.add(
-            {static_cast<uint8_t>(parts.long_sample ? 0x87 : 0x82), 0x0C, 0x8A, 0x0C, 0x81, 0x18});
-    } else {
-        drums.add({0x80, 0x60});
-    }
+    drums.add({0x81, 0x0C, 0x82, 0x0C, 0x88, 0x06, 0x89, 0x06, 0x81, 0x0C});
+    drums.add({static_cast<uint8_t>(long_sample ? 0x87 : 0x82), 0x0C, 0x8A, 0x0C, 0x81, 0x18});
     shape.fm.push_back(drums.jump_to(0));
     for (uint8_t ch = 0; ch < 2; ++ch) {
         stream_bytes fm;
         fm.add({0xEF, ch});
         const std::size_t loop = fm.mark();
         for (int k = 0; k < 8; ++k) {
-            fm.add({static_cast<uint8_t>(parts.fm ? 0x99 + ch * 7 + k * 3 : 0x80), 0x0C});
+            fm.add({static_cast<uint8_t>(fm_notes ? 0x99 + ch * 7 + k * 3 : 0x80), 0x0C});
         }
         shape.fm.push_back(fm.jump_to(loop));
     }
@@ -131,7 +120,7 @@ test::test_track band_track(const band& parts) {
 // After the loops asked for, the stop: every channel keyed off and silenced at a driver
 // frame, then the second of release that the WAV also ends with.
 TEST(track_vgm, ends_where_the_wav_ends_with_the_same_stop) {
-    const track_source source = rom_source(band_track({}));
+    const track_source source = rom_source(band_track(true, true));
     const play_limit three_loops{-1.0, 3};
     track_player player(source);
     const std::size_t wav_frames = render_track(player, three_loops).size() / 2;
@@ -244,8 +233,7 @@ TEST(track_vgm, played_back_the_drums_follow_the_wav_render) {
     constexpr std::size_t width = 8;
     for (const bool long_sample : {false, true}) {
         SCOPED_TRACE(long_sample ? "with the long sample" : "DPCM drums");
-        const both_renders r =
-            render_both(rom_source(band_track({false, true, long_sample})), {4.0, -1});
+        const both_renders r = render_both(rom_source(band_track(false, long_sample)), {4.0, -1});
         ASSERT_EQ(r.vgm.size(), r.wav.size());
         double error = 0, signal = 0;
         double wav_sum = 0, vgm_sum = 0; // over the last `width` frames, left side
