@@ -46,8 +46,8 @@ std::string track_data_text(const std::string& name) {
 }
 
 // A channel entry and its stream; PSG entries take no transpose here, FM entries no envelope.
-struct channel_spec {
-    channel_spec(const char* hex, uint8_t transpose = 0, uint8_t volume = 0, uint8_t envelope = 0)
+struct channel_entry {
+    channel_entry(const char* hex, uint8_t transpose = 0, uint8_t volume = 0, uint8_t envelope = 0)
         : stream(hex_bytes(hex)), transpose(transpose), volume(volume), envelope(envelope) {}
     bytes stream;
     uint8_t transpose;
@@ -58,8 +58,8 @@ struct channel_spec {
 struct test_track {
     uint8_t divider = 1;
     uint8_t tempo = 0;
-    std::vector<channel_spec> fm; // entry 0 is the drum channel
-    std::vector<channel_spec> psg;
+    std::vector<channel_entry> fm; // entry 0 is the drum channel
+    std::vector<channel_entry> psg;
 };
 
 // Header, the streams one after another, then the voice table (voices 0-2).
@@ -67,11 +67,11 @@ bytes assemble(const test_track& shape) {
     test::test_track out;
     out.divider = shape.divider;
     out.main_tempo = shape.tempo;
-    for (const channel_spec& c : shape.fm) {
+    for (const channel_entry& c : shape.fm) {
         out.fm.push_back({c.stream});
         out.fm_volume.push_back(c.volume);
     }
-    for (const channel_spec& c : shape.psg) {
+    for (const channel_entry& c : shape.psg) {
         out.psg.push_back({{c.stream}, c.volume, c.envelope});
     }
     for (const voice_bytes& voice : {voice0, voice1, voice2}) {
@@ -84,18 +84,18 @@ bytes assemble(const test_track& shape) {
     return track;
 }
 
-const channel_spec resting_drum{"80 60 F6 FF FC"};
+const channel_entry resting_drum{"80 60 F6 FF FC"};
 
-test_track fm1(channel_spec stream, uint8_t divider = 1, uint8_t tempo = 0) {
+test_track fm1(channel_entry stream, uint8_t divider = 1, uint8_t tempo = 0) {
     return {divider, tempo, {resting_drum, std::move(stream)}, {}};
 }
 test_track psg1(const char* stream, uint8_t volume = 0, uint8_t envelope = 0) {
     return {1, 0, {resting_drum}, {{stream, 0, volume, envelope}}};
 }
-test_track fm1_psg1(channel_spec fm, channel_spec psg, uint8_t tempo = 0) {
+test_track fm1_psg1(channel_entry fm, channel_entry psg, uint8_t tempo = 0) {
     return {1, tempo, {resting_drum, std::move(fm)}, {std::move(psg)}};
 }
-test_track channels(std::vector<channel_spec> fm, std::vector<channel_spec> psg = {}) {
+test_track channels(std::vector<channel_entry> fm, std::vector<channel_entry> psg = {}) {
     return {1, 0, std::move(fm), std::move(psg)};
 }
 
@@ -391,7 +391,7 @@ TEST(track_driver, refuses_entry_counts_outside_the_driver_and_short_headers) {
         EXPECT_FALSE(driver.problem().empty());
     }
     bytes cut = assemble(
-        {1, 0, std::vector<channel_spec>(6, {"F2"}), std::vector<channel_spec>(3, {"F2"})});
+        {1, 0, std::vector<channel_entry>(6, {"F2"}), std::vector<channel_entry>(3, {"F2"})});
     cut.resize(40); // the header alone takes 48 bytes
     track_interpreter driver({cut, file_mode::bare_track, 0});
     EXPECT_FALSE(driver.valid());
