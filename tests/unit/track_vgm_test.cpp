@@ -117,13 +117,18 @@ test::test_track band_track(bool fm_notes, bool long_sample) {
     return shape;
 }
 
-// After the loops asked for, the stop: every channel keyed off and silenced at a driver
+// After the loops asked for, counted, the stop: every channel keyed off and silenced at a driver
 // frame, then the second of release that the WAV also ends with.
 TEST(track_vgm, ends_where_the_wav_ends_with_the_same_stop) {
     const track_source source = rom_source(band_track(true, true));
     const play_limit three_loops{-1.0, 3};
     track_player player(source);
     const std::size_t wav_frames = render_track(player, three_loops).size() / 2;
+    EXPECT_EQ(player.driver().loops_completed(), 3);
+    // Every channel jumps back every 96 driver frames, and the main tempo of 0 holds them all
+    // back a frame at the 256th: the third loop is 97 frames long.
+    track_player two(source);
+    EXPECT_EQ(wav_frames - render_track(two, {-1.0, 2}).size() / 2, 97u * 735);
     const track_vgm vgm = make_track_vgm(source, three_loops, {});
     EXPECT_TRUE(vgm.messages.empty());
     EXPECT_EQ(vgm.frames, wav_frames);
