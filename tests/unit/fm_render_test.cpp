@@ -1,7 +1,8 @@
-// The FM core: chip life, the operator and channel registers, the key on/off rules, timers,
-// pan and rendering in pieces; the rendered sound itself is checked against the reference
-// model (fm_preview_test.cpp). With a clock of 144 x 44100 Hz one chip tick is one frame, so
-// F-number 1024 at block 7 with MUL 4 advances the phase by exactly a quarter period a frame.
+// The FM core: chip life, the register and key on/off rules, timers, pan and rendering in
+// pieces that the reference renders (fm_preview_test.cpp) do not reach; those renders check
+// the sound of every field, algorithm, the LFO, channel 3's frequencies and the DAC. With a clock
+// of 144 x 44100 Hz one chip tick is one frame, so F-number 1024 at block 7 with MUL 4 advances the
+// phase by exactly a quarter period a frame.
 
 #include "fm/fm.h"
 #include "fm/fm_tables.h"
@@ -100,25 +101,6 @@ TEST(fm_ports, registers_with_channel_bits_3_and_unknown_groups_change_nothing) 
     EXPECT_EQ(register_fields(fm.chip()), before);
 }
 
-TEST(fm_operator_registers, multiple_zero_detune_and_am_depth_from_a_later_ams) {
-    // Levels, feedback, detune and AM depths at work are heard in the reference renders;
-    // these are the orderings and edges those renders do not reach.
-    fm_fixture fm;
-    fm.write(0x38, 0x70); // DT 7, MUL 0
-    EXPECT_EQ(fm.channel(0).op[2].multiple, 1);
-    EXPECT_EQ(fm.channel(0).op[2].detune, 7);
-    EXPECT_EQ(fm.channel(0).op[0].phase_step, -1); // the channel is stale until rendered
-    fm.render(0);
-    EXPECT_NE(fm.channel(0).op[0].phase_step, -1);
-    fm.write(0x60, 0x85); // AM on, D1R 5, operator 1 of channel 1
-    EXPECT_EQ(fm.channel(0).op[0].am_depth, 0);
-    fm.write(0xB4, 0xF0); // AMS 3
-    EXPECT_EQ(fm.channel(0).op[0].am_depth, 503);
-    EXPECT_EQ(fm.channel(0).op[1].am_depth, 0);
-    fm.write(0xB4, 0x10);
-    EXPECT_EQ(fm.channel(0).op[0].am_depth, 59);
-}
-
 TEST(fm_operator_registers, frequency_latch_takes_effect_with_the_low_byte) {
     fm_fixture fm;
     const fm_chip& chip = fm.chip();
@@ -136,32 +118,17 @@ TEST(fm_operator_registers, frequency_latch_takes_effect_with_the_low_byte) {
     EXPECT_EQ(fm.channel(0).key_code, (7 << 2) | 2);
 }
 
-// The envelope phase of each operator, channel by channel in register order.
-std::vector<uint8_t> env_phases(const fm_chip& chip) {
-    std::vector<uint8_t> phases;
-    for (const fm_channel& ch : chip.channel) {
+TEST(fm_keys, key_on_slots_3_and_7_name_no_channel) {
+    // Key-ons of real channels, whole and by operator, are heard in the reference renders.
+    fm_fixture fm;
+    fm.write({{0x28, 0xF3}, {0x28, 0xF7}});
+    for (const fm_channel& ch : fm.chip().channel) {
         for (const fm_operator& o : ch.op) {
-            phases.push_back(o.env_phase);
+            EXPECT_EQ(o.env_phase, env_off);
         }
     }
-    return phases;
-}
-
-TEST(fm_keys, key_on_off_by_channel_and_operator) {
-    fm_fixture fm;
-    fm.write({{0x28, 0xF3}, {0x28, 0xF7}}); // channel bits 3 and 7 name no channel
-    std::vector<uint8_t> expected(24, env_off);
-    EXPECT_EQ(env_phases(fm.chip()), expected);
-    fm.write(0x28, 0x50); // bit 4 operator 1, bit 6 operator 2
-    expected[0] = expected[1] = env_attack;
-    EXPECT_EQ(env_phases(fm.chip()), expected);
     fm.write(0x28, 0xF4); // channel 4, the first of part II
-    std::fill_n(expected.begin() + 12, 4, env_attack);
-    EXPECT_EQ(env_phases(fm.chip()), expected);
-    for (const fm_operator& o : fm.channel(3).op) {
-        EXPECT_EQ(o.env_counter, 0);
-        EXPECT_EQ(o.env_end, env_attack_end);
-    }
+    EXPECT_EQ(fm.channel(3).op[3].env_phase, env_attack);
 }
 
 TEST(fm_keys, key_on_during_attack_changes_nothing_and_key_off_keeps_the_attenuation) {

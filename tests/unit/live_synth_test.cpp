@@ -16,11 +16,6 @@ namespace {
 // Algorithm 7, every operator heard, slow decay, RR 4.
 const voice_record voice = *voice_from_hex("07010101011f1f1f1f04040404020202022424242410101010");
 
-void render(live_synth& synth, uint32_t frames) {
-    std::vector<int16_t> out(2 * std::size_t{frames});
-    synth.render(out, frames);
-}
-
 TEST(live_synth, six_notes_sound_at_once_and_a_seventh_takes_the_oldest_channel) {
     live_synth synth;
     ASSERT_TRUE(synth.ready());
@@ -57,7 +52,8 @@ TEST(live_synth, an_edit_reaches_every_sounding_channel_without_a_new_attack) {
     for (int32_t note : {48, 67, 70, 71, 72, 80}) { // every channel of both parts
         synth.note_on(note);
     }
-    render(synth, 3000);
+    std::vector<int16_t> out(2 * 3000);
+    synth.render(out, 3000);
     const fm_operator before = synth.operator_state(3, 2);
     voice_record edited = voice;
     edited[22] = 0x30; // OP3 TL
