@@ -234,17 +234,10 @@ const voice_record lead_loud = hex("04713201311f1f1f1f0a0b0c0d010203041f2f3f4f08
 // Differs from lead in a modulator level (OP2): another instrument, not a volume step.
 const voice_record lead_bright = hex("04713201311f1f1f1f0a0b0c0d010203041f2f3f4f10201a30");
 
-struct expected_voice {
-    voice_record voice;
-    int32_t channel;
-    int64_t key_ons;
-    const char* name;
-};
-
 struct rule_case {
     const char* what;
     void (*make)(vgm_builder&);
-    std::vector<expected_voice> voices;
+    std::vector<vgm_voice> voices;
     bool merge_volume = false;
     bool end_command = true;
 };
@@ -341,9 +334,9 @@ TEST(vgm_voices, key_ons_make_voices_by_the_rule) {
         }
         ASSERT_EQ(voices.size(), c.voices.size());
         for (std::size_t i = 0; i < voices.size(); ++i) {
-            const expected_voice& e = c.voices[i];
+            const vgm_voice& e = c.voices[i];
             EXPECT_EQ(std::tie(voices[i].channel, voices[i].key_ons, voices[i].name),
-                      std::make_tuple(e.channel, e.key_ons, std::string(e.name)));
+                      std::tie(e.channel, e.key_ons, e.name));
             EXPECT_EQ(voice_to_hex(voices[i].voice), voice_to_hex(e.voice)) << i;
         }
     }
