@@ -58,14 +58,13 @@ TEST(fm_script, feature_log_matches_the_reference_model) {
 
 TEST(fm_script, numbers_comments_and_interleaving) {
     fm_script_output output;
-    fm_script_result error;
     const char* script = "# DAC on, left only on channel 6\n"
                          "init 1 0x750aaa 44100   # clock 7670442\n\n"
                          "write 0 0 0x2B\r\nwrite 0 0x4001 128\n"
                          "write 0 2 0xB6\nwrite\t0 3 0x80\n"
                          "write 0 0 0x2A\nwrite 0 1 0xFF\n"
                          "update 0 2\nupdate 0 0\nshutdown\n";
-    error = run_fm_script(script, output);
+    const fm_script_result error = run_fm_script(script, output);
     ASSERT_TRUE(error.done()) << error.line << ": " << error.problem;
     EXPECT_EQ(output.samples, (std::vector<int8_t>{31, 0, 31, 0}));
 }
