@@ -31,6 +31,7 @@ TEST(Tx81zImport, CountsVoicesBySizeUpToFiftyAndKeepsTheStoreOnARefusal) {
     tx81z_store store;
     EXPECT_EQ(tx81z_import_bytes(store, std::vector<uint8_t>(136, 0x41)).names.size(), 1u);
     EXPECT_EQ(tx81z_import_bytes(store, std::vector<uint8_t>(135, 0x41)).names.size(), 0u);
+    EXPECT_TRUE(tx81z_import_bytes(store, std::vector<uint8_t>(8, 0)).done());
     const auto cut = tx81z_import_bytes(
         store, make_dump(64, [](int v, uint8_t* voice) { voice[0] = static_cast<uint8_t>(v); }));
     ASSERT_TRUE(cut.done());

@@ -360,7 +360,8 @@ TEST(VoiceFormats, OffsetDetuneWritesMinusZeroAsNoneWithoutALoss) {
 }
 
 // Content before extension is checked by the CLI, which reads a WOPN bank named .tfi.
-TEST(VoiceFormats, NoFileIsGuessedAndAFailedSignatureFallsBackToTheExtension) {
+TEST(VoiceFormats, ExtensionsInAnyCaseNoGuessesAndAFailedSignatureFallsBack) {
+    EXPECT_EQ(recognise_voice_file("LEAD.TFI", bytes(42, 0))->id, "tfi");
     EXPECT_EQ(recognise_voice_file("track.bin", bytes(42, 0)), nullptr);
     // An Echo instrument whose first bytes happen to be the GYB signature is still read.
     const voice_format* used = nullptr;
