@@ -76,14 +76,7 @@ TEST(VoiceFormats, EveryWriterRoundTripsAndNotesWhatItLoses) {
             EXPECT_EQ(back.voices[i].voice, pack_voice(v));
             EXPECT_EQ(back.voices[i].name, keeps_name ? given[i].name : "");
         }
-        if (std::string_view(c.id) != "opm") { // cut short: refused, never read past its end
-            EXPECT_FALSE(f.read(std::span(out).first(out.size() / 2)).done());
-        }
     }
-    const std::vector<named_voice> two(2);
-    bytes out;
-    EXPECT_FALSE(write_voice_bytes(format("tfi"), two, out).done());
-    EXPECT_FALSE(write_voice_bytes(format("fui"), std::span(two.data(), 1), out).done());
 }
 
 // What the lossy format below does to a voice it reads back.
@@ -108,17 +101,7 @@ TEST(VoiceFormats, AWrittenFileNamesEachFieldItsRoundTripChanged) {
     using change = void (*)(voice_params&);
     const std::pair<const char*, change> cases[] = {
         {"ALG", [](voice_params& v) { v.alg ^= 1; }},
-        {"FB", [](voice_params& v) { v.fb ^= 1; }},
-        {"DT", [](voice_params& v) { v.op[1].dt = 2; }},
         {"MUL", [](voice_params& v) { v.op[2].mul ^= 1; }},
-        {"TL", [](voice_params& v) { v.op[3].tl ^= 1; }},
-        {"RS", [](voice_params& v) { v.op[0].rs ^= 1; }},
-        {"AR", [](voice_params& v) { v.op[1].ar ^= 1; }},
-        {"AM", [](voice_params& v) { v.op[2].am ^= 1; }},
-        {"D1R", [](voice_params& v) { v.op[3].d1r ^= 1; }},
-        {"D2R", [](voice_params& v) { v.op[0].d2r ^= 1; }},
-        {"D1L", [](voice_params& v) { v.op[1].d1l ^= 1; }},
-        {"RR", [](voice_params& v) { v.op[2].rr ^= 1; }},
     };
     const named_voice voice{sample_voices()[0].voice, ""};
     const voice_format lossy{
@@ -158,9 +141,6 @@ TEST(VoiceFormats, DmpReadsEveryVersionHeaderToTheSameVoice) {
         EXPECT_EQ(read.voices[0].voice, r);
         EXPECT_TRUE(read.dropped.empty()); // the early versions' operator count is no FMS
     }
-    bytes ssg = files[6];
-    ssg[3 + 4 + 10] = 8 | 2;
-    EXPECT_EQ(read_dmp(ssg).dropped, std::vector<std::string>{"SSG-EG"});
 }
 
 TEST(VoiceFormats, ReadersKeepOperatorOrderDetuneOffsetAndBitPlaces) {
@@ -189,27 +169,6 @@ TEST(VoiceFormats, ReadersKeepOperatorOrderDetuneOffsetAndBitPlaces) {
         for (const auto& [at, value] : c.voice) {
             EXPECT_EQ(read.voices[0].voice[at], value) << at;
         }
-    }
-}
-
-TEST(VoiceFormats, OpniReadsBothVersionsWithSixtyFiveByteRecords) {
-    for (int version = 1; version <= 2; ++version) {
-        SCOPED_TRACE(version);
-        bytes f = version == 1 ? file("WOPN2-INST\0"sv) : file("WOPN2-IN2T\0"sv, {2, 0});
-        // The name, as the writer keeps it, is checked by the round trip above.
-        bytes ins(65, 0); // no key-on/off delays in a single instrument, in either version
-        ins[35] = 0x2C;
-        ins[37] = 0x21;             // OP1 DT/MUL
-        ins[37 + 3 * 7 + 1] = 0x15; // the fourth record is register +0xC (OP4): TL
-        f.push_back(0);             // melodic
-        f.insert(f.end(), ins.begin(), ins.end());
-        const voice_file_read read = read_voice_bytes("x.opni", f);
-        ASSERT_TRUE(read.done()) << read.problem;
-        EXPECT_EQ(read.voices[0].voice[0], 0x2C);
-        EXPECT_EQ(read.voices[0].voice[4], 0x21);
-        EXPECT_EQ(read.voices[0].voice[21], 0x15);
-        f.insert(f.end(), 4, 0);
-        EXPECT_FALSE(read_opni(f).done()) << "with delays";
     }
 }
 
@@ -252,12 +211,6 @@ TEST(VoiceFormats, GybReadsVersionsOneToThree) {
         f.resize(version < 3 ? 270 : 50);
         EXPECT_FALSE(read_gyb(f).done());
     }
-    // The GM map written: six bytes for each program a voice takes, two for each other one
-    // and for each drum note.
-    bytes out;
-    ASSERT_TRUE(write_voice_bytes(format("gyb"), sample_voices(), out).done());
-    const uint32_t maps = out[12] | out[13] << 8 | out[14] << 16 | uint32_t{out[15]} << 24;
-    EXPECT_EQ(out.size() - maps, 3 * 6 + 125 * 2 + 128 * 2u);
 }
 
 TEST(VoiceFormats, FuiReadsOldAndNewLayoutsAlike) {
@@ -297,8 +250,6 @@ TEST(VoiceFormats, FuiReadsOldAndNewLayoutsAlike) {
     EXPECT_TRUE(b.dropped.empty());
     old[32 + 12 + 4 + 3] = 2; // AMS
     EXPECT_EQ(read_fui(old).dropped, std::vector<std::string>{"AMS"});
-    old.resize(100);
-    EXPECT_FALSE(read_fui(old).done());
 }
 
 TEST(VoiceFormats, OpmMapsSlotsToRegisterOrderAndReadsValuesPastTheirRangeByTheirLowBits) {
@@ -326,37 +277,6 @@ TEST(VoiceFormats, OpmMapsSlotsToRegisterOrderAndReadsValuesPastTheirRangeByThei
     EXPECT_EQ(p.alg, 12 & 7);
     EXPECT_EQ(p.op[1].ar, 33 & 31); // M2 is OP2
     EXPECT_EQ(p.op[3].dt, 9 & 7);
-    bytes out; // what was read writes back in range
-    ASSERT_TRUE(write_voice_bytes(format("opm"), r.voices, out).done());
-    EXPECT_TRUE(read_opm(out).out_of_range.empty());
-    EXPECT_EQ(read_opm(out).voices, r.voices);
-}
-
-TEST(VoiceFormats, OffsetDetuneWritesMinusZeroAsNoneWithoutALoss) {
-    // Chip detune 4 ("minus zero") sounds as 0; stored 3 is none, 7 is past +3.
-    voice_params v;
-    const std::array<uint8_t, 4> chip{4, 0, 5, 3};
-    for (std::size_t i = 0; i < 4; ++i) {
-        v.op[i].dt = chip[i];
-        v.op[i].mul = 1;
-    }
-    const std::vector<named_voice> voice{{pack_voice(v), ""}};
-    const std::pair<const char*, std::size_t> cases[] = {
-        {"dmp", 3 + 4 + 8}, {"tfi", 3}, {"vgi", 4}};
-    for (const auto& [id, op1_dt] : cases) {
-        SCOPED_TRACE(id);
-        bytes out;
-        const voice_file_written written = write_voice_bytes(format(id), voice, out);
-        ASSERT_TRUE(written.done()) << written.problem;
-        EXPECT_TRUE(written.lost.empty()) << join_field_names(written.lost);
-        EXPECT_EQ(out[op1_dt], 3);
-        const voice_file_read back = format(id).read(out);
-        ASSERT_TRUE(back.done()) << back.problem;
-        EXPECT_EQ(unpack_voice(back.voices[0].voice).op[0].dt, 0);
-        EXPECT_EQ(unpack_voice(back.voices[0].voice).op[2].dt, 5);
-        out[op1_dt] = 7;
-        EXPECT_EQ(format(id).read(out).voices, back.voices);
-    }
 }
 
 // Content before extension is checked by the CLI, which reads a WOPN bank named .tfi.
@@ -376,8 +296,6 @@ TEST(VoiceFormats, RefusalsNameWhatTheFileHoldsAndWhatItsFormatNeeds) {
         bytes file;
         const char* problem;
     } cases[] = {
-        {"dmp", file("", {8, 1, 4}, 20),
-         "The file is 23 bytes long, but a DefleMask FM preset of version 8 is 51 bytes."},
         {"dmp", {}, "The file is empty, but a DefleMask preset starts with its version byte."},
         {"dmp",
          {12},
@@ -389,15 +307,9 @@ TEST(VoiceFormats, RefusalsNameWhatTheFileHoldsAndWhatItsFormatNeeds) {
         {"tfi", file("", {0, 0, 0, 0, 200}, 37),
          "The file holds TL 200 for operator 1, past the field's range 0-127; it is damaged or "
          "of another kind."},
-        {"y12", file("", {}, 1), "The file is 1 byte long, but a Y12 voice dump is 128 bytes."},
         {"opni", file("WOPN2-INSX"),
          "The file does not begin with \"WOPN2-INST\" or \"WOPN2-IN2T\", the signature of an "
          "OPNI instrument."},
-        {"wopn", file("WOPN2-BANK\0"sv, {0, 2, 0, 0, 0}, 100),
-         "The file is 116 bytes long, but a WOPN bank of version 1 with 2 melodic and 0 "
-         "percussion sets is 16656 bytes."},
-        {"wopn", file("WOPN2-B2NK\0"sv, {2}),
-         "The file is 12 bytes long, but a WOPN bank header is 18 bytes."},
         {"wopn", file("WOPN2-B2NK\0"sv, {3, 0, 0, 0, 0, 0, 0}),
          "The file is a WOPN bank of version 3, but versions 1 and 2 are read."},
         {"gyb", file("", {26, 12, 1, 2, 2}, 256),
@@ -414,10 +326,6 @@ TEST(VoiceFormats, RefusalsNameWhatTheFileHoldsAndWhatItsFormatNeeds) {
          "The file is a Furnace instrument of type 2, not an FM (OPN) instrument."},
         {"fui", file("FINS", {1, 0, 1, 0, 'N', 'A', 9, 0, 'x'}),
          "The file is 13 bytes long and ends inside feature \"NA\" of the Furnace instrument."},
-        {"fui", file("FINX"),
-         "The file does not begin with \"FINS\" or \"-Furnace instr.-\", the signature of a "
-         "Furnace instrument."},
-        {"ymx", file("YM"), "The file is 2 bytes long, but a voice bank takes at least 8 bytes."},
     };
     for (const auto& c : cases) {
         const voice_file_read read = format(c.format).read(c.file);
