@@ -17,10 +17,7 @@ TEST(OpenRequest, CommandLineSplitsAsTheWindowsRuntimeDoes) {
         args expected;
     } cases[] = {
         {"", {}},
-        {"   ", {}},
-        {"rom.bin", {"rom.bin"}},
         {"  a.bin \t b.bin ", {"a.bin", "b.bin"}},
-        {R"("C:\My Roms\game.bin")", {R"(C:\My Roms\game.bin)"}},
         {R"(C:\roms\ "")", {R"(C:\roms\)", ""}},
         {R"(a\\"b c" d)", {R"(a\b c)", "d"}},        // 2n backslashes: n, and the quote opens
         {R"(a\"b)", {R"(a"b)"}},                     // 2n + 1: n and a literal quote
@@ -58,8 +55,7 @@ TEST(WindowPlacement, TakesTheFirstSideWhereTheWindowFitsAndStaysOnTheWorkArea) 
     using enum window_side;
     const screen_rect work{0, 0, 1024, 738}, second{1920, 0, 3200, 1024}; // a taskbar below
     const screen_rect main{100, 50, 500, 250}, low{100, 500, 500, 700}, wide{700, 50, 1024, 250};
-    const screen_rect bottom{100, 500, 500, 738}, off{-600, 50, -200, 250};
-    const screen_rect on_second{2000, 100, 2400, 300};
+    const screen_rect bottom{100, 500, 500, 738}, on_second{2000, 100, 2400, 300};
     // Expected rectangles worked out by hand: an 8-pixel gap, tops or left edges aligned.
     const struct {
         const char* what;
@@ -68,18 +64,19 @@ TEST(WindowPlacement, TakesTheFirstSideWhereTheWindowFitsAndStaysOnTheWorkArea) 
         std::vector<window_side> sides;
         screen_rect expected, work;
     } cases[] = {
-        {"right, tops aligned", main, 300, 200, {right}, {508, 50, 808, 250}, work},
-        {"below, left edges aligned", main, 300, 200, {below}, {100, 258, 400, 458}, work},
-        {"too wide for the right", main, 600, 300, {right, below}, {100, 258, 700, 558}, work},
-        {"too tall below", main, 500, 600, {below, right}, {508, 50, 1008, 650}, work},
+        {"no side given: the right", main, 300, 200, {}, {508, 50, 808, 250}, work},
+        {"too wide for the right: below",
+         main,
+         600,
+         300,
+         {right, below},
+         {100, 258, 700, 558},
+         work},
         {"right, moved up onto the work area", low, 300, 400, {right}, {508, 338, 808, 738}, work},
         {"left at the right edge", wide, 400, 200, {right, left}, {292, 50, 692, 250}, work},
         {"above at the bottom", bottom, 300, 400, {below, above}, {100, 92, 400, 492}, work},
         {"fits nowhere: pushed on", main, 900, 700, {right, below}, {124, 38, 1024, 738}, work},
         {"larger than the work area", main, 1200, 900, {right}, {0, 0, 1200, 900}, work},
-        {"an anchor off the left: moved on", off, 300, 200, {left}, {0, 50, 300, 250}, work},
-        {"no side given: the right", main, 300, 200, {}, {508, 50, 808, 250}, work},
-        {"second monitor", on_second, 700, 500, {right}, {2408, 100, 3108, 600}, second},
         {"second monitor, pushed on", on_second, 900, 500, {right}, {2300, 100, 3200, 600}, second},
     };
     for (const auto& c : cases) {
