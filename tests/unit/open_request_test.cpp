@@ -1,10 +1,16 @@
-// The start-up open request from the command line or dropped files, and where a window
-// opens beside another.
+// The start-up open request from the command line or dropped files, what opening a path does
+// from the file alone, where a window opens beside another, and the Status log's text.
 
 #include "app/open_request.h"
+#include "app/opened_file.h"
+#include "app/status_log_text.h"
 #include "app/window_placement.h"
+#include "demo/demo_rom.h"
+#include "memory_file_system.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace kavelo {
 namespace {
@@ -54,7 +60,7 @@ TEST(OpenRequest, FirstPathOpensAndTheRestIsNamedInOneLine) {
 TEST(WindowPlacement, TakesTheFirstSideWhereTheWindowFitsAndStaysOnTheWorkArea) {
     using enum window_side;
     const screen_rect work{0, 0, 1024, 738}, second{1920, 0, 3200, 1024}; // a taskbar below
-    const screen_rect main{100, 50, 500, 250}, low{100, 500, 500, 700}, wide{700, 50, 1024, 250};
+    const screen_rect main{100, 50, 500, 250}, wide{700, 50, 1024, 250};
     const screen_rect bottom{100, 500, 500, 738}, on_second{2000, 100, 2400, 300};
     // Expected rectangles worked out by hand: an 8-pixel gap, tops or left edges aligned.
     const struct {
@@ -65,14 +71,7 @@ TEST(WindowPlacement, TakesTheFirstSideWhereTheWindowFitsAndStaysOnTheWorkArea) 
         screen_rect expected, work;
     } cases[] = {
         {"no side given: the right", main, 300, 200, {}, {508, 50, 808, 250}, work},
-        {"too wide for the right: below",
-         main,
-         600,
-         300,
-         {right, below},
-         {100, 258, 700, 558},
-         work},
-        {"right, moved up onto the work area", low, 300, 400, {right}, {508, 338, 808, 738}, work},
+        {"too wide: below", main, 600, 300, {right, below}, {100, 258, 700, 558}, work},
         {"left at the right edge", wide, 400, 200, {right, left}, {292, 50, 692, 250}, work},
         {"above at the bottom", bottom, 300, 400, {below, above}, {100, 92, 400, 492}, work},
         {"fits nowhere: pushed on", main, 900, 700, {right, below}, {124, 38, 1024, 738}, work},
@@ -81,6 +80,89 @@ TEST(WindowPlacement, TakesTheFirstSideWhereTheWindowFitsAndStaysOnTheWorkArea) 
     };
     for (const auto& c : cases) {
         EXPECT_EQ(place_beside(c.anchor, c.width, c.height, c.work, c.sides), c.expected) << c.what;
+    }
+}
+
+TEST(opened_file, TheFileDecidesRefusalOrMode) {
+    const std::string folder = "/roms/";
+    const std::string longest = folder + std::string(opened_path_capacity - 1 - folder.size(), 'r');
+    const std::string too_long = longest + "x";
+    const std::string rom_line = "  * Opened compatible Brisco ROM";
+    const std::string track_line = "  * Opened Binary Music Track";
+    const struct {
+        const char* what;
+        std::string path;
+        std::optional<std::vector<uint8_t>> bytes; // nothing: no such file
+        file_mode mode;                            // none: not opened
+        std::string line;
+    } cases[] = {
+        {"the game's ROM", "/roms/game.bin", make_demo_rom(), file_mode::rom_image, rom_line},
+        {"a bare track", "/roms/track.bin", make_demo_track(4), file_mode::bare_track, track_line},
+        {"no such file", "/roms/missing.bin", std::nullopt, file_mode::none,
+         "  * ERROR: Cannot open /roms/missing.bin"},
+        {"the longest path kept", longest, make_demo_rom(), file_mode::rom_image, rom_line},
+        {"a path past the Open dialog's buffer", too_long, make_demo_rom(), file_mode::none,
+         "  * ERROR: Cannot open " + too_long},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::memory_file_system fs;
+        if (c.bytes) {
+            fs.files[c.path] = *c.bytes;
+        }
+        const open_outcome outcome = open_outcome_for(fs, c.path);
+        const bool opened = c.mode != file_mode::none;
+        EXPECT_EQ(outcome.opened, opened);
+        EXPECT_EQ(outcome.file.mode, c.mode);
+        EXPECT_EQ(outcome.file.path, opened ? c.path : "");
+        EXPECT_EQ(outcome.log_line, c.line);
+        // Only a ROM image's menu failure is logged instead of its kind.
+        EXPECT_EQ(outcome.line_after_menu(true), c.line);
+        EXPECT_EQ(outcome.line_after_menu(false),
+                  c.mode == file_mode::rom_image ? "  * ERROR: Cannot switch menus!" : c.line);
+    }
+}
+
+// `count` lines "line N" padded with dots to `width` characters, each ending in CR LF.
+std::string numbered_lines(int first, int count, std::size_t width) {
+    std::string text;
+    for (int i = first; i < first + count; ++i) {
+        std::string line = "line " + std::to_string(i);
+        line.resize(width, '.');
+        text += line + "\r\n";
+    }
+    return text;
+}
+
+TEST(StatusLogText, AppendsOneLineAndDropsOnlyAsManyOldestWholeLinesAsNeeded) {
+    const std::string ten = numbered_lines(0, 10, 8);     // 100 characters
+    const std::string full = numbered_lines(0, 1999, 30); // 63,968 characters
+    const std::string opened = "  * Opened compatible Brisco ROM", x23(23, 'x');
+    // Lengths counted by hand: each line is its text and CR LF.
+    const struct {
+        const char* what;
+        std::string current, line;
+        std::size_t limit;
+        std::string expected;
+    } cases[] = {
+        {"below the earlier lines", "  * Writing changes to ROM\r\n",
+         "  * Voice Edited successfully!", status_log_max_chars,
+         "  * Writing changes to ROM\r\n  * Voice Edited successfully!\r\n"},
+        {"100 + 8 + 2: exactly at the limit", ten, "12345678", 110, ten + "12345678\r\n"},
+        {"111: the first line goes", ten, "123456789", 110,
+         numbered_lines(1, 9, 8) + "123456789\r\n"},
+        {"125: two lines go, not three", ten, x23, 110, numbered_lines(2, 8, 8) + x23 + "\r\n"},
+        {"63,968 + 34 passes 63,999 by 3", full, opened, status_log_max_chars,
+         numbered_lines(1, 1998, 30) + opened + "\r\n"},
+        // Text without CR LF cannot be cut at a line: it goes as a whole, as does a partial
+        // last line once everything before it has gone.
+        {"no line breaks", std::string(100, 'z'), "new", 50, "new\r\n"},
+        {"a partial last line", "ab\r\ncd", "0123456", 10, "0123456\r\n"},
+        {"a line longer than the limit is cut to it", "old\r\n", "hhhhhhhh", 6, "hhhh\r\n"},
+        {"a limit below CR LF", "abc", "x", 1, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(status_log_text_append(c.current, c.line, c.limit), c.expected) << c.what;
     }
 }
 

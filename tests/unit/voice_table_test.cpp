@@ -1,11 +1,40 @@
+// Voice tables: the stored order, hex text, loads from a ROM image or a bare track, and
+// commits that write exactly their own slot, refuse what they cannot write and keep the file's
+// permissions.
+
 #include "demo/demo_rom.h"
-#include "disk_rom.h"
+#include "memory_file_system.h"
+#include "rom/file_image.h"
 #include "rom/track_table.h"
+#include "rom/voice_commit.h"
+#include "rom/voice_table.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace kavelo {
 namespace {
+
+const voice_record edited = test::counting_record(0x40);
+
+// A ROM image or bare track held in memory, opened for loads and commits.
+struct voice_file {
+    test::memory_file_system fs;
+    test::log_lines log;
+    rom_access access;
+    explicit voice_file(std::vector<uint8_t> bytes, file_mode mode = file_mode::rom_image)
+        : access{fs, "/music/file.bin", mode, log.sink()} {
+        fs.files[access.path] = std::move(bytes);
+    }
+    std::vector<uint8_t>& bytes() { return fs.files[access.path]; }
+    voice_table loaded(uint32_t start) const {
+        voice_table table;
+        EXPECT_EQ(load_track_voices(access, start, table).code, result_done);
+        return table;
+    }
+};
 
 TEST(VoiceOrder, SwapExchangesFirstAndLastOfEveryGroup) {
     const voice_record expected{0,  4,  2,  3,  1,  8,  6,  7,  5,  12, 10, 11, 9,
@@ -35,7 +64,7 @@ TEST(LoadTrackVoices, BareTrackVoicesRunToTheFileEndUpToSixtyFour) {
             bytes.insert(bytes.end(), stored.begin(), stored.end());
         }
         bytes.insert(bytes.end(), static_cast<std::size_t>(c.extra), 0xEE);
-        test::disk_rom file(bytes, file_mode::bare_track);
+        voice_file file(bytes, file_mode::bare_track);
         voice_table table;
         table.count = 4;
         ASSERT_EQ(load_track_voices(file.access, 0, table).code, result_done);
@@ -54,8 +83,8 @@ TEST(LoadTrackVoices, BareTrackVoicesRunToTheFileEndUpToSixtyFour) {
 
 // The game's longest table loads whole, and its last voice saves into its own slot.
 TEST(LoadTrackVoices, ThirtyThreeVoiceTableLoadsWholeAndItsLastVoiceSaves) {
-    test::disk_rom file(make_demo_rom());
-    const std::vector<uint8_t>& rom = file.original;
+    voice_file file(make_demo_rom());
+    const std::vector<uint8_t> rom = file.bytes();
     const track_entry& credits = track_table[16];
     voice_table table = file.loaded(credits.start);
     ASSERT_EQ(table.count, 33);
@@ -64,13 +93,12 @@ TEST(LoadTrackVoices, ThirtyThreeVoiceTableLoadsWholeAndItsLastVoiceSaves) {
     voice_record stored;
     std::copy_n(rom.begin() + last_slot, 25, stored.begin());
     EXPECT_EQ(table.voices[32], swap_voice_order(stored));
-    const voice_record edited = test::counting_record(0x40);
     ASSERT_EQ(commit_voice(file.access, credits.start, table, 32, edited).code, result_done);
     EXPECT_EQ(table.voices[32], edited);
     std::vector<uint8_t> expected = rom; // exactly the slot changes, in ROM order
     stored = swap_voice_order(edited);
     std::copy(stored.begin(), stored.end(), expected.begin() + last_slot);
-    EXPECT_EQ(file.on_disk(), expected);
+    EXPECT_EQ(file.bytes(), expected);
 }
 
 TEST(LoadTrackVoices, RomTrackEndsAtTheTableEndNotTheFileEnd) {
@@ -80,25 +108,77 @@ TEST(LoadTrackVoices, RomTrackEndsAtTheTableEndNotTheFileEnd) {
     const uint16_t table_offset = static_cast<uint16_t>(last.end - last.start - 75);
     rom[last.start] = static_cast<uint8_t>(table_offset >> 8);
     rom[last.start + 1] = static_cast<uint8_t>(table_offset);
-    test::disk_rom file(rom);
-    EXPECT_EQ(file.loaded(last.start).count, 3);
+    EXPECT_EQ(voice_file(rom).loaded(last.start).count, 3);
 }
 
 TEST(LoadTrackVoices, RefusesTracksOutsideTheFileAndKeepsTheTable) {
     voice_table table;
     table.count = 2;
     table.voices[0][0] = 0x77;
-    std::vector<uint8_t> rom = make_demo_rom();
-    rom.resize(track_table[18].end - 10); // cut short inside the last track
-    test::disk_rom short_rom(rom);
-    const op_result result = load_track_voices(short_rom.access, track_table[18].start, table);
-    EXPECT_EQ(result.code, result_refused);
-    EXPECT_NE(result.problem.find("too short"), std::string::npos);
     // A bare track of one byte cannot even hold the table offset.
-    test::disk_rom one_byte({0x00}, file_mode::bare_track);
+    voice_file one_byte({0x00}, file_mode::bare_track);
     EXPECT_EQ(load_track_voices(one_byte.access, 0, table).code, result_refused);
     EXPECT_EQ(table.count, 2);
     EXPECT_EQ(table.voices[0][0], 0x77);
+}
+
+TEST(CommitVoice, BareTrackSlotTakesTheTableOffsetAnewFromTheFile) {
+    voice_file track(make_demo_track(2), file_mode::bare_track);
+    voice_table table = track.loaded(0);
+    // Another program moves the table 25 bytes on between load and commit.
+    std::vector<uint8_t> moved = track.bytes();
+    const uint16_t offset = static_cast<uint16_t>((moved[0] << 8 | moved[1]) + 25);
+    moved[0] = static_cast<uint8_t>(offset >> 8);
+    moved[1] = static_cast<uint8_t>(offset);
+    track.bytes() = moved;
+    ASSERT_EQ(commit_voice(track.access, 0, table, 0, edited).code, result_done);
+    const voice_record stored = swap_voice_order(edited);
+    std::copy(stored.begin(), stored.end(), moved.begin() + offset);
+    EXPECT_EQ(track.bytes(), moved);
+}
+
+TEST(CommitVoice, RefusesWhatItCannotWriteAndWritesNothing) {
+    voice_file rom(make_demo_rom());
+    const uint32_t start = track_table[0].start;
+    voice_table table = rom.loaded(start);
+    EXPECT_EQ(commit_voice(rom.access, start, table, table.count, edited).code, result_refused);
+    voice_table none;
+    const op_result empty = commit_voice(rom.access, start, none, 0, edited);
+    EXPECT_EQ(empty.code, result_refused);
+    EXPECT_NE(empty.problem.find("no voices"), std::string::npos);
+    const rom_access missing{rom.fs, "/music/gone.bin", file_mode::rom_image, rom.log.sink()};
+    EXPECT_EQ(commit_voice(missing, start, table, 0, edited).code, result_cannot_read);
+    EXPECT_FALSE(rom.fs.files.count(missing.path));
+
+    // The file shrank after the load: the slot now ends past it, refused as the load would be.
+    rom.bytes().resize(track_table[0].end - 10);
+    const std::vector<uint8_t> cut = rom.bytes();
+    const op_result shrunk = commit_voice(rom.access, start, table, table.count - 1, edited);
+    EXPECT_EQ(shrunk.code, result_refused);
+    voice_table reloaded;
+    EXPECT_EQ(shrunk.problem, load_track_voices(rom.access, start, reloaded).problem);
+    EXPECT_EQ(rom.bytes(), cut);
+    EXPECT_TRUE(rom.log.lines.empty());
+}
+
+TEST(CommitVoice, ReplacedFilesKeepTheirPermissionsAndNewOnesGetTheUsual) {
+    test::scratch_dir dir;
+    const rom_access access{native_file_system(), dir.file("rom.bin"), file_mode::rom_image, {}};
+    test::write_bytes(access.path, make_demo_rom());
+    ::chmod(access.path.c_str(), 0640);
+    voice_table table;
+    ASSERT_EQ(load_track_voices(access, track_table[1].start, table).code, result_done);
+    ASSERT_EQ(commit_voice(access, track_table[1].start, table, 0, edited).code, result_done);
+    struct stat info {};
+    ASSERT_EQ(::stat(access.path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+
+    const mode_t mask = ::umask(022);
+    ASSERT_TRUE(replace_file_atomically(native_file_system(), dir.file("new.ymx"),
+                                        std::vector<uint8_t>{1, 2}));
+    ::umask(mask);
+    ASSERT_EQ(::stat(dir.file("new.ymx").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
 }
 
 } // namespace
