@@ -145,19 +145,14 @@ TEST(StatusLogText, AppendsOneLineAndDropsOnlyAsManyOldestWholeLinesAsNeeded) {
         std::size_t limit;
         std::string expected;
     } cases[] = {
-        {"below the earlier lines", "  * Writing changes to ROM\r\n",
-         "  * Voice Edited successfully!", status_log_max_chars,
-         "  * Writing changes to ROM\r\n  * Voice Edited successfully!\r\n"},
         {"100 + 8 + 2: exactly at the limit", ten, "12345678", 110, ten + "12345678\r\n"},
         {"111: the first line goes", ten, "123456789", 110,
          numbered_lines(1, 9, 8) + "123456789\r\n"},
         {"125: two lines go, not three", ten, x23, 110, numbered_lines(2, 8, 8) + x23 + "\r\n"},
         {"63,968 + 34 passes 63,999 by 3", full, opened, status_log_max_chars,
          numbered_lines(1, 1998, 30) + opened + "\r\n"},
-        // Text without CR LF cannot be cut at a line: it goes as a whole, as does a partial
-        // last line once everything before it has gone.
+        // Text without CR LF cannot be cut at a line: it goes as a whole.
         {"no line breaks", std::string(100, 'z'), "new", 50, "new\r\n"},
-        {"a partial last line", "ab\r\ncd", "0123456", 10, "0123456\r\n"},
         {"a line longer than the limit is cut to it", "old\r\n", "hhhhhhhh", 6, "hhhh\r\n"},
         {"a limit below CR LF", "abc", "x", 1, ""},
     };

@@ -19,24 +19,20 @@ namespace {
 
 using names = std::vector<std::string>;
 
-// A Voice editor opened on a demo ROM image or bare track held in memory.
-struct voice_editor_in_memory {
+// A Voice editor opened on a demo ROM image held in memory.
+struct editor : ::testing::Test {
     static constexpr const char* path = "/music/file.bin";
     test::memory_file_system fs;
     voice_editor_state state;
     test::fake_voice_editor_view view;
-    voice_editor_session session;
-
-    explicit voice_editor_in_memory(file_mode mode = file_mode::rom_image)
-        : session{state, view,
-                  rom_access{fs, path, mode, [this](std::string_view line) { view.log(line); }}} {
-        fs.files[path] = mode == file_mode::rom_image ? make_demo_rom() : make_demo_track(2);
+    voice_editor_session session{
+        state, view,
+        rom_access{fs, path, file_mode::rom_image, [this](std::string_view l) { view.log(l); }}};
+    const std::vector<uint8_t> original = make_demo_rom();
+    void SetUp() override {
+        fs.files[path] = original;
         session.open();
     }
-};
-
-struct editor : ::testing::Test, voice_editor_in_memory {
-    std::vector<uint8_t> original = fs.files[path];
     std::vector<uint8_t>& file() { return fs.files[path]; }
     // A list pick as the dialog reports it: a selection change of that list.
     void user_edits(uint16_t id, int entry) {
@@ -67,7 +63,6 @@ TEST_F(editor, PromptsOnlyAfterAListChangeAndNotAgainAfterNo) {
     EXPECT_EQ(view.track, 0); // opens on the first track's first voice
     EXPECT_EQ(shown(), stored_voice(0, 0));
     user_chooses_track(2);
-    EXPECT_EQ(state.track_offset, track_table[2].start);
     view.check(IDC_OP1_AME, true);
     session.box_clicked(IDC_OP1_AME);               // a click on AME raises no selection change
     session.selection_changed(IDM_KEYBOARD_WINDOW); // an accelerator's command is no list
@@ -346,7 +341,6 @@ TEST_F(editor, AnotherFileShowsFromItsFirstVoiceAndTakesTheCommits) {
     EXPECT_EQ(stored_voice(4, 0)[24], 5);
     session.show_file(track_path, file_mode::bare_track);
     EXPECT_EQ(view.enabled, voice_editor_enabled{.track_list = false});
-    EXPECT_EQ(state.track_offset, 0u);
     const std::size_t table = track[0] << 8 | track[1];
     voice_record first{};
     std::copy_n(track.begin() + table, 25, first.begin());
