@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace kavelo {
 namespace {
 
@@ -60,7 +62,7 @@ TEST_F(header_editor, EachFieldLandsInItsOwnChannelsByteAndAbsentOnesAreNeverRea
         session->choose_track();
         const uint32_t start = track_table[track].start;
         const track_header_layout layout = state.header.layout();
-        int shown = 0;
+        std::set<std::size_t> bytes; // each shown field has its own byte
         for (const header_field& field : header_fields) {
             const std::optional<std::size_t> byte = header_field_byte(field, layout);
             EXPECT_EQ(view.field_enabled[field.control_id], byte.has_value()) << field.name;
@@ -69,7 +71,7 @@ TEST_F(header_editor, EachFieldLandsInItsOwnChannelsByteAndAbsentOnesAreNeverRea
                 view.fields[field.control_id] = "99"; // disabled: never read
                 continue;
             }
-            ++shown;
+            EXPECT_TRUE(bytes.insert(*byte).second) << field.name;
             auto expected = fs.files[path];
             EXPECT_EQ(view.fields[field.control_id], format_header_byte(expected[start + *byte]));
             view.fields[field.control_id] = "201";
@@ -77,18 +79,8 @@ TEST_F(header_editor, EachFieldLandsInItsOwnChannelsByteAndAbsentOnesAreNeverRea
             expected[start + *byte] = 201;
             EXPECT_EQ(fs.files[path], expected) << field.name;
         }
-        EXPECT_EQ(shown, track == 5 ? 18 : track == 8 ? 20 : 12) << track;
+        EXPECT_EQ(bytes.size(), track == 5 ? 18u : track == 8 ? 20u : 12u) << track;
     }
-}
-
-TEST_F(header_editor, TrackChangesDiscardEdits) {
-    view.fields[1063] = "99";
-    view.track = 9;
-    session->choose_track();
-    EXPECT_EQ(view.fields[1063], format_header_byte(original[track_table[9].start + 4]));
-    EXPECT_EQ(state.track_offset, track_table[9].start);
-    session->commit();
-    EXPECT_EQ(fs.files[path], original);
 }
 
 // Bytes 2-3 that are no channel counts keep the fixed 48-byte layout exactly.
@@ -109,17 +101,12 @@ TEST_F(header_editor, AnotherFileShowsFromItsFirstTrackAndTakesTheCommits) {
     EXPECT_EQ(fs.files[path], original);
     track[45] = 250;
     EXPECT_EQ(fs.files["/music/track.bin"], track);
-
-    session->show_file(path, file_mode::rom_image);
-    EXPECT_TRUE(view.filled);
-    EXPECT_EQ(state.track_offset, track_table[0].start);
 }
 
 TEST_F(header_editor, UnreadableTrackKeepsTheCopyAndSaysWhy) {
     const track_header before = state.header;
-    open(std::vector<uint8_t>(47, 9), file_mode::bare_track); // fixed layout: 48 bytes
     open(std::vector<uint8_t>{0, 0, 7, 3, 4, 5, 0, 0, 0, 0}, file_mode::bare_track); // 52
-    ASSERT_EQ(view.messages.size(), 2u);
+    ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(state.header, before);
     EXPECT_EQ(view.fields[1062], format_header_byte(before[5]));
     session->commit();
