@@ -22,6 +22,13 @@ void send_handled(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
     }
 }
 
+// Returns once the dialog's thread is back at its message loop.
+void wait_idle(HWND dialog) {
+    send_handled(dialog, WM_NULL, 0, 0, "the dialog's message loop");
+}
+
+constexpr char checksum_note_start[] = "  * Note: the cartridge checksum at 0x18E";
+
 // An entry of a list or combo box selected, and the control's notification handled.
 void select_entry(HWND dialog, int id, UINT select_message, WORD code, int entry) {
     HWND control = dialog_item(dialog, id);
@@ -123,10 +130,6 @@ void user_picks(HWND dialog, int id, int entry) {
     select_entry(dialog, id, CB_SETCURSEL, CBN_SELCHANGE, entry);
 }
 
-void wait_idle(HWND dialog) {
-    send_handled(dialog, WM_NULL, 0, 0, "the dialog's message loop");
-}
-
 std::string box_text(HWND box) {
     std::string text;
     for (HWND child : child_windows(box)) {
@@ -152,19 +155,6 @@ HWND kavelo_session::popup_menu(duration timeout) {
     HWND found = wait_window(pid(), popup_menu_class, {}, timeout);
     expect(found != nullptr, "a popup menu opens");
     return found;
-}
-
-void kavelo_session::show_popup(char key, const std::string& label) {
-    expect(bring_to_front(main_), "the main window comes to the front");
-    press_chord({VK_MENU}, static_cast<WORD>(key));
-    HWND popup = popup_menu();
-    save_screenshot({main_, popup}, label);
-    expect(process_.in_menu_mode(), "the menu bar is in menu mode");
-    press_chord({}, VK_ESCAPE);
-    press_chord({}, VK_ESCAPE);
-    expect(wait_gone(popup), std::string("Escape closes the popup of Alt+") + key);
-    // Only the second Escape ends menu mode; a window opened before would take that key.
-    expect_soon([&] { return !process_.in_menu_mode(); }, "Escape leaves the menu bar");
 }
 
 HWND kavelo_session::wait_open_dialog() {
@@ -238,57 +228,20 @@ std::string menu_entry(const std::string& text, int command, bool grayed) {
     return text + "=" + std::to_string(command) + (grayed ? "~" : "");
 }
 
-std::string menu_text(HWND window, int index) {
-    std::string text;
-    const std::vector<menu_popup> menu = read_menu(window);
-    for (std::size_t p = 0; p < menu.size(); ++p) {
-        if (index >= 0 && p != static_cast<std::size_t>(index)) {
-            continue;
-        }
-        text += (text.empty() ? "" : " | ") + menu[p].text + ":";
-        for (std::size_t i = 0; i < menu[p].items.size(); ++i) {
-            const menu_item& item = menu[p].items[i];
-            text += (i == 0 ? " " : ", ") +
-                    (item.separator ? "-" : menu_entry(item.text, item.command, item.grayed));
-        }
-    }
-    return text;
-}
-
-std::string main_menu(file_kind kind) {
+void expect_main_menu(const kavelo_session& app, file_kind kind) {
     const std::string file = "&File: " + menu_entry("&Open\tCtrl+O", IDM_OPEN) + ", -, " +
                              menu_entry("E&xit\tAlt+F4", IDM_EXIT);
-    if (kind == file_kind::none) {
-        return file + " | &Help: " + menu_entry("&About ...\t F1", IDM_ABOUT);
-    }
-    return file + " | &Tools: " + menu_entry("Track Header Editor", IDM_TRACK_HEADER_EDITOR) +
-           ", " + menu_entry("Voice Editor", IDM_VOICE_EDITOR) +
-           (kind == file_kind::rom_image ? ", " + menu_entry("Fix Checksum", IDM_FIX_CHECKSUM)
-                                         : "") +
-           " | &Help: " + menu_entry("&About ...", IDM_ABOUT);
-}
-
-void expect_main_menu(const kavelo_session& app, file_kind kind) {
-    expect_equal(menu_text(app.main()), main_menu(kind), "the menu bar");
-}
-
-bool newest_line_visible(HWND log) {
-    // A line's top in the client area, negative above the view.
-    const auto line_top = [&](LRESULT line) {
-        const auto start = SendMessageA(log, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
-        return static_cast<short>(
-            HIWORD(SendMessageA(log, EM_POSFROMCHAR, static_cast<WPARAM>(start), 0)));
-    };
-    // The text ends in CR LF: the newest line is the one before the empty last one.
-    const auto lines = SendMessageA(log, EM_GETLINECOUNT, 0, 0);
-    if (lines < 3) {
-        return true;
-    }
-    const int newest = line_top(lines - 2);
-    const int height = newest - line_top(lines - 3);
-    RECT client{};
-    GetClientRect(log, &client);
-    return height > 0 && newest >= 0 && newest + height <= client.bottom;
+    expect_equal(
+        menu_text(app.main()),
+        kind == file_kind::none
+            ? file + " | &Help: " + menu_entry("&About ...\t F1", IDM_ABOUT)
+            : file + " | &Tools: " + menu_entry("Track Header Editor", IDM_TRACK_HEADER_EDITOR) +
+                  ", " + menu_entry("Voice Editor", IDM_VOICE_EDITOR) +
+                  (kind == file_kind::rom_image
+                       ? ", " + menu_entry("Fix Checksum", IDM_FIX_CHECKSUM)
+                       : "") +
+                  " | &Help: " + menu_entry("&About ...", IDM_ABOUT),
+        "the menu bar");
 }
 
 voice_editor::voice_editor(kavelo_session& session, int track, int voice) : app(session) {

@@ -22,7 +22,6 @@ inline constexpr char editor_title[] = "Edit Voice";
 inline constexpr char header_title[] = "Edit General Track Properties";
 inline constexpr char rom_line[] = "  * Opened compatible Brisco ROM\r\n";
 inline constexpr char track_line[] = "  * Opened Binary Music Track\r\n";
-inline constexpr char checksum_note_start[] = "  * Note: the cartridge checksum at 0x18E";
 
 bool ends_with(const std::string& text, const std::string& end);
 bool contains(const std::string& text, const std::string& part);
@@ -45,8 +44,6 @@ void expect_changes_within(const std::vector<uint8_t>& before, const std::vector
 void set_text(HWND control, const std::string& text);
 // A combo box entry chosen; returns once the dialog has handled the change.
 void user_picks(HWND dialog, int id, int entry);
-// Returns once the dialog's thread is back at its message loop.
-void wait_idle(HWND dialog);
 // The texts of a window's controls, each followed by "|".
 std::string box_text(HWND box);
 
@@ -54,7 +51,6 @@ class kavelo_session {
   public:
     explicit kavelo_session(const std::string& arguments = {});
 
-    app_process& process() { return process_; }
     DWORD pid() const { return process_.pid(); }
     HWND main() const { return main_; }
     HWND log() const { return log_; }
@@ -63,8 +59,6 @@ class kavelo_session {
     // A dialog of the program with this title, or an open popup menu; fails unless it appears.
     HWND dialog(const std::string& title, duration timeout = default_timeout);
     HWND popup_menu(duration timeout = default_timeout);
-    // Alt+key opens a popup of the main window; shot as `label`, closed with Escape.
-    void show_popup(char key, const std::string& label);
     // File > Open; the Open dialog, owned by the main window.
     HWND open_dialog_from_menu();
     HWND wait_open_dialog();
@@ -97,16 +91,11 @@ struct rom_session : kavelo_session {
     std::vector<uint8_t> bytes() const { return file_bytes(rom); }
 };
 
-// A menu bar as text: "popup: item=command, -, item=command~ | ...", "~" after a grayed
-// item; or popup `index` alone.
-std::string menu_text(HWND window, int index = -1);
+// A menu item as menu_text shows it.
 std::string menu_entry(const std::string& text, int command, bool grayed = false);
 // The main window's menu bar: Tools once a file is open, Fix Checksum for a ROM image.
 enum class file_kind { none, bare_track, rom_image };
-std::string main_menu(file_kind kind);
 void expect_main_menu(const kavelo_session& app, file_kind kind);
-
-bool newest_line_visible(HWND log); // inside the log's visible area
 
 // Control id of a field in operator column `op` (1-4), given the OP1 column's id.
 inline int op_control(int op, int op1_id) {

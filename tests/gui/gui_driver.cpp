@@ -155,18 +155,6 @@ bool app_process::wait_exit(DWORD& exit_code, duration timeout) {
            GetExitCodeProcess(info_.hProcess, &exit_code) != 0;
 }
 
-HWND app_process::focus() const {
-    GUITHREADINFO thread{};
-    thread.cbSize = sizeof(thread);
-    return GetGUIThreadInfo(info_.dwThreadId, &thread) ? thread.hwndFocus : nullptr;
-}
-
-bool app_process::in_menu_mode() const {
-    GUITHREADINFO thread{};
-    thread.cbSize = sizeof(thread);
-    return GetGUIThreadInfo(info_.dwThreadId, &thread) && (thread.flags & GUI_INMENUMODE) != 0;
-}
-
 std::vector<HWND> top_level_windows(DWORD pid) {
     enum_state state{pid, {}};
     EnumWindows(collect, reinterpret_cast<LPARAM>(&state));
@@ -309,17 +297,6 @@ void press_chord(std::vector<WORD> modifiers, WORD key) {
         inputs.push_back(key_input(*it, true));
     }
     send_inputs(inputs);
-}
-
-void type_char_chord(std::vector<WORD> modifiers, char character) {
-    const SHORT scan = VkKeyScanA(character);
-    if (scan == -1) {
-        fail(std::string("the keyboard layout has no key for '") + character + "'");
-    }
-    if (scan & 0x100) {
-        modifiers.push_back(VK_SHIFT);
-    }
-    press_chord(modifiers, static_cast<WORD>(scan & 0xFF));
 }
 
 void send_key(WORD key, bool up) {

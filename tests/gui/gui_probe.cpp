@@ -10,7 +10,8 @@
 
 namespace {
 
-// The window's menu bar, each popup followed by its items, as the driver reads it.
+// The window's menu bar as the driver reads it: "popup: item=command, -, item=command~ | ..."
+// ("~" after a grayed item), after the answer mark.
 void answer_menu(HWND window, char* out) {
     std::size_t used = 0;
     out[used++] = gui::probe_answer_mark;
@@ -30,11 +31,15 @@ void answer_menu(HWND window, char* out) {
                                   &info)) {
                 continue;
             }
-            const bool separator = (info.fType & MFT_SEPARATOR) != 0;
+            const char* lead = i < 0 ? (p > 0 ? " | " : "") : i == 0 ? " " : ", ";
+            const bool grayed = (info.fState & MFS_GRAYED) != 0;
             const int length =
-                std::snprintf(out + used, gui::probe_memory_size - used, "%d %u %d %d %s%c", i < 0,
-                              info.wID, separator, !separator && (info.fState & MFS_GRAYED) != 0,
-                              separator ? "" : text, gui::probe_record_mark);
+                i < 0
+                    ? std::snprintf(out + used, gui::probe_memory_size - used, "%s%s:", lead, text)
+                : (info.fType & MFT_SEPARATOR) != 0
+                    ? std::snprintf(out + used, gui::probe_memory_size - used, "%s-", lead)
+                    : std::snprintf(out + used, gui::probe_memory_size - used, "%s%s=%u%s", lead,
+                                    text, info.wID, grayed ? "~" : "");
             if (length < 0 || used + static_cast<std::size_t>(length) >= gui::probe_memory_size) {
                 return;
             }

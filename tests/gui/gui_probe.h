@@ -3,7 +3,7 @@
 // their process) and make the HDROP of a file drop. The driver hooks the program's GUI thread
 // with kavelo_gui_probe.dll and sends the window a request; the hook, inside the program,
 // answers through one named shared memory: the driver leaves a drop's path there, and the
-// hook writes a menu there as records.
+// hook writes a menu there as text.
 
 #include <windows.h>
 
@@ -18,9 +18,7 @@ inline constexpr LPARAM probe_request_menu = 1;
 inline constexpr LPARAM probe_request_drop = 2;
 inline constexpr char probe_memory_name[] = "KaveloGuiProbeMemory";
 inline constexpr std::size_t probe_memory_size = 32768;
-// A menu answer: the mark, then per popup and per item "popup command separator grayed text"
-// ended by the record mark (popup 1 for a popup of the bar, 0 for one of its items).
+// A menu answer begins with this mark; the menu as text follows.
 inline constexpr char probe_answer_mark = '\x1d';
-inline constexpr char probe_record_mark = '\x1e';
 
 } // namespace gui

@@ -4,7 +4,6 @@
 #include "gui_driver.h"
 #include "gui_probe.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace gui {
@@ -60,30 +59,17 @@ void drop_file(HWND window, const std::string& windows_path) {
     probe(window, probe_request_drop, windows_path);
 }
 
-std::vector<menu_popup> read_menu(HWND window) {
+std::string menu_text(HWND window, int index) {
     const std::string answer = probe(window, probe_request_menu, {});
     if (answer.empty() || answer[0] != probe_answer_mark) {
         fail("the probe did not answer for window " + window_text(window));
     }
-    std::vector<menu_popup> menu;
-    for (std::size_t at = 1, end; (end = answer.find(probe_record_mark, at)) != std::string::npos;
-         at = end + 1) {
-        const std::string record = answer.substr(at, end - at);
-        int popup = 0, separator = 0, grayed = 0, length = 0;
-        unsigned command = 0;
-        if (std::sscanf(record.c_str(), "%d %u %d %d%n", &popup, &command, &separator, &grayed,
-                        &length) != 4) {
-            fail("the probe's menu record is garbled: " + record);
-        }
-        const std::string text = record.substr(static_cast<std::size_t>(length) + 1);
-        if (popup) {
-            menu.push_back(menu_popup{text, {}});
-        } else if (!menu.empty()) {
-            menu.back().items.push_back(
-                menu_item{text, static_cast<int>(command), separator != 0, grayed != 0});
-        }
+    std::string text = answer.substr(1);
+    for (int p = 0; p < index; ++p) {
+        const std::size_t next = text.find(" | ");
+        text = next == std::string::npos ? std::string() : text.substr(next + 3);
     }
-    return menu;
+    return index < 0 ? text : text.substr(0, text.find(" | "));
 }
 
 } // namespace gui

@@ -20,15 +20,8 @@ std::size_t captured_frames();
 // Fails naming `what` unless the capture holds `frames` frames within the timeout.
 void wait_captured(std::size_t frames, const std::string& what, duration timeout = 20s);
 
-// Sum of |captured - rendered|, left channel, every step-th of the render's `frames` at
-// `from` against the capture from `offset`, as far as the capture goes.
-double capture_difference(const sound& captured, std::size_t offset, const sound& rendered,
-                          std::size_t from, std::size_t frames, std::size_t step);
-// The capture offset in [first, last] where that sum over `channels` channels is least.
-std::size_t least_difference(const sound& captured, const sound& rendered, std::size_t from,
-                             std::size_t frames, std::size_t first, std::size_t last,
-                             std::size_t step, std::size_t channels);
-// Where the render starts in the capture, judged by its first `probe` frames.
+// Where the render starts in the capture: the offset where the sum of |captured - rendered|
+// over every step-th of its first `probe` frames (left channel) is least.
 std::size_t rendered_start(const sound& captured, const sound& rendered, std::size_t probe,
                            std::size_t step);
 
@@ -40,30 +33,6 @@ struct capture_match {
     double share() const { return std::sqrt(error / signal); }
 };
 capture_match match_capture(const sound& captured, std::size_t start, const sound& rendered,
-                            std::size_t frames, std::size_t from = 0);
-// RMS difference over RMS of the render's `frames` at `from` against the capture from
-// `offset`; 1 where the capture ends first.
-double piece_share(const sound& captured, std::size_t offset, const sound& rendered,
-                   std::size_t from, std::size_t frames);
-
-// A stretch of a long render as the capture holds it.
-struct piece_match {
-    std::size_t from = 0;   // its first frame in the render
-    std::size_t offset = 0; // where that frame lies in the capture
-    double share = 1;       // as piece_share gives it
-};
-// The render's first `frames` cut into stretches of `piece`, each found where it differs
-// least: the first anywhere, each later one from `back` before to `ahead` after where it
-// follows the last that matched (share below `matched`), since a late or catching-up
-// stream moves the later stretches.
-std::vector<piece_match> find_pieces(const sound& captured, const sound& rendered,
-                                     std::size_t frames, std::size_t piece, std::size_t back,
-                                     std::size_t ahead, double matched);
-
-// The longest run of frames with both channels 0 in [from, to).
-std::size_t longest_silence(const sound& samples, std::size_t from, std::size_t to);
-// A capture silent for longer than its render by more than this (2 ms, rarer than that in a
-// busy mix): the stream broke there.
-inline constexpr std::size_t stream_break_silence = 88;
+                            std::size_t frames);
 
 } // namespace gui
