@@ -282,14 +282,6 @@ void voice_editor::wait_shown(int id, const std::string& text, const std::string
     expect_soon([&] { return shown(id) == text; }, what + ": expected " + text);
 }
 
-HWND voice_editor::open_keyboard() {
-    expect(bring_to_front(dialog), "the Voice editor takes the focus");
-    press_chord({VK_CONTROL}, 'K');
-    HWND keyboard = app.dialog("Keyboard");
-    expect(bring_to_front(keyboard), "the Keyboard window takes the focus");
-    return keyboard;
-}
-
 void voice_editor::press(int id) {
     expect(IsWindowEnabled(item(id)), "button " + std::to_string(id) + " is enabled");
     // Sent: a later sent action must not overtake the click.
@@ -353,13 +345,6 @@ std::vector<uint8_t> voice_editor::written_file(const std::string& path) {
 header_editor::header_editor(kavelo_session& session) : app(session) {
     post_command(app.main(), IDM_TRACK_HEADER_EDITOR);
     dialog = app.dialog(header_title);
-}
-
-void header_editor::show_track(const std::vector<uint8_t>& image, int track) {
-    pick_track(track);
-    const std::string tempo = kavelo::format_header_byte(image[track_start(track) + 5]);
-    expect_soon([&] { return field(IDC_HEADER_SONG_TEMPO) == tempo; },
-                "track " + std::to_string(track) + "'s header is shown");
 }
 
 void header_editor::commit() {

@@ -132,8 +132,6 @@ struct voice_editor {
     void select(int id, int entry); // a list box entry, with its selection change
     void double_click(int id);
     void save(); // Save to ROM, and its line in the Status log
-    // Ctrl+K from the editor; the Keyboard window, in front.
-    HWND open_keyboard();
     // A menu command that opens a file dialog, answered with `path`; shot as `label` if given.
     void answer_file_dialog(int command, const std::string& path, const std::string& label = {});
     // Imported through `command`; the Import list once it holds `count` entries.
@@ -154,8 +152,6 @@ struct header_editor {
     std::string field(int id) const { return window_text(item(id)); }
     void type(int id, const std::string& text) { set_text(item(id), text); }
     void pick_track(int track) { user_picks(dialog, IDC_HEADER_TRACK_LIST, track); }
-    // Picks the track and waits until it shows that track's song tempo in `image`.
-    void show_track(const std::vector<uint8_t>& image, int track);
     void commit(); // Commit To ROM, and its line in the Status log
     void close();
 };

@@ -11,7 +11,9 @@ KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
     rom_session app;
     voice_editor editor(app, 2, 1);
     editor.pick_all(IDC_OP1_RR, 15);
-    HWND keyboard = editor.open_keyboard();
+    expect(bring_to_front(editor.dialog), "the Voice editor takes the focus");
+    press_chord({VK_CONTROL}, 'K');
+    HWND keyboard = app.dialog("Keyboard");
     expect(items(dialog_item(keyboard, IDC_KEYBOARD_MIDI)).at(0) == "None",
            "the MIDI input starts at None");
     const auto picture = [&](int id, const std::string& name) {

@@ -7,8 +7,6 @@
 
 #include <dlgs.h>
 
-#include <cstdio>
-
 namespace gui {
 
 // The window at start; then Open cancelled, a ROM image, the last path offered again, a bare
@@ -44,9 +42,7 @@ KAVELO_GUI_TEST(main_window_opens_rom_images_and_tracks) {
     // 63,999: exactly the oldest line goes, and the log scrolls to the newest.
     std::string full;
     for (int i = 0; i < 1999; ++i) {
-        char line[40];
-        std::snprintf(line, sizeof(line), "seed line %04d ...............\r\n", i);
-        full += line;
+        full += std::to_string(10000 + i) + std::string(25, '.') + "\r\n";
     }
     set_text(app.log(), full);
     expect_equal(app.log_text().size(), full.size(), "the log holds the seeded lines");

@@ -56,11 +56,8 @@ kavelo::named_voice test_voice(int seed, const std::string& name) {
 
 std::vector<unsigned char> encoded(const char* id, const std::vector<kavelo::named_voice>& voices) {
     std::vector<uint8_t> bytes;
-    for (const kavelo::voice_format& format : kavelo::voice_formats()) {
-        if (format.id == id) {
-            kavelo::write_voice_bytes(format, voices, bytes);
-        }
-    }
+    kavelo::write_voice_bytes(*kavelo::voice_format_by_extension(std::string("x.") + id), voices,
+                              bytes);
     return bytes;
 }
 
