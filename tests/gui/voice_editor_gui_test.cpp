@@ -110,14 +110,9 @@ KAVELO_GUI_TEST(voice_editor_undo_revert_operators_and_other_files) {
     rom_session app;
     voice_editor editor(app, 2, 1);
     HWND dialog = editor.dialog;
-    const auto undo_grayed = [&] {
-        return contains(menu_text(dialog, 1), menu_entry("Undo\tCtrl+Z", IDM_UNDO, true));
-    };
-    expect(undo_grayed(), "nothing to undo yet");
     const int op4_tl = op_control(4, IDC_OP1_TL);
     const std::string tl_before = editor.shown(op4_tl);
     editor.pick(op4_tl, 77);
-    expect(!undo_grayed(), "Undo is offered after an edit");
     expect(bring_to_front(dialog), "the Voice editor comes to the front");
     click_at(centre(editor.item(op_control(1, IDC_OP1_MUL)))); // the focus off any edit field
     press_chord({}, VK_ESCAPE);                                // the click dropped the list
