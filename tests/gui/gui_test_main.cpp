@@ -21,8 +21,7 @@ test_environment the_environment;
 std::string running_test;
 
 std::string in_folder(const std::string& directory, const std::string& name) {
-    const bool separated = directory.empty() || directory.back() == '\\' || directory.back() == '/';
-    return directory + (separated ? "" : "\\") + name;
+    return directory + "\\" + name; // the runner names folders without a closing separator
 }
 
 } // namespace
