@@ -247,10 +247,10 @@ voice_editor::voice_editor(kavelo_session& session, int track, int voice) : app(
     post_command(app.main(), IDM_VOICE_EDITOR);
     dialog = app.dialog(editor_title);
     if (track >= 0) {
-        choose_track(track);
+        choose(IDC_TRACK_LIST, track);
     }
     if (voice >= 0) {
-        choose_voice(voice);
+        choose(IDC_VOICE_LIST, voice);
     }
 }
 

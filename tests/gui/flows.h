@@ -116,15 +116,9 @@ struct voice_editor {
     kavelo::voice_record voice() const;
     void pick(int id, int entry) { user_picks(dialog, id, entry); }
     void pick_all(int op1_id, int entry); // the field of every operator
-    // A track or voice chosen; `answer` presses that prompt button ("&Yes", "&No"), nullptr
-    // when no prompt may come. Returns once the change is handled.
-    void choose_track(int track, const char* answer = nullptr) {
-        choose(IDC_TRACK_LIST, track, answer);
-    }
-    void choose_voice(int voice, const char* answer = nullptr) {
-        choose(IDC_VOICE_LIST, voice, answer);
-    }
-    void choose(int id, int entry, const char* answer);
+    // A track or voice (IDC_TRACK_LIST, IDC_VOICE_LIST) chosen; `answer` presses that prompt
+    // button ("&Yes", "&No"), nullptr when no prompt may come. Returns once it is handled.
+    void choose(int id, int entry, const char* answer = nullptr);
     void wait_shown(int id, const std::string& text, const std::string& what) const;
     // A button whose command asks nothing, pressed; returns once the command is done.
     void press(int id);

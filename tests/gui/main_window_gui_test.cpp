@@ -1,5 +1,5 @@
 // The shell: the main window, Status log and menus, File > Open, a file named on the command
-// line, the About box, the accelerators, the editors from Tools, and the ways the program ends.
+// line, the About box, the accelerators, the editors from Tools, and the close box.
 
 #include "flows.h"
 
@@ -10,7 +10,7 @@
 namespace gui {
 
 // The window at start; then Open cancelled, a ROM image, the last path offered again, a bare
-// track, and a Status log at its limit.
+// track, a Status log at its limit, the close box; then a file named on the command line.
 KAVELO_GUI_TEST(main_window_opens_rom_images_and_tracks) {
     kavelo_session app;
     save_screenshot({app.main()}, "main-window");
@@ -53,6 +53,9 @@ KAVELO_GUI_TEST(main_window_opens_rom_images_and_tracks) {
     expect(SendMessageA(app.log(), EM_GETFIRSTVISIBLELINE, 0, 0) > lines - 30,
            "the log scrolled to the newest line");
     save_screenshot({app.main()}, "long-log");
+
+    PostMessageA(app.main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    expect_equal(app.wait_exit(), 0, "the close box ends the program");
 
     kavelo_session named("\"" + rom + "\"");
     named.wait_log_ends_with(rom_line);
@@ -98,24 +101,6 @@ KAVELO_GUI_TEST(accelerators_and_tools_reach_their_windows) {
     expect(GetWindow(header.dialog, GW_OWNER) == nullptr, "the Track Header Editor has no owner");
     expect(IsWindowEnabled(app.main()), "the main window stays enabled beside it");
     header.close();
-}
-
-// The close box, and File > Exit with every window open: the Keyboard's sound and MIDI input
-// close at once, so a teardown that waited on its device would pass the bound.
-KAVELO_GUI_TEST(the_program_ends_by_close_box_and_exit) {
-    for (const bool by_exit : {false, true}) {
-        kavelo_session app;
-        if (by_exit) {
-            app.open_file(fresh_demo_rom());
-            post_command(voice_editor(app).dialog, IDM_KEYBOARD_WINDOW);
-            app.dialog("Keyboard");
-            header_editor header(app);
-            post_command(app.main(), IDM_EXIT);
-        } else {
-            PostMessageA(app.main(), WM_SYSCOMMAND, SC_CLOSE, 0);
-        }
-        expect_equal(app.wait_exit(by_exit ? 3s : 10s), 0, by_exit ? "File > Exit" : "close box");
-    }
 }
 
 } // namespace gui

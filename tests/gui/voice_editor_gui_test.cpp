@@ -63,7 +63,7 @@ KAVELO_GUI_TEST(voice_editor_saves_into_the_shown_slot_and_asks_by_the_flag) {
     editor.pick(op_control(4, IDC_OP1_TL), 77);
     editor.press(op_control(2, IDC_OP1_AME));
     const kavelo::voice_record expected = editor.voice();
-    editor.choose_voice(4, "&Yes");
+    editor.choose(IDC_VOICE_LIST, 4, "&Yes");
     std::vector<uint8_t> after = app.bytes();
     expect_changes_within(app.original, after, {{voice_slot(after, 2, 3), 25}}, "Yes");
     expect(stored_voice(after, 2, 3) == expected, "the slot holds the displayed voice");
@@ -75,7 +75,7 @@ KAVELO_GUI_TEST(voice_editor_saves_into_the_shown_slot_and_asks_by_the_flag) {
     const kavelo::voice_record copied = editor.voice();
     expect(stored_voice(app.bytes(), 2, 4) == copied, "Save to ROM stores the shown voice");
     post_command(editor.dialog, IDM_COPY_VOICE);
-    editor.choose_track(6, "&No");
+    editor.choose(IDC_TRACK_LIST, 6, "&No");
     post_command(editor.dialog, IDM_PASTE_VOICE);
     expect_soon([&] { return editor.voice() == copied; }, "Paste shows the copied voice");
     editor.save();

@@ -4,7 +4,6 @@
 #include "flows.h"
 
 #include "formats/fm_operator_fields.h"
-#include "formats/tx81z.h"
 #include "formats/voice_formats.h"
 #include "formats/ymx_bank.h"
 #include "vgm/vgm_log_writer.h"
@@ -68,7 +67,7 @@ KAVELO_GUI_TEST(voice_editor_exports_a_bank_and_imports_it_back) {
     voice_editor editor(app, 2);
     std::vector<kavelo::bank_voice> expected;
     for (int v = 0; v < 3; ++v) {
-        editor.choose_voice(v * 2);
+        editor.choose(IDC_VOICE_LIST, v * 2);
         editor.press(IDC_ADD_VOICE_TO_BANK);
         expected.push_back({stored_voice(app.original, 2, v * 2), "Voice " + std::to_string(v)});
     }
@@ -124,7 +123,8 @@ KAVELO_GUI_TEST(voice_editor_imports_instrument_files_and_exports_a_bank) {
     const std::vector<unsigned char> lead_file = encoded("tfi", {lead});
     write_work_file(work_name("lead.tfi"), lead_file);
     // TFI has no AM bit: the imported voice is what the file holds.
-    const kavelo::voice_record lead_read = kavelo::read_tfi(lead_file).voices[0].voice;
+    const kavelo::voice_record lead_read =
+        kavelo::read_voice_bytes("x.tfi", lead_file).voices[0].voice;
     write_work_file(work_name("bass.dmp"), encoded("dmp", {bass}));
     write_work_file(work_name("broken.tfi"), {1, 2, 3});
 
@@ -186,9 +186,7 @@ KAVELO_GUI_TEST(voice_editor_imports_instrument_files_and_exports_a_bank) {
     expect(editor.import(IDM_IMPORT_TX81Z, write_work_file(work_name("dump.syx"), dump), 1) ==
                std::vector<std::string>{"TX Brass"},
            "the dump's voice name");
-    kavelo::tx81z_store store;
-    kavelo::tx81z_import_bytes(store, dump);
-    editor.send_to_voice(0, as_displayed(kavelo::tx81z_voice_to_record(store, 0)),
+    editor.send_to_voice(0, as_displayed(kavelo::read_voice_bytes("x.syx", dump).voices[0].voice),
                          "the converted voice");
     const kavelo::voice_record logged = stored_voice(app.original, 2, 1);
     expect(editor.import(IDM_IMPORT_VGM, write_work_file(work_name("log.vgm"), music_log(logged)),
