@@ -1,5 +1,5 @@
 #pragma once
-// The user tasks the GUI tests share, one helper each: the program started, a file opened, a
+// The user tasks the GUI tests share, one function each: the program started, a file opened, a
 // track and voice chosen, a field set, committed, and the file's bytes before and after.
 
 #include "gui_test.h"

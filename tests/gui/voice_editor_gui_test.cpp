@@ -99,7 +99,7 @@ KAVELO_GUI_TEST(voice_editor_saves_into_the_shown_slot_and_asks_by_the_flag) {
 }
 
 // Undo by key and menu, Revert, the operator menu, Fix Checksum.
-KAVELO_GUI_TEST(voice_editor_undo_revert_operators_and_other_files) {
+KAVELO_GUI_TEST(voice_editor_undo_revert_operators_and_fix_checksum) {
     rom_session app;
     voice_editor editor(app, 2, 1);
     HWND dialog = editor.dialog;
