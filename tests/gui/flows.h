@@ -11,19 +11,14 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace gui {
 
-inline constexpr char main_title[] = "KAVELO (Vantorel)";
 inline constexpr char main_class[] = "KAVELOVANTOREL";
-inline constexpr char editor_title[] = "Edit Voice";
-inline constexpr char header_title[] = "Edit General Track Properties";
 inline constexpr char rom_line[] = "  * Opened compatible Brisco ROM\r\n";
 inline constexpr char track_line[] = "  * Opened Binary Music Track\r\n";
 
-bool ends_with(const std::string& text, const std::string& end);
 bool contains(const std::string& text, const std::string& part);
 
 // Files under this test's own name in the work folder.
@@ -32,14 +27,6 @@ std::string fresh_demo_track(int track);
 std::string work_path(const std::string& name);
 
 std::vector<uint8_t> file_bytes(const std::string& windows_path);
-// Offsets at which two images differ (the shorter length is compared).
-std::vector<std::size_t> changed_offsets(const std::vector<uint8_t>& before,
-                                         const std::vector<uint8_t>& after);
-// Fails unless the size stays and every changed byte lies in one of the {first, length}.
-void expect_changes_within(const std::vector<uint8_t>& before, const std::vector<uint8_t>& after,
-                           const std::vector<std::pair<std::size_t, std::size_t>>& ranges,
-                           const std::string& what);
-
 // An edit control's text replaced as typing would (EN_CHANGE follows).
 void set_text(HWND control, const std::string& text);
 // A combo box entry chosen; returns once the dialog has handled the change.
@@ -53,20 +40,17 @@ class kavelo_session {
 
     DWORD pid() const { return process_.pid(); }
     HWND main() const { return main_; }
-    HWND log() const { return log_; }
     std::string log_text() const { return window_text(log_); }
 
-    // A dialog of the program with this title, or an open popup menu; fails unless it appears.
+    // A dialog of the program with this title; fails unless it appears.
     HWND dialog(const std::string& title, duration timeout = default_timeout);
-    HWND popup_menu(duration timeout = default_timeout);
-    // File > Open; the Open dialog, owned by the main window.
-    HWND open_dialog_from_menu();
+    // The Open dialog, owned by the main window.
     HWND wait_open_dialog();
     // File > Open answered with the path; returns once the Status log has grown.
     void open_file(const std::string& windows_path);
     void cancel_dialog(HWND dialog);
     void wait_log_ends_with(const std::string& line);
-    // The log grew from `before` by `line`, and by the stale checksum note a ROM image adds.
+    // The log grew from `before` by lines that hold `line` (a ROM image adds a checksum note).
     void wait_commit_logged(const std::string& before, const std::string& line);
     // A box with this title whose text holds `text`: shot as `label` when given, closed by OK.
     void expect_box(const std::string& title, const std::string& text,
@@ -110,12 +94,10 @@ struct voice_editor {
 
     HWND item(int id) const { return dialog_item(dialog, id); }
     std::string shown(int id) const { return window_text(item(id)); }
-    bool checked(int id) const { return SendMessageA(item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     std::vector<std::string> list(int id) const { return items(item(id)); }
-    // The voice the controls show, read as the editor reads them.
+    // The voice the controls show: each field's list entry or check box.
     kavelo::voice_record voice() const;
     void pick(int id, int entry) { user_picks(dialog, id, entry); }
-    void pick_all(int op1_id, int entry); // the field of every operator
     // A track or voice (IDC_TRACK_LIST, IDC_VOICE_LIST) chosen; `answer` presses that prompt
     // button ("&Yes", "&No"), nullptr when no prompt may come. Returns once it is handled.
     void choose(int id, int entry, const char* answer = nullptr);
@@ -123,16 +105,13 @@ struct voice_editor {
     // A button whose command asks nothing, pressed; returns once the command is done.
     void press(int id);
     void select(int id, int entry); // a list box entry, with its selection change
-    void double_click(int id);
-    void save(); // Save to ROM, and its line in the Status log
+    void save();                    // Save to ROM, and its line in the Status log
     // A menu command that opens a file dialog, answered with `path`; shot as `label` if given.
     void answer_file_dialog(int command, const std::string& path, const std::string& label = {});
     // Imported through `command`; the Import list once it holds `count` entries.
     std::vector<std::string> import(int command, const std::string& path, std::size_t count);
-    // Import entry `entry` sent to the editor, which then shows `voice`.
-    void send_to_voice(int entry, const kavelo::voice_record& voice, const std::string& what);
-    // The file the last command wrote, read once it has finished and raised no error box:
-    // a reader holding the old file open would make the program's replace fail.
+    // The file the last command wrote, read once it has finished: a reader holding the old
+    // file open would make the program's replace fail.
     std::vector<uint8_t> written_file(const std::string& path);
 };
 
@@ -152,9 +131,12 @@ struct header_editor {
 uint32_t track_start(int track);
 // The record the controls hold after showing `voice`: bits no control shows are zero.
 kavelo::voice_record as_displayed(const kavelo::voice_record& voice);
-// Where voice `index` of a ROM track lies in the image, and the voice stored there.
+// The voice stored at `slot`; where voice `index` of a ROM track lies, and the voice there.
+kavelo::voice_record voice_at(const std::vector<uint8_t>& image, std::size_t slot);
 std::size_t voice_slot(const std::vector<uint8_t>& image, int track, int index);
 kavelo::voice_record stored_voice(const std::vector<uint8_t>& image, int track, int index);
-kavelo::voice_record bare_track_voice(const std::vector<uint8_t>& track, int index);
+// The image with `voice` stored as voice `index` of the track.
+std::vector<uint8_t> with_voice(std::vector<uint8_t> image, int track, int index,
+                                const kavelo::voice_record& voice);
 
 } // namespace gui

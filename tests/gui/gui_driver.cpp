@@ -251,22 +251,16 @@ bool answer_message_box(DWORD pid, const std::string& title, const std::string& 
     return target != nullptr && wait_gone(box, timeout);
 }
 
-HWND file_dialog_name_field(HWND dialog) {
-    // An edit inside combo cmb13 in the Explorer-style dialog, edit edt1 in the older one.
-    if (HWND combo = GetDlgItem(dialog, cmb13)) {
-        HWND edit = same_name(window_class(combo), "Edit") ? combo : find_child(combo, "Edit");
-        return edit != nullptr ? edit : combo;
-    }
-    if (HWND edit = GetDlgItem(dialog, edt1)) {
-        return edit;
-    }
-    fail("the file dialog has no file name field");
-}
-
 void fill_file_dialog(HWND dialog, const std::string& windows_path) {
+    // The name field: an edit inside combo cmb13 in the Explorer-style dialog, edt1 in the
+    // older one.
+    HWND field = GetDlgItem(dialog, cmb13);
+    if (HWND edit = field != nullptr ? find_child(field, "Edit") : nullptr) {
+        field = edit;
+    }
+    field = field != nullptr ? field : dialog_item(dialog, edt1);
     const std::wstring path(windows_path.begin(), windows_path.end()); // ASCII, as the tests' are
-    send_bounded_w(file_dialog_name_field(dialog), WM_SETTEXT, 0,
-                   reinterpret_cast<LPARAM>(path.c_str()));
+    send_bounded_w(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     click_button(dialog_item(dialog, IDOK));
 }
 

@@ -69,8 +69,7 @@ void click_button(HWND button);              // BM_CLICK, posted
 // Clicks the button with this text in the dialog with this title; false when not found.
 bool answer_message_box(DWORD pid, const std::string& title, const std::string& button,
                         duration timeout = default_timeout);
-// The common file dialog's name field; the path typed there and OK pressed.
-HWND file_dialog_name_field(HWND dialog);
+// The common file dialog's name field filled with the path, and OK pressed.
 void fill_file_dialog(HWND dialog, const std::string& windows_path);
 
 // Input through the system queue, as a keyboard and a mouse produce it.
@@ -82,11 +81,8 @@ void click_at(POINT screen_point, bool right = false);
 POINT centre(HWND window);
 
 // A menu bar as text, read from inside the program's process (menus belong to their
-// process): "popup: item=command, -, item=command~ | ...", "~" after a grayed item; or popup
-// `index` alone.
-std::string menu_text(HWND window, int index = -1);
-// One file dropped on the window, as the shell does at the end of a drag.
-void drop_file(HWND window, const std::string& windows_path);
+// process): "popup: item=command, -, item=command~ | ...", "~" after a grayed item.
+std::string menu_text(HWND window);
 
 // The smallest rectangle holding all the windows (the screen for none) saved as a BMP once
 // the picture has settled.

@@ -3,8 +3,6 @@
 
 #include "gui_probe.h"
 
-#include <shlobj.h>
-
 #include <cstdio>
 #include <cstring>
 
@@ -48,20 +46,6 @@ void answer_menu(HWND window, char* out) {
     }
 }
 
-// Posts the window a one-file HDROP of the path the driver left, as the shell's drop would be.
-void drop_file(HWND window, const char* path) {
-    const std::size_t length = strnlen(path, gui::probe_memory_size);
-    // The file list ends in two zeros; GHND zero-fills.
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + length + 2);
-    auto* files = memory != nullptr ? static_cast<DROPFILES*>(GlobalLock(memory)) : nullptr;
-    if (files != nullptr) {
-        files->pFiles = sizeof(DROPFILES);
-        std::memcpy(files + 1, path, length);
-        GlobalUnlock(memory);
-        PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
-    }
-}
-
 } // namespace
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK
@@ -74,9 +58,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
                            ? static_cast<char*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0,
                                                               gui::probe_memory_size))
                            : nullptr;
-        if (shared != nullptr && call->lParam == gui::probe_request_drop) {
-            drop_file(call->hwnd, shared);
-        } else if (shared != nullptr && call->lParam == gui::probe_request_menu) {
+        if (shared != nullptr) {
             answer_menu(call->hwnd, shared);
         }
         UnmapViewOfFile(shared);
