@@ -11,8 +11,7 @@ namespace gui {
 KAVELO_GUI_TEST(keyboard_window_plays_a_held_key_and_its_release) {
     rom_session app;
     voice_editor editor(app, 2, 1);
-    expect(bring_to_front(editor.dialog), "the Voice editor takes the focus");
-    press_chord({VK_CONTROL}, 'K');
+    post_command(editor.dialog, IDM_KEYBOARD_WINDOW);
     HWND keyboard = app.dialog("Keyboard");
     const auto picture = [&](const std::string& name) {
         const std::string path = work_path(name + ".bmp");
