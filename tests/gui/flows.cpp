@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <map>
 
 namespace gui {
 
@@ -22,6 +21,11 @@ void send_handled(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
     }
 }
 
+// Returns once the dialog's thread is back at its message loop.
+void wait_idle(HWND dialog) {
+    send_handled(dialog, WM_NULL, 0, 0, "the dialog's message loop");
+}
+
 // An entry of a list or combo box selected, and the control's notification handled.
 void select_entry(HWND dialog, int id, UINT select_message, WORD code, int entry) {
     HWND control = dialog_item(dialog, id);
@@ -30,41 +34,7 @@ void select_entry(HWND dialog, int id, UINT select_message, WORD code, int entry
                  "control " + std::to_string(id) + "'s notification");
 }
 
-// Controls for the editor's own record builder: the program's (remote) or held here (local).
-struct remote_controls : kavelo::voice_controls {
-    const voice_editor& editor;
-    explicit remote_controls(const voice_editor& e) : editor(e) {}
-    void select(uint16_t, int) override {}
-    int selection(uint16_t id) const override {
-        return static_cast<int>(SendMessageA(editor.item(id), CB_GETCURSEL, 0, 0));
-    }
-    void check(uint16_t, bool) override {}
-    bool checked(uint16_t id) const override { return editor.checked(id); }
-};
-
-struct local_controls : kavelo::voice_controls {
-    std::map<uint16_t, int> values;
-    void select(uint16_t id, int entry) override { values[id] = entry; }
-    int selection(uint16_t id) const override { return values.count(id) ? values.at(id) : -1; }
-    void check(uint16_t id, bool on) override { values[id] = on ? 1 : 0; }
-    bool checked(uint16_t id) const override { return values.count(id) && values.at(id) != 0; }
-};
-
-kavelo::voice_record voice_at(const std::vector<uint8_t>& image, std::size_t slot) {
-    kavelo::voice_record stored{};
-    if (slot + stored.size() > image.size()) {
-        fail("voice slot " + std::to_string(slot) + " lies past the end of the file");
-    }
-    std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(slot), stored.size(), stored.begin());
-    return kavelo::swap_voice_order(stored);
-}
-
 } // namespace
-
-bool ends_with(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
 
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -90,41 +60,12 @@ std::vector<uint8_t> file_bytes(const std::string& windows_path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::vector<std::size_t> changed_offsets(const std::vector<uint8_t>& before,
-                                         const std::vector<uint8_t>& after) {
-    std::vector<std::size_t> offsets;
-    for (std::size_t i = 0; i < std::min(before.size(), after.size()); ++i) {
-        if (before[i] != after[i]) {
-            offsets.push_back(i);
-        }
-    }
-    return offsets;
-}
-
-void expect_changes_within(const std::vector<uint8_t>& before, const std::vector<uint8_t>& after,
-                           const std::vector<std::pair<std::size_t, std::size_t>>& ranges,
-                           const std::string& what) {
-    expect_equal(static_cast<long long>(after.size()), static_cast<long long>(before.size()),
-                 what + ": the file keeps its size");
-    for (std::size_t offset : changed_offsets(before, after)) {
-        bool inside = false;
-        for (const auto& [first, length] : ranges) {
-            inside = inside || (offset >= first && offset < first + length);
-        }
-        expect(inside, what + ": byte " + std::to_string(offset) + " changed");
-    }
-}
-
 void set_text(HWND control, const std::string& text) {
     SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void user_picks(HWND dialog, int id, int entry) {
     select_entry(dialog, id, CB_SETCURSEL, CBN_SELCHANGE, entry);
-}
-
-void wait_idle(HWND dialog) {
-    send_handled(dialog, WM_NULL, 0, 0, "the dialog's message loop");
 }
 
 std::string box_text(HWND box) {
@@ -148,42 +89,18 @@ HWND kavelo_session::dialog(const std::string& title, duration timeout) {
     return found;
 }
 
-HWND kavelo_session::popup_menu(duration timeout) {
-    HWND found = wait_window(pid(), popup_menu_class, {}, timeout);
-    expect(found != nullptr, "a popup menu opens");
-    return found;
-}
-
-void kavelo_session::show_popup(char key, const std::string& label) {
-    expect(bring_to_front(main_), "the main window comes to the front");
-    press_chord({VK_MENU}, static_cast<WORD>(key));
-    HWND popup = popup_menu();
-    save_screenshot({main_, popup}, label);
-    expect(process_.in_menu_mode(), "the menu bar is in menu mode");
-    press_chord({}, VK_ESCAPE);
-    press_chord({}, VK_ESCAPE);
-    expect(wait_gone(popup), std::string("Escape closes the popup of Alt+") + key);
-    // Only the second Escape ends menu mode; a window opened before would take that key.
-    expect_soon([&] { return !process_.in_menu_mode(); }, "Escape leaves the menu bar");
-}
-
 HWND kavelo_session::wait_open_dialog() {
     HWND open = dialog("Open");
     expect(GetWindow(open, GW_OWNER) == main_, "the Open dialog is owned by the main window");
     return open;
 }
 
-HWND kavelo_session::open_dialog_from_menu() {
-    post_command(main_, IDM_OPEN);
-    return wait_open_dialog();
-}
-
-void kavelo_session::open_file(const std::string& windows_path, const char* answer) {
+void kavelo_session::open_file(const std::string& windows_path) {
     const std::string before = log_text();
-    HWND open = open_dialog_from_menu();
+    post_command(main_, IDM_OPEN);
+    HWND open = wait_open_dialog();
     fill_file_dialog(open, windows_path);
     expect(wait_gone(open), "the Open dialog closes after OK");
-    expect(!answer || answer_message_box(pid(), "Prompt", answer), "Open asks to save first");
     expect_soon([&] { return log_text() != before; },
                 "the Status log gets a line after opening " + windows_path);
 }
@@ -194,7 +111,7 @@ void kavelo_session::cancel_dialog(HWND dialog) {
 }
 
 void kavelo_session::wait_log_ends_with(const std::string& line) {
-    if (!wait_until([&] { return ends_with(log_text(), line); })) {
+    if (!wait_until([&] { return log_text().ends_with(line); })) {
         fail("the Status log does not end with \"" + line + "\"; it holds:\n" + log_text());
     }
 }
@@ -202,13 +119,7 @@ void kavelo_session::wait_log_ends_with(const std::string& line) {
 void kavelo_session::wait_commit_logged(const std::string& before, const std::string& line) {
     const auto logged = [&] {
         const std::string log = log_text();
-        if (log.size() <= before.size() || log.compare(0, before.size(), before) != 0) {
-            return false;
-        }
-        const std::string added = log.substr(before.size());
-        const std::size_t at = added.find(line);
-        const std::string rest = at == std::string::npos ? "-" : added.substr(at + line.size());
-        return rest.empty() || (rest.rfind(checksum_note_start, 0) == 0 && ends_with(rest, "\r\n"));
+        return log.rfind(before, 0) == 0 && contains(log.substr(before.size()), line);
     };
     if (!wait_until(logged)) {
         fail("the Status log does not show \"" + line + "\" after the commit; it holds:\n" +
@@ -238,78 +149,42 @@ std::string menu_entry(const std::string& text, int command, bool grayed) {
     return text + "=" + std::to_string(command) + (grayed ? "~" : "");
 }
 
-std::string menu_text(HWND window, int index) {
-    std::string text;
-    const std::vector<menu_popup> menu = read_menu(window);
-    for (std::size_t p = 0; p < menu.size(); ++p) {
-        if (index >= 0 && p != static_cast<std::size_t>(index)) {
-            continue;
-        }
-        text += (text.empty() ? "" : " | ") + menu[p].text + ":";
-        for (std::size_t i = 0; i < menu[p].items.size(); ++i) {
-            const menu_item& item = menu[p].items[i];
-            text += (i == 0 ? " " : ", ") +
-                    (item.separator ? "-" : menu_entry(item.text, item.command, item.grayed));
-        }
-    }
-    return text;
-}
-
-std::string main_menu(file_kind kind) {
+void expect_main_menu(const kavelo_session& app, file_kind kind) {
     const std::string file = "&File: " + menu_entry("&Open\tCtrl+O", IDM_OPEN) + ", -, " +
                              menu_entry("E&xit\tAlt+F4", IDM_EXIT);
-    if (kind == file_kind::none) {
-        return file + " | &Help: " + menu_entry("&About ...\t F1", IDM_ABOUT);
-    }
-    return file + " | &Tools: " + menu_entry("Track Header Editor", IDM_TRACK_HEADER_EDITOR) +
-           ", " + menu_entry("Voice Editor", IDM_VOICE_EDITOR) +
-           (kind == file_kind::rom_image ? ", " + menu_entry("Fix Checksum", IDM_FIX_CHECKSUM)
-                                         : "") +
-           " | &Help: " + menu_entry("&About ...", IDM_ABOUT);
-}
-
-void expect_main_menu(const kavelo_session& app, file_kind kind) {
-    expect_equal(menu_text(app.main()), main_menu(kind), "the menu bar");
-}
-
-bool newest_line_visible(HWND log) {
-    // A line's top in the client area, negative above the view.
-    const auto line_top = [&](LRESULT line) {
-        const auto start = SendMessageA(log, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
-        return static_cast<short>(
-            HIWORD(SendMessageA(log, EM_POSFROMCHAR, static_cast<WPARAM>(start), 0)));
-    };
-    // The text ends in CR LF: the newest line is the one before the empty last one.
-    const auto lines = SendMessageA(log, EM_GETLINECOUNT, 0, 0);
-    if (lines < 3) {
-        return true;
-    }
-    const int newest = line_top(lines - 2);
-    const int height = newest - line_top(lines - 3);
-    RECT client{};
-    GetClientRect(log, &client);
-    return height > 0 && newest >= 0 && newest + height <= client.bottom;
+    expect_equal(
+        menu_text(app.main()),
+        kind == file_kind::none
+            ? file + " | &Help: " + menu_entry("&About ...\t F1", IDM_ABOUT)
+            : file + " | &Tools: " + menu_entry("Track Header Editor", IDM_TRACK_HEADER_EDITOR) +
+                  ", " + menu_entry("Voice Editor", IDM_VOICE_EDITOR) +
+                  (kind == file_kind::rom_image
+                       ? ", " + menu_entry("Fix Checksum", IDM_FIX_CHECKSUM)
+                       : "") +
+                  " | &Help: " + menu_entry("&About ...", IDM_ABOUT),
+        "the menu bar");
 }
 
 voice_editor::voice_editor(kavelo_session& session, int track, int voice) : app(session) {
     post_command(app.main(), IDM_VOICE_EDITOR);
-    dialog = app.dialog(editor_title);
+    dialog = app.dialog("Edit Voice");
     if (track >= 0) {
-        choose_track(track);
+        choose(IDC_TRACK_LIST, track);
     }
     if (voice >= 0) {
-        choose_voice(voice);
+        choose(IDC_VOICE_LIST, voice);
     }
 }
 
 kavelo::voice_record voice_editor::voice() const {
-    return kavelo::voice_editor_read_voice(remote_controls(*this));
-}
-
-void voice_editor::pick_all(int op1_id, int entry) {
-    for (int op = 1; op <= 4; ++op) {
-        pick(op_control(op, op1_id), entry);
+    kavelo::voice_record shown{};
+    for (const kavelo::field_control& control : kavelo::voice_field_controls()) {
+        const bool box = control.field->display == kavelo::field_display::check_box;
+        const auto value =
+            SendMessageA(item(control.control_id), box ? BM_GETCHECK : CB_GETCURSEL, 0, 0);
+        kavelo::set_field_value(shown, control, value < 0 ? 0 : static_cast<int>(value));
     }
+    return shown;
 }
 
 void voice_editor::choose(int id, int entry, const char* answer) {
@@ -329,14 +204,6 @@ void voice_editor::wait_shown(int id, const std::string& text, const std::string
     expect_soon([&] { return shown(id) == text; }, what + ": expected " + text);
 }
 
-HWND voice_editor::open_keyboard() {
-    expect(bring_to_front(dialog), "the Voice editor takes the focus");
-    press_chord({VK_CONTROL}, 'K');
-    HWND keyboard = app.dialog("Keyboard");
-    expect(bring_to_front(keyboard), "the Keyboard window takes the focus");
-    return keyboard;
-}
-
 void voice_editor::press(int id) {
     expect(IsWindowEnabled(item(id)), "button " + std::to_string(id) + " is enabled");
     // Sent: a later sent action must not overtake the click.
@@ -345,11 +212,6 @@ void voice_editor::press(int id) {
 
 void voice_editor::select(int id, int entry) {
     select_entry(dialog, id, LB_SETCURSEL, LBN_SELCHANGE, entry);
-}
-
-void voice_editor::double_click(int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, LBN_DBLCLK),
-                 reinterpret_cast<LPARAM>(item(id)));
 }
 
 void voice_editor::save() {
@@ -379,34 +241,14 @@ std::vector<std::string> voice_editor::import(int command, const std::string& pa
     return list(IDC_IMPORT_LIST);
 }
 
-void voice_editor::send_to_voice(int entry, const kavelo::voice_record& shown_voice,
-                                 const std::string& what) {
-    select(IDC_IMPORT_LIST, entry);
-    press(IDC_SEND_TO_VOICE);
-    expect_soon([&] { return voice() == shown_voice; }, "Send to Voice shows " + what);
-}
-
 std::vector<uint8_t> voice_editor::written_file(const std::string& path) {
     wait_idle(dialog);
-    for (HWND window : top_level_windows(app.pid())) {
-        const std::string title = title_of(window);
-        if (title == "Error" || title == "Error!") {
-            fail("writing " + path + " was refused: " + box_text(window));
-        }
-    }
     return file_bytes(path);
 }
 
 header_editor::header_editor(kavelo_session& session) : app(session) {
     post_command(app.main(), IDM_TRACK_HEADER_EDITOR);
-    dialog = app.dialog(header_title);
-}
-
-void header_editor::show_track(const std::vector<uint8_t>& image, int track) {
-    pick_track(track);
-    const std::string tempo = kavelo::format_header_byte(image[track_start(track) + 5]);
-    expect_soon([&] { return field(IDC_HEADER_SONG_TEMPO) == tempo; },
-                "track " + std::to_string(track) + "'s header is shown");
+    dialog = app.dialog("Edit General Track Properties");
 }
 
 void header_editor::commit() {
@@ -425,9 +267,21 @@ uint32_t track_start(int track) {
 }
 
 kavelo::voice_record as_displayed(const kavelo::voice_record& voice) {
-    local_controls controls;
-    kavelo::voice_editor_show_voice(voice, controls);
-    return kavelo::voice_editor_read_voice(controls);
+    kavelo::voice_record shown{};
+    for (const kavelo::field_control& control : kavelo::voice_field_controls()) {
+        const int value = kavelo::field_value(voice, control); // a list reads 0 past its end
+        kavelo::set_field_value(shown, control, value < control.field->entries ? value : 0);
+    }
+    return shown;
+}
+
+kavelo::voice_record voice_at(const std::vector<uint8_t>& image, std::size_t slot) {
+    kavelo::voice_record stored{};
+    if (slot + stored.size() > image.size()) {
+        fail("voice slot " + std::to_string(slot) + " lies past the end of the file");
+    }
+    std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(slot), stored.size(), stored.begin());
+    return kavelo::swap_voice_order(stored);
 }
 
 std::size_t voice_slot(const std::vector<uint8_t>& image, int track, int index) {
@@ -436,13 +290,16 @@ std::size_t voice_slot(const std::vector<uint8_t>& image, int track, int index) 
            25u * static_cast<uint32_t>(index);
 }
 
-kavelo::voice_record stored_voice(const std::vector<uint8_t>& image, int track, int index) {
-    return voice_at(image, voice_slot(image, track, index));
+std::vector<uint8_t> with_voice(std::vector<uint8_t> image, int track, int index,
+                                const kavelo::voice_record& voice) {
+    const kavelo::voice_record stored = kavelo::swap_voice_order(voice);
+    std::copy(stored.begin(), stored.end(),
+              image.begin() + static_cast<std::ptrdiff_t>(voice_slot(image, track, index)));
+    return image;
 }
 
-kavelo::voice_record bare_track_voice(const std::vector<uint8_t>& track, int index) {
-    return voice_at(track, static_cast<std::size_t>(track.at(0) << 8 | track.at(1)) +
-                               25u * static_cast<std::size_t>(index));
+kavelo::voice_record stored_voice(const std::vector<uint8_t>& image, int track, int index) {
+    return voice_at(image, voice_slot(image, track, index));
 }
 
 } // namespace gui

@@ -1,5 +1,5 @@
 #pragma once
-// The user tasks the GUI tests share, one helper each: the program started, a file opened, a
+// The user tasks the GUI tests share, one function each: the program started, a file opened, a
 // track and voice chosen, a field set, committed, and the file's bytes before and after.
 
 #include "gui_test.h"
@@ -11,20 +11,14 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace gui {
 
-inline constexpr char main_title[] = "KAVELO (Vantorel)";
 inline constexpr char main_class[] = "KAVELOVANTOREL";
-inline constexpr char editor_title[] = "Edit Voice";
-inline constexpr char header_title[] = "Edit General Track Properties";
 inline constexpr char rom_line[] = "  * Opened compatible Brisco ROM\r\n";
 inline constexpr char track_line[] = "  * Opened Binary Music Track\r\n";
-inline constexpr char checksum_note_start[] = "  * Note: the cartridge checksum at 0x18E";
 
-bool ends_with(const std::string& text, const std::string& end);
 bool contains(const std::string& text, const std::string& part);
 
 // Files under this test's own name in the work folder.
@@ -33,20 +27,10 @@ std::string fresh_demo_track(int track);
 std::string work_path(const std::string& name);
 
 std::vector<uint8_t> file_bytes(const std::string& windows_path);
-// Offsets at which two images differ (the shorter length is compared).
-std::vector<std::size_t> changed_offsets(const std::vector<uint8_t>& before,
-                                         const std::vector<uint8_t>& after);
-// Fails unless the size stays and every changed byte lies in one of the {first, length}.
-void expect_changes_within(const std::vector<uint8_t>& before, const std::vector<uint8_t>& after,
-                           const std::vector<std::pair<std::size_t, std::size_t>>& ranges,
-                           const std::string& what);
-
 // An edit control's text replaced as typing would (EN_CHANGE follows).
 void set_text(HWND control, const std::string& text);
 // A combo box entry chosen; returns once the dialog has handled the change.
 void user_picks(HWND dialog, int id, int entry);
-// Returns once the dialog's thread is back at its message loop.
-void wait_idle(HWND dialog);
 // The texts of a window's controls, each followed by "|".
 std::string box_text(HWND box);
 
@@ -54,26 +38,19 @@ class kavelo_session {
   public:
     explicit kavelo_session(const std::string& arguments = {});
 
-    app_process& process() { return process_; }
     DWORD pid() const { return process_.pid(); }
     HWND main() const { return main_; }
-    HWND log() const { return log_; }
     std::string log_text() const { return window_text(log_); }
 
-    // A dialog of the program with this title, or an open popup menu; fails unless it appears.
+    // A dialog of the program with this title; fails unless it appears.
     HWND dialog(const std::string& title, duration timeout = default_timeout);
-    HWND popup_menu(duration timeout = default_timeout);
-    // Alt+key opens a popup of the main window; shot as `label`, closed with Escape.
-    void show_popup(char key, const std::string& label);
-    // File > Open; the Open dialog, owned by the main window.
-    HWND open_dialog_from_menu();
+    // The Open dialog, owned by the main window.
     HWND wait_open_dialog();
-    // File > Open answered with the path, and the save prompt with `answer` when given;
-    // returns once the Status log has grown.
-    void open_file(const std::string& windows_path, const char* answer = nullptr);
+    // File > Open answered with the path; returns once the Status log has grown.
+    void open_file(const std::string& windows_path);
     void cancel_dialog(HWND dialog);
     void wait_log_ends_with(const std::string& line);
-    // The log grew from `before` by `line`, and by the stale checksum note a ROM image adds.
+    // The log grew from `before` by lines that hold `line` (a ROM image adds a checksum note).
     void wait_commit_logged(const std::string& before, const std::string& line);
     // A box with this title whose text holds `text`: shot as `label` when given, closed by OK.
     void expect_box(const std::string& title, const std::string& text,
@@ -97,16 +74,11 @@ struct rom_session : kavelo_session {
     std::vector<uint8_t> bytes() const { return file_bytes(rom); }
 };
 
-// A menu bar as text: "popup: item=command, -, item=command~ | ...", "~" after a grayed
-// item; or popup `index` alone.
-std::string menu_text(HWND window, int index = -1);
+// A menu item as menu_text shows it.
 std::string menu_entry(const std::string& text, int command, bool grayed = false);
 // The main window's menu bar: Tools once a file is open, Fix Checksum for a ROM image.
 enum class file_kind { none, bare_track, rom_image };
-std::string main_menu(file_kind kind);
 void expect_main_menu(const kavelo_session& app, file_kind kind);
-
-bool newest_line_visible(HWND log); // inside the log's visible area
 
 // Control id of a field in operator column `op` (1-4), given the OP1 column's id.
 inline int op_control(int op, int op1_id) {
@@ -122,37 +94,24 @@ struct voice_editor {
 
     HWND item(int id) const { return dialog_item(dialog, id); }
     std::string shown(int id) const { return window_text(item(id)); }
-    bool checked(int id) const { return SendMessageA(item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     std::vector<std::string> list(int id) const { return items(item(id)); }
-    // The voice the controls show, read as the editor reads them.
+    // The voice the controls show: each field's list entry or check box.
     kavelo::voice_record voice() const;
     void pick(int id, int entry) { user_picks(dialog, id, entry); }
-    void pick_all(int op1_id, int entry); // the field of every operator
-    // A track or voice chosen; `answer` presses that prompt button ("&Yes", "&No"), nullptr
-    // when no prompt may come. Returns once the change is handled.
-    void choose_track(int track, const char* answer = nullptr) {
-        choose(IDC_TRACK_LIST, track, answer);
-    }
-    void choose_voice(int voice, const char* answer = nullptr) {
-        choose(IDC_VOICE_LIST, voice, answer);
-    }
-    void choose(int id, int entry, const char* answer);
+    // A track or voice (IDC_TRACK_LIST, IDC_VOICE_LIST) chosen; `answer` presses that prompt
+    // button ("&Yes", "&No"), nullptr when no prompt may come. Returns once it is handled.
+    void choose(int id, int entry, const char* answer = nullptr);
     void wait_shown(int id, const std::string& text, const std::string& what) const;
     // A button whose command asks nothing, pressed; returns once the command is done.
     void press(int id);
     void select(int id, int entry); // a list box entry, with its selection change
-    void double_click(int id);
-    void save(); // Save to ROM, and its line in the Status log
-    // Ctrl+K from the editor; the Keyboard window, in front.
-    HWND open_keyboard();
+    void save();                    // Save to ROM, and its line in the Status log
     // A menu command that opens a file dialog, answered with `path`; shot as `label` if given.
     void answer_file_dialog(int command, const std::string& path, const std::string& label = {});
     // Imported through `command`; the Import list once it holds `count` entries.
     std::vector<std::string> import(int command, const std::string& path, std::size_t count);
-    // Import entry `entry` sent to the editor, which then shows `voice`.
-    void send_to_voice(int entry, const kavelo::voice_record& voice, const std::string& what);
-    // The file the last command wrote, read once it has finished and raised no error box:
-    // a reader holding the old file open would make the program's replace fail.
+    // The file the last command wrote, read once it has finished: a reader holding the old
+    // file open would make the program's replace fail.
     std::vector<uint8_t> written_file(const std::string& path);
 };
 
@@ -165,8 +124,6 @@ struct header_editor {
     std::string field(int id) const { return window_text(item(id)); }
     void type(int id, const std::string& text) { set_text(item(id), text); }
     void pick_track(int track) { user_picks(dialog, IDC_HEADER_TRACK_LIST, track); }
-    // Picks the track and waits until it shows that track's song tempo in `image`.
-    void show_track(const std::vector<uint8_t>& image, int track);
     void commit(); // Commit To ROM, and its line in the Status log
     void close();
 };
@@ -174,9 +131,12 @@ struct header_editor {
 uint32_t track_start(int track);
 // The record the controls hold after showing `voice`: bits no control shows are zero.
 kavelo::voice_record as_displayed(const kavelo::voice_record& voice);
-// Where voice `index` of a ROM track lies in the image, and the voice stored there.
+// The voice stored at `slot`; where voice `index` of a ROM track lies, and the voice there.
+kavelo::voice_record voice_at(const std::vector<uint8_t>& image, std::size_t slot);
 std::size_t voice_slot(const std::vector<uint8_t>& image, int track, int index);
 kavelo::voice_record stored_voice(const std::vector<uint8_t>& image, int track, int index);
-kavelo::voice_record bare_track_voice(const std::vector<uint8_t>& track, int index);
+// The image with `voice` stored as voice `index` of the track.
+std::vector<uint8_t> with_voice(std::vector<uint8_t> image, int track, int index,
+                                const kavelo::voice_record& voice);
 
 } // namespace gui

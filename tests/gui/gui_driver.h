@@ -41,8 +41,6 @@ class app_process {
     DWORD pid() const { return info_.dwProcessId; }
     bool wait_exit(DWORD& exit_code, duration timeout); // true once ended, with its code
     bool running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
-    HWND focus() const; // the GUI thread's focus window
-    bool in_menu_mode() const;
 
   private:
     PROCESS_INFORMATION info_{};
@@ -71,35 +69,20 @@ void click_button(HWND button);              // BM_CLICK, posted
 // Clicks the button with this text in the dialog with this title; false when not found.
 bool answer_message_box(DWORD pid, const std::string& title, const std::string& button,
                         duration timeout = default_timeout);
-// The common file dialog's name field; the path typed there and OK pressed.
-HWND file_dialog_name_field(HWND dialog);
+// The common file dialog's name field filled with the path, and OK pressed.
 void fill_file_dialog(HWND dialog, const std::string& windows_path);
 
 // Input through the system queue, as a keyboard and a mouse produce it.
 bool bring_to_front(HWND window);
 // Holds the modifiers (VK_CONTROL, VK_MENU, VK_SHIFT), taps the key, releases all.
 void press_chord(std::vector<WORD> modifiers, WORD key);
-// The character as typed on the current keyboard layout, with the modifiers held.
-void type_char_chord(std::vector<WORD> modifiers, char character);
 void send_key(WORD key, bool up); // one key down or up alone
 void click_at(POINT screen_point, bool right = false);
 POINT centre(HWND window);
 
-// A window's menu bar as the user sees it: popups with their items.
-struct menu_item {
-    std::string text; // empty for a separator
-    int command = 0;
-    bool separator = false;
-    bool grayed = false;
-};
-struct menu_popup {
-    std::string text;
-    std::vector<menu_item> items;
-};
-// Read from inside the program's process (menus belong to their process).
-std::vector<menu_popup> read_menu(HWND window);
-// One file dropped on the window, as the shell does at the end of a drag.
-void drop_file(HWND window, const std::string& windows_path);
+// A menu bar as text, read from inside the program's process (menus belong to their
+// process): "popup: item=command, -, item=command~ | ...", "~" after a grayed item.
+std::string menu_text(HWND window);
 
 // The smallest rectangle holding all the windows (the screen for none) saved as a BMP once
 // the picture has settled.

@@ -3,14 +3,13 @@
 
 #include "gui_probe.h"
 
-#include <shlobj.h>
-
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-// The window's menu bar, each popup followed by its items, as the driver reads it.
+// The window's menu bar as the driver reads it: "popup: item=command, -, item=command~ | ..."
+// ("~" after a grayed item), after the answer mark.
 void answer_menu(HWND window, char* out) {
     std::size_t used = 0;
     out[used++] = gui::probe_answer_mark;
@@ -30,30 +29,20 @@ void answer_menu(HWND window, char* out) {
                                   &info)) {
                 continue;
             }
-            const bool separator = (info.fType & MFT_SEPARATOR) != 0;
+            const char* lead = i < 0 ? (p > 0 ? " | " : "") : i == 0 ? " " : ", ";
+            const bool grayed = (info.fState & MFS_GRAYED) != 0;
             const int length =
-                std::snprintf(out + used, gui::probe_memory_size - used, "%d %u %d %d %s%c", i < 0,
-                              info.wID, separator, !separator && (info.fState & MFS_GRAYED) != 0,
-                              separator ? "" : text, gui::probe_record_mark);
+                i < 0
+                    ? std::snprintf(out + used, gui::probe_memory_size - used, "%s%s:", lead, text)
+                : (info.fType & MFT_SEPARATOR) != 0
+                    ? std::snprintf(out + used, gui::probe_memory_size - used, "%s-", lead)
+                    : std::snprintf(out + used, gui::probe_memory_size - used, "%s%s=%u%s", lead,
+                                    text, info.wID, grayed ? "~" : "");
             if (length < 0 || used + static_cast<std::size_t>(length) >= gui::probe_memory_size) {
                 return;
             }
             used += static_cast<std::size_t>(length);
         }
-    }
-}
-
-// Posts the window a one-file HDROP of the path the driver left, as the shell's drop would be.
-void drop_file(HWND window, const char* path) {
-    const std::size_t length = strnlen(path, gui::probe_memory_size);
-    // The file list ends in two zeros; GHND zero-fills.
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + length + 2);
-    auto* files = memory != nullptr ? static_cast<DROPFILES*>(GlobalLock(memory)) : nullptr;
-    if (files != nullptr) {
-        files->pFiles = sizeof(DROPFILES);
-        std::memcpy(files + 1, path, length);
-        GlobalUnlock(memory);
-        PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
     }
 }
 
@@ -69,9 +58,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
                            ? static_cast<char*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0,
                                                               gui::probe_memory_size))
                            : nullptr;
-        if (shared != nullptr && call->lParam == gui::probe_request_drop) {
-            drop_file(call->hwnd, shared);
-        } else if (shared != nullptr && call->lParam == gui::probe_request_menu) {
+        if (shared != nullptr) {
             answer_menu(call->hwnd, shared);
         }
         UnmapViewOfFile(shared);

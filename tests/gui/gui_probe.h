@@ -1,9 +1,7 @@
 #pragma once
-// The probe does what only the program's own process can: read its menus (they belong to
-// their process) and make the HDROP of a file drop. The driver hooks the program's GUI thread
-// with kavelo_gui_probe.dll and sends the window a request; the hook, inside the program,
-// answers through one named shared memory: the driver leaves a drop's path there, and the
-// hook writes a menu there as records.
+// The probe reads the program's menus, which belong to their process: the driver hooks the
+// program's GUI thread with kavelo_gui_probe.dll and sends the window a request; the hook,
+// inside the program, writes the menu as text into one named shared memory.
 
 #include <windows.h>
 
@@ -11,16 +9,10 @@
 
 namespace gui {
 
-inline constexpr char probe_dll_name[] = "kavelo_gui_probe.dll";
-inline constexpr char probe_hook_name[] = "probe_hook";
-inline constexpr char probe_request_message[] = "KaveloGuiProbeRequest"; // lParam: the request
-inline constexpr LPARAM probe_request_menu = 1;
-inline constexpr LPARAM probe_request_drop = 2;
+inline constexpr char probe_request_message[] = "KaveloGuiProbeRequest";
 inline constexpr char probe_memory_name[] = "KaveloGuiProbeMemory";
 inline constexpr std::size_t probe_memory_size = 32768;
-// A menu answer: the mark, then per popup and per item "popup command separator grayed text"
-// ended by the record mark (popup 1 for a popup of the bar, 0 for one of its items).
+// A menu answer begins with this mark; the menu as text follows.
 inline constexpr char probe_answer_mark = '\x1d';
-inline constexpr char probe_record_mark = '\x1e';
 
 } // namespace gui

@@ -30,7 +30,6 @@ void save_screenshot(const std::vector<HWND>& windows, const std::string& label)
 // Checks that end the test with a message naming what was expected and what was seen.
 void expect(bool condition, const std::string& what);
 void expect_equal(const std::string& actual, const std::string& expected, const std::string& what);
-void expect_equal(long long actual, long long expected, const std::string& what);
 void expect_soon(const std::function<bool()>& condition, const std::string& what, // in time
                  duration timeout = default_timeout);
 

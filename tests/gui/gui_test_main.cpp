@@ -20,11 +20,6 @@ std::map<std::string, test_function>& registry() {
 test_environment the_environment;
 std::string running_test;
 
-std::string in_folder(const std::string& directory, const std::string& name) {
-    const bool separated = directory.empty() || directory.back() == '\\' || directory.back() == '/';
-    return directory + (separated ? "" : "\\") + name;
-}
-
 } // namespace
 
 test_registration::test_registration(const char* name, test_function function) {
@@ -39,8 +34,9 @@ const std::string& current_test() {
 }
 
 void save_screenshot(const std::vector<HWND>& windows, const std::string& label) {
+    // The runner names folders without a closing separator.
     const std::string path =
-        in_folder(the_environment.screenshot_dir, running_test + "-" + label + ".bmp");
+        the_environment.screenshot_dir + "\\" + running_test + "-" + label + ".bmp";
     if (!screenshot(windows, path)) {
         std::printf("  (screenshot %s could not be saved)\n", path.c_str());
     }
@@ -56,18 +52,13 @@ void expect_equal(const std::string& actual, const std::string& expected, const 
     expect(actual == expected, what + ": expected \"" + expected + "\", got \"" + actual + "\"");
 }
 
-void expect_equal(long long actual, long long expected, const std::string& what) {
-    expect(actual == expected,
-           what + ": expected " + std::to_string(expected) + ", got " + std::to_string(actual));
-}
-
 void expect_soon(const std::function<bool()>& condition, const std::string& what,
                  duration timeout) {
     expect(wait_until(condition, timeout), what);
 }
 
 std::string write_work_file(const std::string& name, const std::vector<unsigned char>& bytes) {
-    const std::string path = in_folder(the_environment.work_dir, name);
+    const std::string path = the_environment.work_dir + "\\" + name;
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
@@ -91,8 +82,7 @@ int main(int argc, char** argv) {
         *values.at(argv[i]) = to_windows_path(argv[i + 1]);
     }
     if (i != argc || the_environment.app_path.empty()) {
-        std::fprintf(stderr,
-                     "usage: --app KAVELO.exe --work DIR --screenshots DIR [--filter NAME]\n");
+        std::fprintf(stderr, "usage: --app EXE --work DIR --screenshots DIR [--filter NAME]\n");
         return 2;
     }
     int passed = 0;

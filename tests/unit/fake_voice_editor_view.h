@@ -22,7 +22,6 @@ struct fake_voice_editor_view : voice_editor_view {
     std::vector<std::pair<std::string, std::string>> messages;
     std::vector<std::string> log_lines;
     voice_editor_enabled enabled; // as last shown
-    bool tracks_enabled = true;
     int algorithm_picture = -1, track = -1, voice_entries = 0, voice = -1;
     std::vector<std::string> import_names, export_names;
     int import_index = -1, export_index = -1;
@@ -74,10 +73,7 @@ struct fake_voice_editor_view : voice_editor_view {
     std::vector<std::string> choose_voice_bank_files() override { return next_files; }
     std::optional<std::string> choose_voice_export_file() override { return next_output; }
     std::optional<std::string> choose_bank_export_as_file() override { return next_output; }
-    void show_enabled(const voice_editor_enabled& states) override {
-        enabled = states;
-        tracks_enabled = states.track_list;
-    }
+    void show_enabled(const voice_editor_enabled& states) override { enabled = states; }
     void play_preview(const voice_record& voice, int) override {
         played.push_back(voice);
         enabled_while_played.push_back(enabled);

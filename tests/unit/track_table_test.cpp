@@ -1,69 +1,44 @@
-#include "rom/rom_access.h"
+// The Track table and the track header layout.
+
+#include "rom/track_header_layout.h"
 #include "rom/track_table.h"
-#include "test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <array>
 
 namespace kavelo {
 namespace {
 
-TEST(TrackTable, TracksAreContiguousAndEachOffsetEndsAtTheNextStart) {
-    for (std::size_t i = 0; i < track_table.size(); ++i) {
-        const track_entry& track = track_table[i];
-        if (i + 1 < track_table.size()) {
-            EXPECT_EQ(track.end, track_table[i + 1].start) << track.name;
-        }
-        EXPECT_EQ(track_end_offset(static_cast<int32_t>(track.start)), track.end) << track.name;
-        EXPECT_EQ(track_end_offset(static_cast<int32_t>(track.end) - 1), track.end) << track.name;
-    }
-    EXPECT_EQ(track_table.front().start, 0x745DCu);
-    EXPECT_EQ(track_table.back().end, 0x78B44u);
-    EXPECT_EQ(track_table[16].name, "Credits");
-    EXPECT_EQ(track_table[16].end - track_table[16].start, 4814u);
-    EXPECT_EQ(track_end_offset(0x78A76), 0x78B44u);
-    EXPECT_EQ(track_end_offset(0x78B44), 0u); // past the last track nothing ends
-    EXPECT_EQ(track_end_offset(0x7FFFFFFF), 0u);
-    EXPECT_EQ(track_end_offset(0), 0x74D44u); // before the first, the first track's end
-    EXPECT_EQ(track_end_offset(-5), 0x74D44u);
+// An offset inside a track ends at that track's end; before the first track, at the first's.
+TEST(TrackTable, OffsetsEndAtTheirTracksEnd) {
+    const track_entry& track = track_table[3];
+    EXPECT_EQ(track_end_offset(static_cast<int32_t>(track.end) - 1), track.end);
+    EXPECT_EQ(track_end_offset(static_cast<int32_t>(track_table.back().end)), 0u);
+    EXPECT_EQ(track_end_offset(-5), track_table[0].end);
 }
 
-TEST(TrackTable, FindsTracksByIndexOrName) {
-    const std::pair<const char*, std::optional<int32_t>> rows[] = {
-        {"0", 0},   {"18", 18}, {"prism gem", 18}, {"1 Up", 7},
-        {"19", {}}, {"-1", {}}, {"3x", {}},        {"Unknown Zone", {}}};
-    for (const auto& [text, index] : rows) {
-        EXPECT_EQ(find_track(text), index) << text;
-    }
-}
-
-TEST(RomIdentity, SerialAt0x180DecidesTheMode) {
-    std::vector<uint8_t> head(512, 0x20);
-    std::memcpy(head.data() + 0x180, "GM 00004417-00", 14);
-    EXPECT_TRUE(rom_serial_matches(head));
-
-    for (const auto& [at, byte] : {std::pair{0x18D, '1'}, std::pair{0x185, '\0'}}) {
-        auto changed = head;
-        changed[at] = static_cast<uint8_t>(byte);
-        EXPECT_FALSE(rom_serial_matches(changed)) << at;
-    }
-
-    // A file shorter than 0x18E bytes never matches, even when the part it has does.
-    EXPECT_FALSE(rom_serial_matches(std::span(head).first(0x18D)));
-    EXPECT_TRUE(rom_serial_matches(std::span(head).first(0x18E)));
-}
-
-TEST(RomIdentity, ReadsOnlyTheFileStart) {
-    test::scratch_dir dir;
-    std::vector<uint8_t> rom(0x18E, 0);
-    std::memcpy(rom.data() + 0x180, "GM 00004417-00", 14);
-    test::write_bytes(dir.file("short.bin"), rom);
-    EXPECT_TRUE(rom_is_compatible(native_file_system(), dir.file("short.bin")));
-    rom.resize(0x18D);
-    test::write_bytes(dir.file("shorter.bin"), rom);
-    EXPECT_FALSE(rom_is_compatible(native_file_system(), dir.file("shorter.bin")));
-    EXPECT_FALSE(rom_is_compatible(native_file_system(), dir.file("missing.bin")));
+// Header bytes 2-3 of 3 and 2: the drum entry, FM 1-2 and PSG 1-2 in 30 bytes, each volume
+// modifier right after its key modifier. Counts past 7 FM or 3 PSG entries, or fewer than 4
+// bytes, keep the fixed 48-byte layout.
+TEST(TrackHeaderLayout, ChannelCountsPlaceEveryModifier) {
+    using enum channel_modifier;
+    const track_header_layout layout = header_layout(3, 2);
+    EXPECT_TRUE(layout.counted);
+    EXPECT_EQ(layout.size, 30u);
+    EXPECT_EQ(channel_modifier_byte(layout, header_channel::fm, 2, key), 16u);
+    EXPECT_EQ(channel_modifier_byte(layout, header_channel::psg, 1, key), 20u);
+    EXPECT_EQ(channel_modifier_byte(layout, header_channel::psg, 2, volume), 27u);
+    EXPECT_FALSE(channel_modifier_byte(layout, header_channel::fm, 0, key)); // the drum entry
+    EXPECT_FALSE(channel_modifier_byte(layout, header_channel::fm, 3, volume));
+    EXPECT_FALSE(channel_modifier_byte(layout, header_channel::psg, 3, key));
+    const track_header_layout fixed = header_layout(8, 3);
+    EXPECT_FALSE(fixed.counted);
+    EXPECT_EQ(fixed.size, 48u);
+    EXPECT_EQ(channel_modifier_byte(fixed, header_channel::psg, 1, volume), 33u);
+    EXPECT_FALSE(channel_modifier_byte(fixed, header_channel::fm, 6, key));
+    EXPECT_EQ(header_layout_of(std::array<uint8_t, 4>{0x01, 0x20, 7, 0}).size, 34u);
+    EXPECT_FALSE(header_layout_of(std::array<uint8_t, 3>{0x01, 0x20, 7}).counted);
 }
 
 } // namespace

@@ -76,14 +76,7 @@ TEST(VoiceFormats, EveryWriterRoundTripsAndNotesWhatItLoses) {
             EXPECT_EQ(back.voices[i].voice, pack_voice(v));
             EXPECT_EQ(back.voices[i].name, keeps_name ? given[i].name : "");
         }
-        if (std::string_view(c.id) != "opm") { // cut short: refused, never read past its end
-            EXPECT_FALSE(f.read(std::span(out).first(out.size() / 2)).done());
-        }
     }
-    const std::vector<named_voice> two(2);
-    bytes out;
-    EXPECT_FALSE(write_voice_bytes(format("tfi"), two, out).done());
-    EXPECT_FALSE(write_voice_bytes(format("fui"), std::span(two.data(), 1), out).done());
 }
 
 // What the lossy format below does to a voice it reads back.
@@ -108,17 +101,7 @@ TEST(VoiceFormats, AWrittenFileNamesEachFieldItsRoundTripChanged) {
     using change = void (*)(voice_params&);
     const std::pair<const char*, change> cases[] = {
         {"ALG", [](voice_params& v) { v.alg ^= 1; }},
-        {"FB", [](voice_params& v) { v.fb ^= 1; }},
-        {"DT", [](voice_params& v) { v.op[1].dt = 2; }},
         {"MUL", [](voice_params& v) { v.op[2].mul ^= 1; }},
-        {"TL", [](voice_params& v) { v.op[3].tl ^= 1; }},
-        {"RS", [](voice_params& v) { v.op[0].rs ^= 1; }},
-        {"AR", [](voice_params& v) { v.op[1].ar ^= 1; }},
-        {"AM", [](voice_params& v) { v.op[2].am ^= 1; }},
-        {"D1R", [](voice_params& v) { v.op[3].d1r ^= 1; }},
-        {"D2R", [](voice_params& v) { v.op[0].d2r ^= 1; }},
-        {"D1L", [](voice_params& v) { v.op[1].d1l ^= 1; }},
-        {"RR", [](voice_params& v) { v.op[2].rr ^= 1; }},
     };
     const named_voice voice{sample_voices()[0].voice, ""};
     const voice_format lossy{
@@ -158,76 +141,34 @@ TEST(VoiceFormats, DmpReadsEveryVersionHeaderToTheSameVoice) {
         EXPECT_EQ(read.voices[0].voice, r);
         EXPECT_TRUE(read.dropped.empty()); // the early versions' operator count is no FMS
     }
-    bytes ssg = files[6];
-    ssg[3 + 4 + 10] = 8 | 2;
-    EXPECT_EQ(read_dmp(ssg).dropped, std::vector<std::string>{"SSG-EG"});
 }
 
 TEST(VoiceFormats, ReadersKeepOperatorOrderDetuneOffsetAndBitPlaces) {
-    // TFI: the first operator block is OP1; stored DT 0 is the chip's 7 (-3).
-    bytes tfi(42, 0);
-    tfi[2] = 9;
-    tfi[13] = 4; // OP2 DT +1
-    tfi[23] = tfi[33] = 3;
-    const voice_file_read t = read_tfi(tfi);
-    ASSERT_TRUE(t.done()) << t.problem;
-    EXPECT_EQ(t.voices[0].voice[4], 0x79);
-    EXPECT_EQ(t.voices[0].voice[3], 0x10);
-    EXPECT_EQ(t.voices[0].voice[1], 0x00);
-    tfi[6] = 40; // OP1 AR past 31
-    EXPECT_FALSE(read_tfi(tfi).done());
-
-    // VGI: the AM bit rides on DR's bit 7; AMS/FMS are reported as dropped.
-    bytes vgi(43, 0);
-    vgi[2] = 0x21;
-    for (int i = 0; i < 4; ++i) {
-        vgi[3 + 10 * i + 1] = 3;
-    }
-    vgi[3 + 10 + 5] = 0x80 | 7; // OP2 AM and DR 7
-    const voice_file_read g = read_vgi(vgi);
-    ASSERT_TRUE(g.done()) << g.problem;
-    EXPECT_EQ(g.voices[0].voice[11], 0x87);
-    EXPECT_EQ(g.dropped, (std::vector<std::string>{"AMS", "FMS"}));
-
-    // Register dumps keep the chip's DT: EIF byte 1 is register 0x30 (OP1), byte 2 is 0x34.
-    bytes eif(29, 0);
-    eif[0] = 0x3A, eif[1] = 0x75, eif[2] = 0x12;
-    const voice_file_read e = read_eif(eif);
-    ASSERT_TRUE(e.done());
-    EXPECT_EQ(e.voices[0].voice[0], 0x3A);
-    EXPECT_EQ(e.voices[0].voice[4], 0x75);
-    EXPECT_EQ(e.voices[0].voice[3], 0x12);
-
-    bytes y12(128, 0);
-    y12[16] = 0x46; // block 1 (OP2) DT/MUL
-    y12[0x40] = 2, y12[0x41] = 6;
-    std::memcpy(y12.data() + 0x50, "Brass", 5);
-    const voice_file_read y = read_y12(y12);
-    ASSERT_TRUE(y.done());
-    EXPECT_EQ(y.voices[0].voice[3], 0x46);
-    EXPECT_EQ(y.voices[0].voice[0], 6 << 3 | 2);
-    EXPECT_EQ(y.voices[0].name, "Brass");
-}
-
-TEST(VoiceFormats, OpniReadsBothVersionsWithSixtyFiveByteRecords) {
-    for (int version = 1; version <= 2; ++version) {
-        SCOPED_TRACE(version);
-        bytes f = version == 1 ? file("WOPN2-INST\0"sv) : file("WOPN2-IN2T\0"sv, {2, 0});
-        bytes ins(65, 0); // no key-on/off delays in a single instrument, in either version
-        std::memcpy(ins.data(), "Bass", 4);
-        ins[35] = 0x2C;
-        ins[37] = 0x21;             // OP1 DT/MUL
-        ins[37 + 3 * 7 + 1] = 0x15; // the fourth record is register +0xC (OP4): TL
-        f.push_back(0);             // melodic
-        f.insert(f.end(), ins.begin(), ins.end());
-        const voice_file_read read = read_voice_bytes("x.opni", f);
+    // TFI: the first operator block is OP1 and stored DT 0 is the chip's 7 (-3), 4 is +1.
+    // VGI: the AM bit rides on DR's bit 7. EIF, a register dump, keeps the chip's DT: byte 1
+    // is register 0x30 (OP1), byte 2 is 0x34. Y12: block 1 is OP2, 0x40-0x41 FB and ALG.
+    using bytes_at = std::vector<std::pair<std::size_t, uint8_t>>;
+    const struct {
+        const char* id;
+        std::size_t size;
+        bytes_at file, voice;
+    } cases[] = {
+        {"tfi", 42, {{2, 9}, {13, 4}, {23, 3}, {33, 3}}, {{4, 0x79}, {3, 0x10}, {1, 0x00}}},
+        {"vgi", 43, {{2, 0x21}, {4, 3}, {14, 3}, {18, 0x87}, {24, 3}, {34, 3}}, {{11, 0x87}}},
+        {"eif", 29, {{0, 0x3A}, {1, 0x75}, {2, 0x12}}, {{0, 0x3A}, {4, 0x75}, {3, 0x12}}},
+        {"y12", 128, {{16, 0x46}, {0x40, 2}, {0x41, 6}}, {{3, 0x46}, {0, 6 << 3 | 2}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        bytes f(c.size, 0);
+        for (const auto& [at, value] : c.file) {
+            f[at] = value;
+        }
+        const voice_file_read read = format(c.id).read(f);
         ASSERT_TRUE(read.done()) << read.problem;
-        EXPECT_EQ(read.voices[0].name, "Bass");
-        EXPECT_EQ(read.voices[0].voice[0], 0x2C);
-        EXPECT_EQ(read.voices[0].voice[4], 0x21);
-        EXPECT_EQ(read.voices[0].voice[21], 0x15);
-        f.insert(f.end(), 4, 0);
-        EXPECT_FALSE(read_opni(f).done()) << "with delays";
+        for (const auto& [at, value] : c.voice) {
+            EXPECT_EQ(read.voices[0].voice[at], value) << at;
+        }
     }
 }
 
@@ -270,12 +211,6 @@ TEST(VoiceFormats, GybReadsVersionsOneToThree) {
         f.resize(version < 3 ? 270 : 50);
         EXPECT_FALSE(read_gyb(f).done());
     }
-    // The GM map written: six bytes for each program a voice takes, two for each other one
-    // and for each drum note.
-    bytes out;
-    ASSERT_TRUE(write_voice_bytes(format("gyb"), sample_voices(), out).done());
-    const uint32_t maps = out[12] | out[13] << 8 | out[14] << 16 | uint32_t{out[15]} << 24;
-    EXPECT_EQ(out.size() - maps, 3 * 6 + 125 * 2 + 128 * 2u);
 }
 
 TEST(VoiceFormats, FuiReadsOldAndNewLayoutsAlike) {
@@ -315,8 +250,6 @@ TEST(VoiceFormats, FuiReadsOldAndNewLayoutsAlike) {
     EXPECT_TRUE(b.dropped.empty());
     old[32 + 12 + 4 + 3] = 2; // AMS
     EXPECT_EQ(read_fui(old).dropped, std::vector<std::string>{"AMS"});
-    old.resize(100);
-    EXPECT_FALSE(read_fui(old).done());
 }
 
 TEST(VoiceFormats, OpmMapsSlotsToRegisterOrderAndReadsValuesPastTheirRangeByTheirLowBits) {
@@ -342,47 +275,12 @@ TEST(VoiceFormats, OpmMapsSlotsToRegisterOrderAndReadsValuesPastTheirRangeByThei
     EXPECT_EQ(r.out_of_range, (std::vector<std::string>{"CON", "KS", "AR", "DT1"}));
     const voice_params p = unpack_voice(r.voices[1].voice);
     EXPECT_EQ(p.alg, 12 & 7);
-    EXPECT_EQ(p.op[0].rs, 6 & 3);
     EXPECT_EQ(p.op[1].ar, 33 & 31); // M2 is OP2
-    EXPECT_EQ(p.op[2].rs, 7 & 3);
     EXPECT_EQ(p.op[3].dt, 9 & 7);
-    EXPECT_EQ(reading_notes(r).at(1), "read values past their field's range by their low bits, "
-                                      "as the chip does: CON, KS, AR, DT1");
-    bytes out; // what was read writes back in range
-    ASSERT_TRUE(write_voice_bytes(format("opm"), r.voices, out).done());
-    EXPECT_TRUE(read_opm(out).out_of_range.empty());
-    EXPECT_EQ(read_opm(out).voices, r.voices);
 }
 
-TEST(VoiceFormats, OffsetDetuneWritesMinusZeroAsNoneWithoutALoss) {
-    // Chip detune 4 ("minus zero") sounds as 0; stored 3 is none, 7 is past +3.
-    voice_params v;
-    const std::array<uint8_t, 4> chip{4, 0, 5, 3};
-    for (std::size_t i = 0; i < 4; ++i) {
-        v.op[i].dt = chip[i];
-        v.op[i].mul = 1;
-    }
-    const std::vector<named_voice> voice{{pack_voice(v), ""}};
-    const std::pair<const char*, std::size_t> cases[] = {
-        {"dmp", 3 + 4 + 8}, {"tfi", 3}, {"vgi", 4}};
-    for (const auto& [id, op1_dt] : cases) {
-        SCOPED_TRACE(id);
-        bytes out;
-        const voice_file_written written = write_voice_bytes(format(id), voice, out);
-        ASSERT_TRUE(written.done()) << written.problem;
-        EXPECT_TRUE(written.lost.empty()) << join_field_names(written.lost);
-        EXPECT_EQ(out[op1_dt], 3);
-        const voice_file_read back = format(id).read(out);
-        ASSERT_TRUE(back.done()) << back.problem;
-        EXPECT_EQ(unpack_voice(back.voices[0].voice).op[0].dt, 0);
-        EXPECT_EQ(unpack_voice(back.voices[0].voice).op[2].dt, 5);
-        out[op1_dt] = 7;
-        EXPECT_EQ(format(id).read(out).voices, back.voices);
-    }
-}
-
-TEST(VoiceFormats, RecognisesByMagicBeforeExtension) {
-    EXPECT_EQ(recognise_voice_file("drums.tfi", file("WOPN2-B2NK\0"sv))->id, "wopn");
+// Content before extension is checked by the CLI, which reads a WOPN bank named .tfi.
+TEST(VoiceFormats, ExtensionsInAnyCaseNoGuessesAndAFailedSignatureFallsBack) {
     EXPECT_EQ(recognise_voice_file("LEAD.TFI", bytes(42, 0))->id, "tfi");
     EXPECT_EQ(recognise_voice_file("track.bin", bytes(42, 0)), nullptr);
     // An Echo instrument whose first bytes happen to be the GYB signature is still read.
@@ -393,16 +291,11 @@ TEST(VoiceFormats, RecognisesByMagicBeforeExtension) {
 }
 
 TEST(VoiceFormats, RefusalsNameWhatTheFileHoldsAndWhatItsFormatNeeds) {
-    const std::size_t wopn_sets = 68 + 2 * 128 * 69; // names and slots of 1 + 1 sets
     const struct {
         const char* format;
         bytes file;
         const char* problem;
     } cases[] = {
-        {"dmp", file("", {11, 2, 1}, 49),
-         "The file is 52 bytes long, but a DefleMask FM preset of version 11 is 51 bytes."},
-        {"dmp", file("", {8, 1, 4}, 20),
-         "The file is 23 bytes long, but a DefleMask FM preset of version 8 is 51 bytes."},
         {"dmp", {}, "The file is empty, but a DefleMask preset starts with its version byte."},
         {"dmp",
          {12},
@@ -411,57 +304,28 @@ TEST(VoiceFormats, RefusalsNameWhatTheFileHoldsAndWhatItsFormatNeeds) {
          "The file is a DefleMask preset for system 3, not for the Genesis (system 2 or 0x42)."},
         {"dmp", file("", {11, 2, 0}, 48),
          "The file is a DefleMask standard (PSG) instrument, not an FM one."},
-        {"tfi", file("", {}, 41), "The file is 41 bytes long, but a TFI instrument is 42 bytes."},
         {"tfi", file("", {0, 0, 0, 0, 200}, 37),
          "The file holds TL 200 for operator 1, past the field's range 0-127; it is damaged or "
          "of another kind."},
-        {"vgi", file("", {}, 44), "The file is 44 bytes long, but a VGI instrument is 43 bytes."},
-        {"y12", file("", {}, 1), "The file is 1 byte long, but a Y12 voice dump is 128 bytes."},
-        {"eif", file("", {}, 30), "The file is 30 bytes long, but an Echo instrument is 29 bytes."},
-        {"opni", file("WOPN2-IN2T\0"sv, {2, 0}, 70),
-         "The file is 83 bytes long, but an OPNI instrument of version 2 is 79 bytes."},
-        {"opni", file("WOPN2-IN2T\0"sv, {3, 0}, 66),
-         "The file is an OPNI instrument of version 3, but versions 1 and 2 are read."},
         {"opni", file("WOPN2-INSX"),
          "The file does not begin with \"WOPN2-INST\" or \"WOPN2-IN2T\", the signature of an "
          "OPNI instrument."},
-        {"wopn", file("WOPN2-B2NK\0"sv, {2, 0, 0, 1, 0, 1, 0}, wopn_sets + 1),
-         "The file is 17751 bytes long, but a WOPN bank of version 2 with 1 melodic and 1 "
-         "percussion set is 17750 bytes."},
-        {"wopn", file("WOPN2-BANK\0"sv, {0, 2, 0, 0, 0}, 100),
-         "The file is 116 bytes long, but a WOPN bank of version 1 with 2 melodic and 0 "
-         "percussion sets is 16656 bytes."},
-        {"wopn", file("WOPN2-B2NK\0"sv, {2}),
-         "The file is 12 bytes long, but a WOPN bank header is 18 bytes."},
         {"wopn", file("WOPN2-B2NK\0"sv, {3, 0, 0, 0, 0, 0, 0}),
          "The file is a WOPN bank of version 3, but versions 1 and 2 are read."},
-        {"gyb", file("", {26, 12, 4}, 300),
-         "The file is a GYB bank of version 4, but versions 1 to 3 are read."},
         {"gyb", file("", {26, 12, 1, 2, 2}, 256),
          "The file is 261 bytes long, but a GYB bank of version 1 with 2 melody and 2 drum "
          "instruments takes at least 385 bytes."},
         {"gyb", file("", {26, 12, 3, 0, 0xE8, 3, 0, 0, 16}, 7),
          "The file is 16 bytes long, but its GYB header gives its size as 1000 bytes."},
-        {"gyb", file("", {26, 13}),
-         "The file does not begin with 26 12 (decimal), the signature of a GYB bank."},
         {"opm", file("@:0 x\n\0"sv),
          "The file holds a zero byte at offset 6, but an OPM bank is plain text."},
         {"opm", file("@:0 x\r\nLFO: 1 2\r\n"), "Line 2 is not an LFO line of 5 numbers 0-255."},
-        {"opm", file("@:0 x\nLFO: 0 0 0 0 0\n"),
-         "The voice \"x\" of line 1 lacks some of its LFO, CH, M1, C1, M2 and C2 lines."},
         {"opm", file("// a comment\n"),
          "The file holds no \"@:\" voice, so it is not an OPM bank."},
         {"fui", file("FINS", {1, 0, 2, 0}),
          "The file is a Furnace instrument of type 2, not an FM (OPN) instrument."},
         {"fui", file("FINS", {1, 0, 1, 0, 'N', 'A', 9, 0, 'x'}),
          "The file is 13 bytes long and ends inside feature \"NA\" of the Furnace instrument."},
-        {"fui", file("FINX"),
-         "The file does not begin with \"FINS\" or \"-Furnace instr.-\", the signature of a "
-         "Furnace instrument."},
-        {"syx",
-         {0xF0, 0x43, 0, 0, 0},
-         "The file is 5 bytes long, but a TX81Z voice dump takes at least 8 bytes."},
-        {"ymx", file("YM"), "The file is 2 bytes long, but a voice bank takes at least 8 bytes."},
     };
     for (const auto& c : cases) {
         const voice_file_read read = format(c.format).read(c.file);
