@@ -226,11 +226,11 @@ voice_record hex(const char* text) {
 
 // Two different voices and volume variants of the first (algorithm 4: carriers OP4, OP3);
 // the CLI's voices --merge-volume checks variants on several channels.
-const voice_record lead = hex("04713201311f1f1f1f0a0b0c0d010203041f2f3f4f10202a30");
+const voice_record lead_voice = hex("04713201311f1f1f1f0a0b0c0d010203041f2f3f4f10202a30");
 const voice_record bass = hex("3a010203045f5e5d5c8182838405060708a1a2a3a400111f22");
 const voice_record lead_soft = hex("04713201311f1f1f1f0a0b0c0d010203041f2f3f4f18282a30");
 const voice_record lead_loud = hex("04713201311f1f1f1f0a0b0c0d010203041f2f3f4f08182a30");
-// Differs from lead in a modulator level (OP2): another instrument, not a volume step.
+// Differs from the lead voice in a modulator level (OP2): another instrument, not a volume step.
 const voice_record lead_bright = hex("04713201311f1f1f1f0a0b0c0d010203041f2f3f4f10201a30");
 
 struct rule_case {
@@ -245,7 +245,7 @@ TEST(vgm_voices, key_ons_make_voices_by_the_rule) {
     const rule_case cases[] = {
         {"a changed voice is a new record; merged, louder carriers are a volume step of it",
          [](vgm_builder& log) {
-             log.load(0, 0, lead);
+             log.load(0, 0, lead_voice);
              log.key(0xF0);
              log.write(0, 0x44, 0x1A); // OP2 TL: another instrument
              log.key(0xF0);
@@ -260,7 +260,7 @@ TEST(vgm_voices, key_ons_make_voices_by_the_rule) {
          "not",
          [](vgm_builder& log) {
              log.load(1, 0, bass);
-             log.load(1, 2, lead);
+             log.load(1, 2, lead_voice);
              log.load(0, 0, lead_soft); // same registers in part I: not what 0xF4 keys
              log.key(0xF6);
              log.key(0xF4);
@@ -269,10 +269,10 @@ TEST(vgm_voices, key_ons_make_voices_by_the_rule) {
              log.key(0x04);
              log.key(0x14);
          },
-         {{lead, 6, 1, "ch6 #1"}, {bass, 4, 2, "ch4 #2"}}},
+         {{lead_voice, 6, 1, "ch6 #1"}, {bass, 4, 2, "ch4 #2"}}},
         {"channel 6 is skipped while the DAC is on",
          [](vgm_builder& log) {
-             log.load(1, 2, lead);
+             log.load(1, 2, lead_voice);
              log.write(0, 0x2B, 0x80);
              log.key(0xF6);
              log.write(1, 0x2B, 0x00); // part II has no DAC switch
@@ -280,7 +280,7 @@ TEST(vgm_voices, key_ons_make_voices_by_the_rule) {
              log.write(0, 0x2B, 0x00);
              log.key(0xF6);
          },
-         {{lead, 6, 1, "ch6 #1"}}},
+         {{lead_voice, 6, 1, "ch6 #1"}}},
         {"bits no field uses are cleared; a log may end without 0x66",
          [](vgm_builder& log) {
              for (int reg = 0x30; reg < 0xB8; ++reg) {
