@@ -67,11 +67,4 @@ class sn76489 {
 // sits where a moderately loud single FM channel does.
 inline constexpr int32_t psg_mix_shift = 1;
 
-// One 16-bit sample of a stereo side: the FM core's signed 8-bit sample widened by << 8
-// plus the PSG's sample at the mix balance, clipped to 16 bits.
-constexpr int16_t mix_fm_psg(int8_t fm, int16_t psg) {
-    const int32_t sum = int32_t{fm} * 256 + (int32_t{psg} >> psg_mix_shift);
-    return static_cast<int16_t>(std::clamp(sum, -32768, 32767));
-}
-
 } // namespace kavelo

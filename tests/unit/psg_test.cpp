@@ -1,5 +1,5 @@
 // The PSG against what its registers mean: tone pitch, the latch and data bytes,
-// attenuation steps.
+// attenuation steps, the noise shift register's sequence and rate.
 
 #include "psg/sn76489.h"
 
@@ -91,6 +91,58 @@ TEST(sn76489, attenuation_steps_by_2_db_to_silence_at_15) {
             const auto out = play(psg_clock, {static_cast<uint8_t>(0x80 | cc), 0x08,
                                               static_cast<uint8_t>(0x90 | cc | attenuation)});
             EXPECT_NEAR(peak(out), attenuation == 15 ? 0.0 : amplitude(attenuation), 0.5);
+        }
+    }
+}
+
+// The noise channel's output after each shift from 0x8000, rendered one tick a sample, is
+// bit 0 of the register: white noise feeds back bit 0 XOR bit 3, periodic noise bit 0.
+std::vector<bool> white_noise_bits(std::size_t shifts) {
+    std::vector<bool> bits;
+    uint32_t r = 0x8000;
+    for (std::size_t k = 0; k <= shifts; ++k) {
+        bits.push_back((r & 1) != 0);
+        r = (r >> 1) | (((r ^ (r >> 3)) & 1) << 15);
+    }
+    return bits;
+}
+
+TEST(sn76489, noise_shifts_its_register_on_every_second_expiry) {
+    constexpr int32_t first_one = 15; // the first bit 1 of either kind comes after shift 15
+    const struct {
+        const char* name;
+        byte_list bytes;
+        byte_list later; // written after 5000 samples
+        bool white;
+        int32_t reload;
+        std::size_t shifts;
+    } rows[] = {
+        {"white, tone 3 period 3", {0xC3, 0x00, 0xF0, 0xE7}, {}, true, 3, 60000},
+        {"periodic at clock / 1024", {0xF0, 0xE1}, {}, false, 0x20, 500},
+        {"a data byte to it restarts it", {0xC4, 0x00, 0xF0, 0xE3}, {0x07}, true, 4, 3000},
+    };
+    const std::vector<bool> white = white_noise_bits(60000 + first_one);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        sn76489 psg(tick_clock, rate);
+        write(psg, r.bytes);
+        const std::size_t interval = 2 * static_cast<std::size_t>(r.reload);
+        if (r.later.size() != 0) {
+            render(psg, 5000);
+            write(psg, r.later);
+        }
+        const auto out = render(psg, interval * (r.shifts + first_one));
+        // The counter's phase is free, so the sequence is aligned on its first bit 1.
+        std::size_t one = 0;
+        while (one < out.size() && out[one] <= 0) {
+            ++one;
+        }
+        ASSERT_GE(one, (first_one - 1) * interval);
+        ASSERT_LE(one, first_one * interval);
+        for (std::size_t i = one; i < out.size(); ++i) {
+            const std::size_t shift = first_one + (i - one) / interval;
+            const bool bit = r.white ? white[shift] : shift % 16 == 15;
+            ASSERT_EQ(out[i], bit ? psg_full_scale : -psg_full_scale) << "sample " << i;
         }
     }
 }

@@ -7,11 +7,13 @@
 #include "formats/ymx_bank.h"
 #include "memory_file_system.h"
 #include "rom/cartridge_checksum.h"
+#include "rom/file_image.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sys/stat.h>
 
 namespace kavelo {
 namespace {
@@ -94,6 +96,24 @@ TEST(WriteFaults, EachFailedStepAFullDiskOrAReadOnlyFileLeavesTheOriginalIntact)
             EXPECT_EQ(fs.files.size(), 1u);
         }
     }
+}
+
+TEST(WriteFaults, AReplacedFileOnDiskKeepsItsPermissionsAndANewOneGetsTheUsual) {
+    test::scratch_dir dir;
+    const std::string replaced = dir.file("game.bin");
+    const std::string created = dir.file("new.ymx");
+    test::write_bytes(replaced, {0, 0});
+    ::chmod(replaced.c_str(), 0640);
+    const mode_t mask = ::umask(022);
+    EXPECT_TRUE(replace_file_atomically(native_file_system(), replaced, std::vector<uint8_t>{1}));
+    EXPECT_TRUE(replace_file_atomically(native_file_system(), created, std::vector<uint8_t>{2}));
+    ::umask(mask);
+    for (const auto& [path, mode] : {std::pair{replaced, 0640u}, std::pair{created, 0644u}}) {
+        struct stat info {};
+        ASSERT_EQ(::stat(path.c_str(), &info), 0) << path;
+        EXPECT_EQ(info.st_mode & 0777, mode) << path;
+    }
+    EXPECT_EQ(test::read_bytes(replaced), std::vector<uint8_t>{1});
 }
 
 } // namespace
