@@ -1,6 +1,7 @@
 // A bank export, a voice file write and the checksum fix fail at each step in turn, on a full
 // disk and on a read-only file: the original stays byte for byte, no temporary file is left,
-// and the caller gets its usual failure and messages.
+// and the caller gets its usual failure and messages. On disk, a replaced file keeps its
+// permissions.
 
 #include "demo/demo_rom.h"
 #include "formats/voice_formats.h"
